@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdio>
+#include <string>
+
+namespace quortest {
+
+/// Sets (or unsets) one environment variable for the lifetime of the object, then restores it.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char *name, const QByteArray &value);
+    explicit ScopedEnv(const char *name); // unsets
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    QByteArray m_name;
+    QByteArray m_old;
+    bool m_hadValue;
+};
+
+/// Captures what is written to a file descriptor (1 = stdout, 2 = stderr) while alive.
+class CaptureFd
+{
+public:
+    explicit CaptureFd(int fd);
+    ~CaptureFd();
+    CaptureFd(const CaptureFd &) = delete;
+    CaptureFd &operator=(const CaptureFd &) = delete;
+
+    /// Stops capturing (if still capturing) and returns everything written.
+    std::string text();
+
+private:
+    void stop();
+    int m_fd;
+    int m_saved;
+    std::FILE *m_tmp;
+    std::string m_text;
+};
+
+/// Path of a file below tests/data (read-only: tests never write into the source tree).
+QString dataPath(const QString &relative);
+/// Path of a file below the repository's resources/ folder.
+QString resourcePath(const QString &relative);
+
+QByteArray readFile(const QString &path);
+void writeFile(const QString &path, const QByteArray &bytes);
+
+} // namespace quortest

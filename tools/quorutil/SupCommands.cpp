@@ -1,0 +1,13 @@
+#include "tools/quorutil/Commands.h"
+
+#include <ostream>
+
+namespace quorutil {
+
+int supCommand(const QStringList &, std::ostream &, std::ostream &err)
+{
+    err << "quorutil: not available yet\n";
+    return 1;
+}
+
+} // namespace quorutil

@@ -1,0 +1,69 @@
+#include "tools/quorutil/Tool.h"
+
+#include "tools/quorutil/Commands.h"
+
+#include <ostream>
+
+namespace quorutil {
+
+namespace {
+
+using CommandFn = int (*)(const QStringList &, std::ostream &, std::ostream &);
+
+struct Command
+{
+    const char *name;
+    const char *synopsis;
+    CommandFn run;
+};
+
+const Command commands[] = {
+    {"sup", "sup show FILE... [--json] | sup export FILE --level 1|2 -o OUT", supCommand},
+    {"copy", "copy SRC DST [--progress none|std|fancy|udp] [--gui]", copyCommand},
+    {"rmtree", "rmtree DIR", rmtreeCommand},
+    {"monitor", "monitor [--port N] [--listen ADDR] [--once]", monitorCommand},
+    {"env", "env", envCommand},
+    {"ini-merge", "ini-merge SOURCE DEST", iniMergeCommand},
+    {"xml", "xml validate SCHEMA FILE... | xml compare A B", xmlCommand},
+    {"name", "name [--session] [--pattern TEXT | --collection FILE --id ID] [options]",
+     nameCommand},
+    {"supname", "supname parse NAME... [--json] | supname rename NAME --pattern-file XML",
+     supnameCommand},
+};
+
+} // namespace
+
+std::string usage()
+{
+    std::string text = "Usage: quorutil COMMAND [ARGS...]\n\nCommands:\n";
+    for (const Command &c : commands)
+        text += std::string("  ") + c.synopsis + "\n";
+    text += "\nRun 'quorutil COMMAND --help' for the options of one command.\n";
+    return text;
+}
+
+bool wantsGui(const QStringList &args)
+{
+    return args.contains(QStringLiteral("--gui"));
+}
+
+int run(const QStringList &args, std::ostream &out, std::ostream &err)
+{
+    if (args.isEmpty()) {
+        err << usage();
+        return ExitUsage;
+    }
+    const QString name = args.first();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == "help") {
+        out << usage();
+        return ExitOk;
+    }
+    for (const Command &c : commands) {
+        if (name == QLatin1String(c.name))
+            return c.run(args.mid(1), out, err);
+    }
+    err << "quorutil: unknown command '" << name.toStdString() << "'\n\n" << usage();
+    return ExitUsage;
+}
+
+} // namespace quorutil

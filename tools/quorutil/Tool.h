@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+
+#include <iosfwd>
+
+namespace quorutil {
+
+/// Exit codes of every command.
+enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+
+/// Runs the tool with the arguments after the program name, writing to the given streams.
+/// Returns the process exit code. The tool's main() is a thin wrapper around this.
+int run(const QStringList &args, std::ostream &out, std::ostream &err);
+
+/// The top-level usage text.
+std::string usage();
+
+/// True when the arguments ask for the Qt GUI (the caller then needs a QApplication).
+bool wantsGui(const QStringList &args);
+
+} // namespace quorutil

@@ -1,0 +1,2 @@
+list(APPEND UTIL_SOURCES
+    files/auto_file.h files/auto_file.cpp)

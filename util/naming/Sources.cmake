@@ -1,0 +1,1 @@
+list(APPEND UTIL_SOURCES)

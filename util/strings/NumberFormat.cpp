@@ -1,0 +1,69 @@
+#include "util/strings/NumberFormat.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace util {
+
+namespace {
+
+std::string nonFinite(double value)
+{
+    if (std::isnan(value))
+        return std::signbit(value) ? "-nan" : "nan";
+    return value < 0 ? "-inf" : "inf";
+}
+
+std::string toChars(double value, std::chars_format format, int decimals)
+{
+    if (!std::isfinite(value))
+        return nonFinite(value);
+    // 1e308 in fixed notation with up to 20 decimals fits comfortably.
+    char buf[400];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value, format, decimals);
+    if (result.ec != std::errc())
+        return nonFinite(std::nan(""));
+    return std::string(buf, result.ptr);
+}
+
+} // namespace
+
+std::string formatFixed(double value, int decimals)
+{
+    return toChars(value, std::chars_format::fixed, decimals < 0 ? 0 : decimals);
+}
+
+std::string formatScientific(double value, int decimals)
+{
+    return toChars(value, std::chars_format::scientific, decimals < 0 ? 0 : decimals);
+}
+
+bool parseDouble(const std::string &word, double &value)
+{
+    const char *first = word.data();
+    const char *last = first + word.size();
+    if (first != last && *first == '+')
+        ++first;
+    double parsed = 0;
+    const auto result = std::from_chars(first, last, parsed);
+    if (result.ec != std::errc() || result.ptr != last)
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool parseInt(const std::string &word, int &value)
+{
+    const char *first = word.data();
+    const char *last = first + word.size();
+    if (first != last && *first == '+')
+        ++first;
+    int parsed = 0;
+    const auto result = std::from_chars(first, last, parsed);
+    if (result.ec != std::errc() || result.ptr != last)
+        return false;
+    value = parsed;
+    return true;
+}
+
+} // namespace util

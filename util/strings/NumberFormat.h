@@ -1,0 +1,24 @@
+#pragma once
+
+#include "util/UtilExport.h"
+
+#include <string>
+
+namespace util {
+
+/// Locale-independent number text, identical to the C library's output under the "C" locale.
+/// Applications call setlocale(LC_ALL, "") at start-up, so printf-style formatting would pick
+/// up a decimal comma; file formats must not.
+
+/// Like printf("%.*f", decimals, value).
+UTIL_EXPORT std::string formatFixed(double value, int decimals);
+/// Like printf("%.*e", decimals, value): signed exponent of at least two digits.
+UTIL_EXPORT std::string formatScientific(double value, int decimals);
+
+/// Parses a whole word as a decimal floating-point number (fixed or scientific, optional sign).
+/// Returns false, leaving value unchanged, when the word is not entirely a number.
+UTIL_EXPORT bool parseDouble(const std::string &word, double &value);
+/// Parses a whole word as a decimal integer (optional sign) that fits an int.
+UTIL_EXPORT bool parseInt(const std::string &word, int &value);
+
+} // namespace util
