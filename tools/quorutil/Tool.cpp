@@ -2,6 +2,7 @@
 
 #include "tools/quorutil/Commands.h"
 
+#include <exception>
 #include <ostream>
 
 namespace quorutil {
@@ -59,8 +60,16 @@ int run(const QStringList &args, std::ostream &out, std::ostream &err)
         return ExitOk;
     }
     for (const Command &c : commands) {
-        if (name == QLatin1String(c.name))
+        if (name != QLatin1String(c.name))
+            continue;
+        // Commands report their own failures; this is the last line of defence so that an
+        // unexpected exception still ends in one clear line and exit code 1.
+        try {
             return c.run(args.mid(1), out, err);
+        } catch (const std::exception &e) {
+            err << "quorutil " << c.name << ": " << e.what() << "\n";
+            return ExitFailure;
+        }
     }
     err << "quorutil: unknown command '" << name.toStdString() << "'\n\n" << usage();
     return ExitUsage;
