@@ -35,8 +35,9 @@ int main(int argc, char **argv)
     qputenv("LC_ALL", "de_DE.UTF-8");
     QApplication app(argc, argv);
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
-        std::fprintf(stderr, "warning: locale de_DE.UTF-8 is missing (run scripts/setup-deps); "
-                             "locale tests run under the C locale\n");
+        std::fprintf(stderr,
+                     "warning: locale de_DE.UTF-8 is missing (run scripts/setup-deps); "
+                     "locale tests run under the C locale\n");
     } else {
         try {
             std::locale::global(std::locale("de_DE.UTF-8"));

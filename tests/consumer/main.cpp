@@ -1,5 +1,5 @@
-#include "util/strings/StringHelpers.h"
 #include "util/UtilExport.h"
+#include "util/strings/StringHelpers.h"
 
 #include <iostream>
 

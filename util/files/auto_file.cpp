@@ -32,12 +32,12 @@ void splitInto(const std::string &text, const std::string &delimiters, Container
 } // namespace
 
 auto_file::auto_file()
-    : m_buffer{}
+    : m_buffer {}
 {
 }
 
 auto_file::auto_file(const char *path, const char *mode)
-    : m_buffer{}
+    : m_buffer {}
 {
     open(path, mode);
 }
