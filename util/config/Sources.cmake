@@ -1,1 +1,6 @@
-list(APPEND UTIL_SOURCES)
+list(APPEND UTIL_SOURCES
+    config/QuorEnvironment.h
+    config/QuorEnvironment.cpp
+    config/QuorEnvironment_linux.cpp
+    config/WaitCursor.h
+    config/WaitCursor.cpp)

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "util/UtilExport.h"
+
+#include <QString>
+
+#include <string>
+
+class QSettings;
+
+namespace util {
+
+/// Where the suite lies and where it keeps its settings, manual and configurations.
+///
+/// Paths are 8-bit strings with '/' as separator and no trailing '/' added. Two environment
+/// variables redirect them: "QUOR_DEVELOP" moves the whole installation root, "QUOR_INI" names
+/// another settings file.
+
+/// Full file name of the running process's executable (not of this library).
+UTIL_EXPORT std::string modulename();
+/// Directory of the running executable (see modulename()).
+UTIL_EXPORT std::string modulepath();
+/// The highest SIMD instruction level of the processor: 2.0, 3.0, 3.1, 4.1 or 4.2.
+UTIL_EXPORT float vectorOpLevel();
+
+/// The installation root: "QUOR_DEVELOP" with '\' turned into '/' when set, otherwise the
+/// executable's directory. The executables, quor.ini and etc/ lie side by side there.
+UTIL_EXPORT std::string const getQuorRoot();
+
+/// The process-wide settings object on <root>/quor.ini (or the file named by "QUOR_INI").
+/// Created by the first call that finds the file and kept for the life of the process; later
+/// changes of the environment do not move it. Throws std::runtime_error
+/// "Can't find quor.ini: <path>" when the file is missing; the next call tries again.
+/// The first creation is not guarded against concurrent callers.
+UTIL_EXPORT QSettings const &getQuorIni();
+
+/// Base directory of unit-test data ("QUOR_UTEST_BASEDIR" with '/' separators). Throws
+/// std::runtime_error "QUOR_UTEST_BASEDIR is not set." when the variable is unset.
+UTIL_EXPORT std::string const getUnitTestDir();
+
+/// Full path of the user manual: the first PDF in the root whose name matches
+/// "*quor*<major>.<minor>*manual*.pdf" or "Quor*Viewer*Manual.pdf", ignoring case.
+/// Throws std::runtime_error "Can't find help file" when there is none.
+UTIL_EXPORT std::string getHelpFile();
+
+/// Opens the user manual in the desktop's viewer; passes on the exception of getHelpFile().
+UTIL_EXPORT void openHelp();
+
+/// Path of the naming configuration registered under name: the value of [NamingConfig] name in
+/// the settings file, unchanged, or <root>/etc/<name>.xml when the key is absent. Passes on the
+/// exception of getQuorIni().
+UTIL_EXPORT QString getFavoritesFile(QString const &name);
+
+namespace detail {
+/// The directory part of an executable's name: the text before the last '/', or the whole
+/// name when it holds none.
+UTIL_EXPORT std::string modulepathOf(const std::string &name);
+/// The vector instruction level that the ECX feature bits of cpuid leaf 1 announce.
+UTIL_EXPORT float vectorOpLevelFromEcx(unsigned int ecx);
+/// The platform part of modulename(): the executable's name as the system reports it.
+std::string executableName();
+/// The platform part of vectorOpLevel(): ECX of cpuid leaf 1 (0 where there is none).
+unsigned int cpuidLeaf1Ecx();
+} // namespace detail
+
+} // namespace util
