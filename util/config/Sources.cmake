@@ -4,3 +4,6 @@ list(APPEND UTIL_SOURCES
     config/QuorEnvironment_linux.cpp
     config/WaitCursor.h
     config/WaitCursor.cpp)
+list(APPEND UTIL_SOURCES
+    config/IniTool.h
+    config/IniTool.cpp)

@@ -1,1 +1,5 @@
-list(APPEND UTIL_SOURCES)
+list(APPEND UTIL_SOURCES
+    xml/XmlValidator.h
+    xml/XmlValidator.cpp
+    xml/XmlCompare.h
+    xml/XmlCompare.cpp)

@@ -1,0 +1,174 @@
+#include "util/config/IniTool.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegExp>
+#include <QSaveFile>
+
+#include <stdexcept>
+
+namespace util {
+
+namespace {
+
+const char *const anyHeader = "^\\s*\\[";
+
+QRegExp headerOf(const QString &section)
+{
+    return QRegExp(QStringLiteral("^\\s*\\[") + section + QStringLiteral("\\]\\W*"));
+}
+
+// Index of the next line at or after from that contains a header, or the list's size.
+int nextHeader(const QStringList &lines, int from)
+{
+    const QRegExp header(QString::fromLatin1(anyHeader));
+    for (int i = from; i < lines.size(); ++i) {
+        if (header.indexIn(lines.at(i)) >= 0)
+            return i;
+    }
+    return lines.size();
+}
+
+// True when a line in [begin, end) matches rx whole.
+bool holdsLine(const QStringList &lines, int begin, int end, const QRegExp &rx)
+{
+    QRegExp matcher(rx);
+    for (int i = begin; i < end; ++i) {
+        if (matcher.exactMatch(lines.at(i)))
+            return true;
+    }
+    return false;
+}
+
+void parseError()
+{
+    throw std::runtime_error("Error parsing ini file");
+}
+
+} // namespace
+
+void IniTool::mergeIniFiles(std::string const &source, std::string const &destination)
+{
+    const QString sourcePath = QString::fromStdString(source);
+    const QString destinationPath = QString::fromStdString(destination);
+
+    QFile sourceFile(sourcePath);
+    if (!QFileInfo::exists(sourcePath) || !sourceFile.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Source INI file " + source + " can't be read!");
+    // Opened for writing too, so that a read-only destination fails here, before any work;
+    // a missing destination must not be created.
+    QFile destinationFile(destinationPath);
+    if (!QFileInfo::exists(destinationPath) || !destinationFile.open(QIODevice::ReadWrite))
+        throw std::runtime_error("Destination INI file " + destination + " can't be opened!");
+
+    const QStringList sourceLines = readAllLines(sourceFile);
+    QStringList destinationLines = readAllLines(destinationFile);
+    const QStringList sourceSections = getAllSections(sourceLines);
+    const QStringList destinationSections = getAllSections(destinationLines);
+
+    QStringList newSections;
+    for (const QString &name : sourceSections) {
+        if (destinationSections.contains(name))
+            mergeSections(sourceLines, name, destinationLines);
+        else
+            newSections << name;
+    }
+    for (const QString &name : newSections)
+        addSection(sourceLines, name, destinationLines);
+    destinationFile.close();
+
+    // Written beside the file and renamed into place, so a failure leaves the old file whole.
+    QSaveFile out(destinationPath);
+    out.setDirectWriteFallback(true);
+    bool written = out.open(QIODevice::WriteOnly);
+    for (int i = 0; written && i < destinationLines.size(); ++i) {
+        const QByteArray bytes = destinationLines.at(i).toLatin1();
+        written = out.write(bytes) == bytes.size();
+    }
+    if (!written || !out.commit())
+        throw std::runtime_error("Destination INI file " + destination + " can't be written!");
+}
+
+QStringList IniTool::readAllLines(QFile &file)
+{
+    QStringList lines;
+    file.seek(0);
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        if (line.isEmpty())
+            break; // read error: atEnd() would never turn true
+        lines << QString::fromLatin1(line);
+    }
+    return lines;
+}
+
+QStringList IniTool::getAllSections(QStringList const &lines)
+{
+    const QRegExp header(QStringLiteral("^\\s*\\[.*"));
+    QRegExp name(QStringLiteral("^\\s*\\[(\\w+)\\].*"));
+    QStringList names;
+    for (const QString &line : lines) {
+        if (header.indexIn(line) < 0)
+            continue;
+        names << (name.indexIn(line) >= 0 ? name.cap(1) : QString());
+    }
+    return names;
+}
+
+void IniTool::mergeSections(QStringList const &source, QString const &section,
+                            QStringList &destination)
+{
+    const QRegExp header = headerOf(section);
+    const int sourceHeader = source.indexOf(header);
+    const int destinationHeader = destination.indexOf(header);
+    if (sourceHeader < 0 || destinationHeader < 0)
+        parseError();
+
+    const int sourceEnd = nextHeader(source, sourceHeader + 1);
+    // The searched range is fixed before any insertion, so lines added here are not seen.
+    const int destinationEnd = nextHeader(destination, destinationHeader + 1);
+    int insertAt = destinationEnd;
+    const QRegExp comment(QStringLiteral("^\\s*;"));
+
+    for (int i = sourceHeader + 1; i < sourceEnd; ++i) {
+        const QString &line = source.at(i);
+        const QString trimmed = line.trimmed();
+        QRegExp present;
+        if (comment.indexIn(line) >= 0 || trimmed.isEmpty()) {
+            present =
+                QRegExp(QStringLiteral("^\\s*") + QRegExp::escape(line) + QStringLiteral("\\W*"));
+        } else {
+            const QStringList pieces = trimmed.split(QLatin1Char('='), Qt::SkipEmptyParts);
+            if (pieces.size() != 2)
+                throw std::runtime_error("Can't parse ini file");
+            // The key is taken as written, so white space before '=' belongs to it and
+            // a key is found by prefix.
+            present = QRegExp(QStringLiteral("^\\s*") + pieces.first() + QStringLiteral(".*"));
+        }
+        if (!holdsLine(destination, destinationHeader, destinationEnd, present))
+            destination.insert(insertAt++, line);
+    }
+}
+
+void IniTool::addSection(QStringList const &source, QString const &section,
+                         QStringList &destination)
+{
+    const int sourceHeader = source.indexOf(headerOf(section));
+    if (sourceHeader < 0)
+        parseError();
+    const int sourceEnd = nextHeader(source, sourceHeader + 1);
+    destination << QStringLiteral("\r\n");
+    for (int i = sourceHeader; i < sourceEnd; ++i)
+        destination << source.at(i);
+}
+
+QStringList IniTool::extractSection(QString const &section, QStringList const &lines)
+{
+    const QRegExp header(QStringLiteral("\\s*\\[") + section + QStringLiteral("\\]\\W*"));
+    const int start = lines.indexOf(header);
+    if (start < 0)
+        return QStringList();
+    return lines.mid(start, nextHeader(lines, start + 1) - start);
+}
+
+} // namespace util

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "util/UtilExport.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+class QFile;
+
+namespace util {
+
+/// Merges INI files line by line: keys and sections that the source has and the destination
+/// lacks are added to the destination; everything the destination holds stays as it is, values,
+/// comments, order and bytes included.
+///
+/// Lines keep their own terminators (LF or CR LF; the last may have none) and are handled as
+/// Latin-1, so bytes of any encoding pass through unchanged.
+class UTIL_EXPORT IniTool
+{
+public:
+    /// Merges the file source into the file destination and rewrites destination atomically.
+    /// Throws std::runtime_error, leaving destination untouched:
+    /// - "Source INI file <source> can't be read!"
+    /// - "Destination INI file <destination> can't be opened!" (a missing one is not created)
+    /// - "Error parsing ini file" for a section header that is not a bare [name]
+    /// - "Can't parse ini file" for a source key line that is not key=value
+    /// - "Destination INI file <destination> can't be written!" when the rewrite fails
+    static void mergeIniFiles(std::string const &source, std::string const &destination);
+
+protected:
+    /// All lines of an open file, from its start, each with its terminator.
+    static QStringList readAllLines(QFile &file);
+    /// The section names in order of appearance; a header whose name is not all word
+    /// characters yields an empty name.
+    static QStringList getAllSections(QStringList const &lines);
+    /// Adds the lines of the source section that the destination section lacks at the end of
+    /// the destination section. Keys already present keep their values.
+    static void mergeSections(QStringList const &source, QString const &section,
+                              QStringList &destination);
+    /// Appends a CR LF line and the whole source section to the destination.
+    static void addSection(QStringList const &source, QString const &section,
+                           QStringList &destination);
+    /// The lines of one section, header first; empty when the section is absent.
+    static QStringList extractSection(QString const &section, QStringList const &lines);
+};
+
+} // namespace util

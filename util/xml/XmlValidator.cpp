@@ -1,0 +1,77 @@
+#include "util/xml/XmlValidator.h"
+
+#include "util/config/QuorEnvironment.h"
+
+#include <QBuffer>
+#include <QDomNode>
+#include <QFile>
+#include <QTextStream>
+#include <QUrl>
+#include <QXmlSchema>
+#include <QXmlSchemaValidator>
+
+#include <stdexcept>
+
+namespace util {
+
+XmlValidator::XmlValidator(const QString &schemaName)
+{
+    load(QString::fromStdString(getQuorRoot()) + QStringLiteral("/etc/schemas/") + schemaName,
+         schemaName);
+}
+
+XmlValidator::XmlValidator(const QString &schemaName, const QString &schemaDirectory)
+{
+    load(schemaDirectory + QLatin1Char('/') + schemaName, schemaName);
+}
+
+// The compiled schema is implicitly shared; only the validator is made anew, so no two
+// objects ever own the same one.
+XmlValidator::XmlValidator(const XmlValidator &other)
+    : m_validator(std::make_unique<QXmlSchemaValidator>(other.m_validator->schema()))
+{
+}
+
+XmlValidator &XmlValidator::operator=(const XmlValidator &other)
+{
+    if (this != &other)
+        m_validator = std::make_unique<QXmlSchemaValidator>(other.m_validator->schema());
+    return *this;
+}
+
+XmlValidator::~XmlValidator() = default;
+
+void XmlValidator::load(const QString &schemaPath, const QString &schemaName)
+{
+    QXmlSchema schema;
+    schema.load(QUrl::fromLocalFile(schemaPath));
+    if (!schema.isValid())
+        throw std::runtime_error("Invalid schema file: " + schemaName.toStdString());
+    m_validator = std::make_unique<QXmlSchemaValidator>(schema);
+}
+
+bool XmlValidator::validate(const QByteArray &document) const
+{
+    return m_validator->validate(document, QUrl());
+}
+
+bool XmlValidator::validate(const QString &fileName) const
+{
+    QFile file(fileName);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    return m_validator->validate(&file, QUrl());
+}
+
+bool XmlValidator::validate(const QDomNode &node) const
+{
+    QByteArray text;
+    {
+        QTextStream stream(&text, QIODevice::WriteOnly);
+        stream.setCodec("UTF-8");
+        node.save(stream, 1);
+    } // the stream flushes on destruction
+    return validate(text);
+}
+
+} // namespace util
