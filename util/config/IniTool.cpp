@@ -97,7 +97,8 @@ QStringList IniTool::readAllLines(QFile &file)
         const QByteArray line = file.readLine();
         if (line.isEmpty())
             break; // read error: atEnd() would never turn true
-        lines << QString::fromLatin1(line);
+        // The pointer-and-size form: the QByteArray overload would stop at a NUL byte.
+        lines << QString::fromLatin1(line.constData(), line.size());
     }
     return lines;
 }
