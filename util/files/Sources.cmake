@@ -1,2 +1,3 @@
 list(APPEND UTIL_SOURCES
-    files/auto_file.h files/auto_file.cpp)
+    files/auto_file.h files/auto_file.cpp
+    files/FileOps.h files/FileOps_linux.cpp)

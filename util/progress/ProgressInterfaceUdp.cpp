@@ -1,0 +1,190 @@
+#include "util/progress/ProgressInterfaceUdp.h"
+
+#include <QUdpSocket>
+
+#include <iostream>
+
+namespace util {
+
+namespace {
+
+const char SEPARATOR[] = "###";
+
+QByteArray bytes(const std::string &text)
+{
+    return QByteArray(text.data(), static_cast<int>(text.size()));
+}
+
+QByteArray number(double value)
+{
+    return QByteArray::number(value, 'g', 6);
+}
+
+} // namespace
+
+ProgressInterfaceUdp::ProgressInterfaceUdp()
+    : ProgressInterfaceUdp("", "", "", "", "", "", "127.0.0.1")
+{
+}
+
+ProgressInterfaceUdp::ProgressInterfaceUdp(const char *p1, const char *p2, const char *p3,
+                                           const char *p4, const char *p5, const char *p6,
+                                           const char *p7)
+    : m_p1(p1)
+    , m_p2(p2)
+    , m_p3(p3)
+    , m_p4(p4)
+    , m_p5(p5)
+    , m_p6(p6)
+    , m_p7(p7)
+    , m_target(QHostAddress::Broadcast)
+{
+    const QByteArray env = qgetenv("QUOR_PROGRESS_TARGET");
+    if (!env.isEmpty()) {
+        QHostAddress address;
+        quint16 port = 0;
+        if (parseTarget(QString::fromLocal8Bit(env), address, port)) {
+            m_target = address;
+            m_targetPort = port;
+        } else {
+            // Someone meant to redirect the datagrams; broadcasting them instead could reach
+            // a network they were keeping clear of.
+            std::cerr << "QUOR_PROGRESS_TARGET is not host:port (" << env.constData()
+                      << "); progress datagrams are not sent" << std::endl;
+            m_target = QHostAddress();
+        }
+    }
+    createSocket();
+}
+
+ProgressInterfaceUdp::~ProgressInterfaceUdp() = default;
+
+void ProgressInterfaceUdp::createSocket()
+{
+    m_socket = std::make_unique<QUdpSocket>();
+    // Monitors on the same machine listen on this port too, so share it. An IPv6 target needs
+    // a socket of its own family, which the first send binds.
+    if (m_target.protocol() != QAbstractSocket::IPv6Protocol)
+        m_socket->bind(QHostAddress::AnyIPv4, DEFAULT_PORT,
+                       QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
+}
+
+void ProgressInterfaceUdp::setTarget(const QHostAddress &address, quint16 port)
+{
+    const bool familyChanged = address.protocol() != m_target.protocol();
+    m_target = address;
+    m_targetPort = port;
+    if (familyChanged)
+        createSocket();
+}
+
+bool ProgressInterfaceUdp::parseTarget(const QString &text, QHostAddress &address, quint16 &port)
+{
+    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return false;
+    QString host = text.left(colon).trimmed();
+    bool ok = false;
+    const uint value = text.mid(colon + 1).trimmed().toUInt(&ok);
+    if (!ok || value == 0 || value > 65535)
+        return false;
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    QHostAddress parsed;
+    // Names other than localhost would need a DNS query; addresses are what operators use.
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        parsed = QHostAddress(QHostAddress::LocalHost);
+    else if (!parsed.setAddress(host))
+        return false;
+    address = parsed;
+    port = static_cast<quint16>(value);
+    return true;
+}
+
+void ProgressInterfaceUdp::setProperties(const char *p1, const char *p2, const char *p3,
+                                         const char *p4, const char *p5, const char *p6,
+                                         const char *p7)
+{
+    m_p1 = p1;
+    m_p2 = p2;
+    m_p3 = p3;
+    m_p4 = p4;
+    m_p5 = p5;
+    m_p6 = p6;
+    m_p7 = p7;
+}
+
+void ProgressInterfaceUdp::send(const QByteArray &datagram)
+{
+    if (m_target.isNull())
+        return;
+    m_socket->writeDatagram(datagram, m_target, m_targetPort);
+}
+
+QByteArray ProgressInterfaceUdp::statusText() const
+{
+    QByteArray text = SEPARATOR;
+    const auto field = [&text](const QByteArray &value) {
+        text += value;
+        text += SEPARATOR;
+    };
+    if (m_p1 == "RECTIFIER") {
+        field(bytes(m_p1));
+        field(bytes(m_p2));
+        field(bytes(m_p3));
+        field(bytes(m_p4));
+        field(number(m_total));
+        field(number(m_fraction * m_total));
+    } else {
+        field(bytes(m_p1));
+        field(bytes(m_p3));
+        field(number(m_fraction * 100.0));
+        field(bytes(m_p2));
+    }
+    field(bytes(m_p5));
+    field(bytes(m_p6));
+    field(bytes(m_p7));
+    return text;
+}
+
+void ProgressInterfaceUdp::broadcastMsg()
+{
+    send(statusText());
+}
+
+void ProgressInterfaceUdp::starting(const char *taskName)
+{
+    send(QByteArray("Starting ") + taskName);
+    m_fraction = 0.0;
+    broadcastMsg();
+    m_clock.start();
+}
+
+void ProgressInterfaceUdp::finished(const char *taskName)
+{
+    m_fraction = 1.0;
+    broadcastMsg();
+    send(QByteArray("Finished ") + taskName);
+}
+
+void ProgressInterfaceUdp::totalAmount(double total, const char *)
+{
+    m_total = total;
+}
+
+void ProgressInterfaceUdp::amountDone(double amount)
+{
+    percentDone(amount / m_total);
+}
+
+void ProgressInterfaceUdp::percentDone(double fraction)
+{
+    m_fraction = fraction;
+    // Before the first starting() there is no job to report on yet.
+    if (m_clock.isValid() && m_clock.elapsed() > static_cast<qint64>(m_interval)) {
+        m_clock.restart();
+        broadcastMsg();
+    }
+}
+
+} // namespace util

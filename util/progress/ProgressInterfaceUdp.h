@@ -1,0 +1,80 @@
+#pragma once
+
+#include "util/UtilExport.h"
+#include "util/progress/ProgressInterface.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QObject>
+
+#include <memory>
+#include <string>
+
+class QUdpSocket;
+
+namespace util {
+
+/// Announces a batch job's progress as plain-text UDP datagrams for a network monitor:
+/// "Starting <task>", status datagrams ("###"-separated job texts and progress) at most once per
+/// interval, and "Finished <task>". Seven job texts identify the job; the first names the
+/// application, and "RECTIFIER" there selects the rectifier layout.
+///
+/// Datagrams go to the broadcast address, port 45454, unless redirected with setTarget() or the
+/// environment variable QUOR_PROGRESS_TARGET=host:port (read at construction; host is an IP
+/// address or "localhost"). A malformed QUOR_PROGRESS_TARGET turns sending off rather than fall
+/// back to broadcast. Failed sends are ignored.
+class UTIL_EXPORT ProgressInterfaceUdp : public QObject, public ProgressInterface
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 DEFAULT_PORT = 45454;
+
+    ProgressInterfaceUdp();
+    ProgressInterfaceUdp(const char *p1, const char *p2, const char *p3, const char *p4,
+                         const char *p5, const char *p6, const char *p7);
+    ~ProgressInterfaceUdp() override;
+
+    /// Replaces all seven job texts (none may be null); the next status datagram carries them.
+    void setProperties(const char *p1, const char *p2, const char *p3, const char *p4,
+                       const char *p5, const char *p6, const char *p7);
+    /// Minimum time between status datagrams sent by percentDone(), in milliseconds.
+    void setInterval(unsigned int milliseconds) { m_interval = milliseconds; }
+    unsigned int interval() const { return m_interval; }
+
+    /// Sends to address:port from now on; a null address sends nothing.
+    void setTarget(const QHostAddress &address, quint16 port);
+    QHostAddress targetAddress() const { return m_target; }
+    quint16 targetPort() const { return m_targetPort; }
+    /// Parses "host:port" ("[v6]:port" for IPv6); host is an IP address or "localhost".
+    static bool parseTarget(const QString &text, QHostAddress &address, quint16 &port);
+
+    using ProgressInterface::totalAmount;
+    void starting(const char *taskName) override;
+    void finished(const char *taskName) override;
+    void totalAmount(double total, const char *units) override;
+    void amountDone(double amount) override;
+    void percentDone(double fraction) override;
+
+    /// The status datagram that would be sent now.
+    QByteArray statusText() const;
+
+private slots:
+    void broadcastMsg();
+
+private:
+    void send(const QByteArray &datagram);
+    void createSocket();
+
+    std::unique_ptr<QUdpSocket> m_socket;
+    double m_total = 262144.0;
+    std::string m_p1, m_p2, m_p3, m_p4, m_p5, m_p6, m_p7;
+    double m_fraction = 0.0;
+    unsigned int m_interval = 5000;
+    QElapsedTimer m_clock;
+    QHostAddress m_target;
+    quint16 m_targetPort = DEFAULT_PORT;
+};
+
+} // namespace util
