@@ -17,8 +17,9 @@ QDomElement loadRoot(const QString &path)
 {
     QDomDocument document;
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        document.setContent(&file, false);
+    // A failed parse may leave part of the tree behind; such a file has no root at all.
+    if (!file.open(QIODevice::ReadOnly) || !document.setContent(&file, false))
+        return QDomElement();
     return document.documentElement();
 }
 
