@@ -121,8 +121,7 @@ bool writeAll(int fd, const char *data, std::size_t size)
 
 // Copies in to out from their current positions to the end of in, telling progress the
 // cumulative byte count after every chunk. Throws CopyError.
-void copyContents(int in, int out, std::uint64_t size, ProgressInterface *progress, int fault,
-                  std::uint64_t faultAt)
+void copyContents(int in, int out, ProgressInterface *progress, int fault, std::uint64_t faultAt)
 {
     // Large chunks keep the in-kernel copy at full speed; the reporters throttle what they show.
     constexpr std::size_t chunk = std::size_t(8) << 20;
@@ -147,8 +146,9 @@ void copyContents(int in, int out, std::uint64_t size, ProgressInterface *progre
                 method = SendFile;
                 continue;
             }
-            // Some file systems (procfs and the like) report 0 instead of copying.
-            if (n == 0 && copied < size) {
+            // Some file systems (procfs and the like) report 0 instead of copying, and their
+            // sizes read 0: a plain read confirms the end.
+            if (n == 0) {
                 method = ReadWrite;
                 continue;
             }
@@ -158,7 +158,7 @@ void copyContents(int in, int out, std::uint64_t size, ProgressInterface *progre
                 method = ReadWrite;
                 continue;
             }
-            if (n == 0 && copied < size) {
+            if (n == 0) {
                 method = ReadWrite;
                 continue;
             }
@@ -222,7 +222,7 @@ void copyFile(const std::string &src, const std::string &dst, ProgressInterface 
             throw CopyError {errno};
         guard.set(tmpPath);
 
-        copyContents(in.get(), out.get(), size, progress, fault, faultAt);
+        copyContents(in.get(), out.get(), progress, fault, faultAt);
 
         const struct timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
         ::futimens(out.get(), times);
