@@ -1,0 +1,7 @@
+#include "util/naming/NameGenerator.h"
+
+namespace util {
+
+NameGenerator::~NameGenerator() = default;
+
+} // namespace util
