@@ -1,0 +1,64 @@
+// mergeIniFiles of a 2,000-key source into a 2,000-key destination that shares half its keys,
+// spread over 20 sections, including the atomic rewrite of the destination.
+#include "util/config/IniTool.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QByteArray iniText(int keys, int firstKey, int sections)
+{
+    QByteArray text = "; generated settings\r\n";
+    const int perSection = keys / sections;
+    for (int s = 0; s < sections; ++s) {
+        text += "[Section" + QByteArray::number(s) + "]\r\n; keys of section "
+            + QByteArray::number(s) + "\r\n";
+        for (int k = 0; k < perSection; ++k) {
+            const int key = firstKey + k;
+            text +=
+                "Key" + QByteArray::number(key) + "=value " + QByteArray::number(key * 7) + "\r\n";
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+void BM_MergeIniFiles(benchmark::State &state)
+{
+    const int keys = static_cast<int>(state.range(0));
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source.ini");
+    const QString destination = dir.filePath("destination.ini");
+    QFile sourceFile(source);
+    sourceFile.open(QIODevice::WriteOnly);
+    sourceFile.write(iniText(keys, keys / 40, 20)); // half the keys are new to the destination
+    sourceFile.close();
+    const QByteArray original = iniText(keys, 0, 20);
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile out(destination);
+        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        out.write(original);
+        out.close();
+        state.ResumeTiming();
+        util::IniTool::mergeIniFiles(source.toStdString(), destination.toStdString());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_MergeIniFiles)->Arg(200)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
