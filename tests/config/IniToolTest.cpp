@@ -286,3 +286,17 @@ TEST(IniTool, MutatedFilesNeverLoseDestinationLines)
         }
     }
 }
+
+TEST(IniTool, RewritesTheTargetOfALinkedDestination)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source.ini");
+    const QString target = dir.filePath("real.ini");
+    const QString link = dir.filePath("link.ini");
+    writeFile(source, "[A]\nx=1\n");
+    writeFile(target, "[A]\n");
+    ASSERT_TRUE(QFile::link(target, link));
+    util::IniTool::mergeIniFiles(source.toStdString(), link.toStdString());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readFile(target), "[A]\nx=1\n");
+}
