@@ -261,6 +261,10 @@ private:
     void line(const char *label, const std::string &value)
     {
         std::string padded = std::string("    ") + label + ":";
+        if (value.empty()) {
+            m_out << padded << "\n";
+            return;
+        }
         if (padded.size() < 36)
             padded.resize(36, ' ');
         else
