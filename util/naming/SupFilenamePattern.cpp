@@ -39,6 +39,57 @@ bool isBandLetter(QChar c)
     }
 }
 
+// Compiled once per thread: building a QRegExp looks the pattern up in Qt's global engine
+// cache, which costs more than the match. Matching stores captures in the object, hence one set
+// per thread rather than one shared set.
+struct Expressions
+{
+    QRegExp level {QStringLiteral("(L1|L2)")};
+    QRegExp angle {QStringLiteral("(N00|B16|B14|F02|F27)")};
+    QRegExp bandName {QStringLiteral("^(RED|GRN|BLU|NIR|PAN)")};
+    QRegExp sensor {QStringLiteral("(\\d{4,5}$)")};
+    QRegExp tile {QStringLiteral("(^\\d{3,3}$)")};
+};
+
+Expressions &expressions()
+{
+    thread_local Expressions compiled;
+    return compiled;
+}
+
+// Names carry six ASCII digits almost always; those are read directly, since
+// QDate/QTime::fromString build a whole parser on each call and would dominate the parse.
+// Any other text goes to Qt's parser, so the outcome is the same either way.
+bool sixDigits(const QString &text, int (&values)[3])
+{
+    if (text.size() != 6)
+        return false;
+    for (int i = 0; i < 6; ++i) {
+        const ushort c = text.at(i).unicode();
+        if (c < '0' || c > '9')
+            return false;
+    }
+    for (int i = 0; i < 3; ++i)
+        values[i] = (text.at(2 * i).unicode() - '0') * 10 + (text.at(2 * i + 1).unicode() - '0');
+    return true;
+}
+
+QDate readDate(const QString &text)
+{
+    int v[3];
+    if (sixDigits(text, v))
+        return QDate(1900 + v[0], v[1], v[2]); // "yy" reads as 19yy
+    return QDate::fromString(text, QStringLiteral("yyMMdd"));
+}
+
+QTime readTime(const QString &text)
+{
+    int v[3];
+    if (sixDigits(text, v))
+        return QTime(v[0], v[1], v[2]);
+    return QTime::fromString(text, QStringLiteral("hhmmss"));
+}
+
 struct Format
 {
     const char *child;
@@ -95,14 +146,14 @@ bool SupFilenamePattern::splitAttributes(QString const &name, QMap<QString, QStr
         return false;
 
     const QString &time = parts.at(index - 1);
-    if (!QTime::fromString(time, QStringLiteral("hhmmss")).isValid())
+    if (!readTime(time).isValid())
         return false;
     attributes.insert(QStringLiteral("time"), time);
 
     if (!extractDate(parts, index - 2, attributes))
         return false;
 
-    QRegExp sensor(QStringLiteral("(\\d{4,5}$)"));
+    QRegExp &sensor = expressions().sensor;
     for (int i = 0; i < index - 2; ++i) {
         const QString &part = parts.at(i);
         if (part.size() < 4)
@@ -115,7 +166,7 @@ bool SupFilenamePattern::splitAttributes(QString const &name, QMap<QString, QStr
 
     if (index + 1 >= parts.size())
         return true;
-    QRegExp tile(QStringLiteral("(^\\d{3,3}$)"));
+    QRegExp &tile = expressions().tile;
     if (tile.indexIn(parts.at(index + 1)) != -1 && index + 2 < parts.size()
         && tile.indexIn(parts.at(index + 2)) != -1) {
         attributes.insert(QStringLiteral("xcoord"), parts.at(index + 1));
@@ -145,11 +196,12 @@ int SupFilenamePattern::findBandAndAngle(QStringList const &parts,
 void SupFilenamePattern::extractBandAndAngle(QString const &part, QString &angle,
                                              QStringList &bands, QString &level)
 {
-    QRegExp levelExp(QStringLiteral("(L1|L2)"));
+    Expressions &e = expressions();
+    QRegExp &levelExp = e.level;
     level = levelExp.indexIn(part) != -1 ? levelExp.cap(1) : QString();
 
-    QRegExp angleExp(QStringLiteral("(N00|B16|B14|F02|F27)"));
-    QRegExp bandName(QStringLiteral("^(RED|GRN|BLU|NIR|PAN)"));
+    QRegExp &angleExp = e.angle;
+    QRegExp &bandName = e.bandName;
     for (int p = angleExp.indexIn(part); p != -1;
          p = angleExp.indexIn(part, p + angleExp.matchedLength())) {
         const bool lineLetter = part.size() >= p + 4
@@ -169,7 +221,7 @@ bool SupFilenamePattern::extractDate(QStringList const &parts, int index,
                                      QMap<QString, QString> &attributes)
 {
     const QString &date = parts.at(index);
-    if (!QDate::fromString(date, QStringLiteral("yyMMdd")).isValid())
+    if (!readDate(date).isValid())
         return false;
     attributes.insert(QStringLiteral("date"), date);
     return true;
@@ -196,14 +248,12 @@ bool SupFilenamePattern::createNameFromPattern(QDomNode const &pattern, QString 
 
         const QDomElement date = pattern.firstChildElement(QStringLiteral("Date"));
         if (!date.isNull()) {
-            const QDate value = QDate::fromString(attributes.value(QStringLiteral("date")),
-                                                  QStringLiteral("yyMMdd"));
+            const QDate value = readDate(attributes.value(QStringLiteral("date")));
             pieces.insert(positionOf(date), dateTimePiece(date, dateFormats, value));
         }
         const QDomElement time = pattern.firstChildElement(QStringLiteral("Time"));
         if (!time.isNull()) {
-            const QTime value = QTime::fromString(attributes.value(QStringLiteral("time")),
-                                                  QStringLiteral("hhmmss"));
+            const QTime value = readTime(attributes.value(QStringLiteral("time")));
             pieces.insert(positionOf(time), dateTimePiece(time, timeFormats, value));
         }
 
