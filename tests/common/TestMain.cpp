@@ -5,6 +5,8 @@
 // - Points the XDG folders at a private temporary folder, so no test can touch the real user's
 //   settings, and runs widgets on the offscreen platform.
 
+#include "LsanSuppressions.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -14,6 +16,17 @@
 #include <clocale>
 #include <cstdio>
 #include <locale>
+
+// Qt keeps a few process-lifetime objects that LeakSanitizer would report at exit.
+extern "C" __attribute__((used, visibility("default"))) const char *__lsan_default_suppressions()
+{
+    return quorLsanSuppressions;
+}
+
+extern "C" __attribute__((used, visibility("default"))) const char *__lsan_default_options()
+{
+    return "print_suppressions=0";
+}
 
 int main(int argc, char **argv)
 {
@@ -28,6 +41,7 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", sandbox.filePath("config").toUtf8());
     qputenv("XDG_DATA_HOME", sandbox.filePath("data").toUtf8());
     qputenv("XDG_CACHE_HOME", sandbox.filePath("cache").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", sandbox.path().toUtf8()); // QTemporaryDir is created 0700
     qputenv("QUOR_TEST_SANDBOX", sandbox.path().toUtf8());
     qunsetenv("QUOR_PROGRESS_TARGET");
 
