@@ -70,17 +70,36 @@ echo "file system: $(df -PT "$work" | awk 'NR==2 {print $2 " on " $1}'), $rounds
 src=$work/source.bin
 head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$src"
 cat "$src" > /dev/null # both sides read from the page cache
+# The copy is checked once, and the first copies after writing the source (which pay for
+# its write-back) are not counted.
+"$tool" copy "$src" "$work/by-tool.bin" --progress none
+cmp -s "$src" "$work/by-tool.bin" || { echo "copy-vs-cp.sh: quorutil copy differs" >&2; exit 1; }
+cp "$src" "$work/by-cp.bin"
+rm -f "$work/by-tool.bin" "$work/by-cp.bin"
+
+# One timed copy by each side into a fresh destination, the order alternating by round.
+# $1: timed or timed_to_disk; $2: round number. Prints "tool-seconds cp-seconds".
+copy_round() {
+    local clock=$1 t c
+    if [ $(($2 % 2)) = 1 ]; then
+        cat "$src" > /dev/null
+        t=$($clock "$tool" copy "$src" "$work/by-tool.bin" --progress none)
+    fi
+    cat "$src" > /dev/null
+    c=$($clock cp "$src" "$work/by-cp.bin")
+    if [ $(($2 % 2)) = 0 ]; then
+        cat "$src" > /dev/null
+        t=$($clock "$tool" copy "$src" "$work/by-tool.bin" --progress none)
+    fi
+    rm -f "$work/by-tool.bin" "$work/by-cp.bin"
+    echo "$t $c"
+}
 tool_times=() cp_times=() tool_disk=() cp_disk=()
-for _ in $(seq "$rounds"); do
-    tool_times+=("$(timed "$tool" copy "$src" "$work/by-tool.bin" --progress none)")
-    cmp -s "$src" "$work/by-tool.bin" || { echo "copy-vs-cp.sh: quorutil copy differs" >&2; exit 1; }
-    rm -f "$work/by-tool.bin"
-    cp_times+=("$(timed cp "$src" "$work/by-cp.bin")")
-    rm -f "$work/by-cp.bin"
-    tool_disk+=("$(timed_to_disk "$tool" copy "$src" "$work/by-tool.bin" --progress none)")
-    rm -f "$work/by-tool.bin"
-    cp_disk+=("$(timed_to_disk cp "$src" "$work/by-cp.bin")")
-    rm -f "$work/by-cp.bin"
+for round in $(seq "$rounds"); do
+    read -r t c < <(copy_round timed "$round")
+    tool_times+=("$t") cp_times+=("$c")
+    read -r t c < <(copy_round timed_to_disk "$round")
+    tool_disk+=("$t") cp_disk+=("$c")
 done
 rm -f "$src"
 t=$(median "${tool_times[@]}") c=$(median "${cp_times[@]}")
@@ -107,12 +126,17 @@ make_tree() {
     (cd "$1" && mkdir d{001..200} && for d in d*; do (cd "$d" && touch f{001..100}); done)
 }
 tool_times=() rm_times=()
-for _ in $(seq "$rounds"); do
+for round in $(seq "$rounds"); do
     make_tree "$work/tree-tool"
-    tool_times+=("$(timed "$tool" rmtree "$work/tree-tool")")
-    [ ! -e "$work/tree-tool" ] || { echo "copy-vs-cp.sh: quorutil rmtree left the tree" >&2; exit 1; }
     make_tree "$work/tree-rm"
-    rm_times+=("$(timed rm -rf "$work/tree-rm")")
+    if [ $((round % 2)) = 1 ]; then
+        tool_times+=("$(timed "$tool" rmtree "$work/tree-tool")")
+        rm_times+=("$(timed rm -rf "$work/tree-rm")")
+    else
+        rm_times+=("$(timed rm -rf "$work/tree-rm")")
+        tool_times+=("$(timed "$tool" rmtree "$work/tree-tool")")
+    fi
+    [ ! -e "$work/tree-tool" ] || { echo "copy-vs-cp.sh: quorutil rmtree left the tree" >&2; exit 1; }
 done
 t=$(median "${tool_times[@]}") c=$(median "${rm_times[@]}")
 r=$(ratio "$t" "$c")
