@@ -38,7 +38,7 @@ std::string formatScientific(double value, int decimals)
     return toChars(value, std::chars_format::scientific, decimals < 0 ? 0 : decimals);
 }
 
-bool parseDouble(const std::string &word, double &value)
+bool parseDouble(std::string_view word, double &value)
 {
     const char *first = word.data();
     const char *last = first + word.size();
@@ -52,7 +52,7 @@ bool parseDouble(const std::string &word, double &value)
     return true;
 }
 
-bool parseInt(const std::string &word, int &value)
+bool parseInt(std::string_view word, int &value)
 {
     const char *first = word.data();
     const char *last = first + word.size();

@@ -3,6 +3,7 @@
 #include "util/UtilExport.h"
 
 #include <string>
+#include <string_view>
 
 namespace util {
 
@@ -16,9 +17,10 @@ UTIL_EXPORT std::string formatFixed(double value, int decimals);
 UTIL_EXPORT std::string formatScientific(double value, int decimals);
 
 /// Parses a whole word as a decimal floating-point number (fixed or scientific, optional sign).
-/// Returns false, leaving value unchanged, when the word is not entirely a number.
-UTIL_EXPORT bool parseDouble(const std::string &word, double &value);
+/// Returns false, leaving value unchanged, when the word is not entirely a number. "inf" and
+/// "nan" count as numbers, so non-finite values written by formatFixed read back.
+UTIL_EXPORT bool parseDouble(std::string_view word, double &value);
 /// Parses a whole word as a decimal integer (optional sign) that fits an int.
-UTIL_EXPORT bool parseInt(const std::string &word, int &value);
+UTIL_EXPORT bool parseInt(std::string_view word, int &value);
 
 } // namespace util

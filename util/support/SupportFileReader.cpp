@@ -5,9 +5,9 @@
 
 #include "util/support/SupportFile.h"
 
+#include "util/strings/NumberFormat.h"
 #include "util/support/SupportFileIO.h"
 
-#include <charconv>
 #include <cstring>
 #include <ctime>
 #include <iostream>
@@ -52,34 +52,6 @@ bool equalsUpper(std::string_view word, std::string_view upperCase)
         if (upper(word[i]) != upperCase[i])
             return false;
     }
-    return true;
-}
-
-bool parseInt(std::string_view word, int &value)
-{
-    const char *first = word.data();
-    const char *last = first + word.size();
-    if (first != last && *first == '+')
-        ++first;
-    int parsed = 0;
-    const auto result = std::from_chars(first, last, parsed);
-    if (result.ec != std::errc() || result.ptr != last)
-        return false;
-    value = parsed;
-    return true;
-}
-
-bool parseDouble(std::string_view word, double &value)
-{
-    const char *first = word.data();
-    const char *last = first + word.size();
-    if (first != last && *first == '+')
-        ++first;
-    double parsed = 0;
-    const auto result = std::from_chars(first, last, parsed);
-    if (result.ec != std::errc() || result.ptr != last)
-        return false;
-    value = parsed;
     return true;
 }
 
