@@ -2,7 +2,9 @@
 
 #include "tests/common/TestUtil.h"
 
+#include <QDate>
 #include <QDomDocument>
+#include <QTime>
 
 #include <gtest/gtest.h>
 
@@ -223,6 +225,24 @@ TEST(SupFilenamePattern, RefusesUnreadableNames)
         EXPECT_FALSE(
             SupFilenamePattern(held).createNameFromPattern(Pattern(workedPattern).node(), name))
             << held.toStdString();
+    }
+}
+
+TEST(SupFilenamePattern, ReadsDatesAndTimesAsQtDoes)
+{
+    // Dates and times must be valid exactly when Qt's own parser says so.
+    std::mt19937 random(3);
+    const QStringList odd = {"", "1", "11011", "1101155", "11 015", "+11015", "1101a5", "٠٠٠٠٠٠"};
+    for (int round = 0; round < 3000; ++round) {
+        const QString date = round < odd.size()
+            ? odd.at(round)
+            : QString("%1").arg(random() % 1000000, 6, 10, QChar('0'));
+        const QString time = QString("%1").arg(random() % 250000, 6, 10, QChar('0'));
+        const bool expected = QDate::fromString(date, "yyMMdd").isValid()
+            && QTime::fromString(time, "hhmmss").isValid();
+        Attributes attributes;
+        const QString held = "SN3001_" + date + "_" + time + "_PANF02A";
+        EXPECT_EQ(SupFilenamePattern(held).attributes(attributes), expected) << held.toStdString();
     }
 }
 
