@@ -1,14 +1,11 @@
-#include "tools/quorutil/Tool.h"
-
 #include "tests/common/TestUtil.h"
+#include "tests/common/ToolRun.h"
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 using quortest::readFile;
 using quortest::writeFile;
@@ -34,15 +31,6 @@ ToolRun runTool(const QStringList &args, const QString &develop = QString())
     EXPECT_TRUE(process.waitForFinished(60000));
     return {process.exitCode(),
             QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)};
-}
-
-int runInProcess(const QStringList &args, std::string &out, std::string &err)
-{
-    std::ostringstream o, e;
-    const int code = quorutil::run(args, o, e);
-    out = o.str();
-    err = e.str();
-    return code;
 }
 
 } // namespace
@@ -98,16 +86,19 @@ TEST(EnvCommands, IniMergeMergesOrLeavesDestUntouched)
     const QString dest = dir.filePath("quor.ini");
     writeFile(source, "[A]\nx=1\ny=2\n");
     writeFile(dest, "[A]\nx=5\n");
-    std::string out, err;
-    EXPECT_EQ(runInProcess({"ini-merge", source, dest}, out, err), 0);
-    EXPECT_EQ(out, "Merged " + source.toStdString() + " into " + dest.toStdString() + "\n");
+    quortest::ToolResult r;
+    r = quortest::runTool({"ini-merge", source, dest});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "Merged " + source.toStdString() + " into " + dest.toStdString() + "\n");
     EXPECT_EQ(readFile(dest), "[A]\nx=5\ny=2\n");
 
     writeFile(source, "[A]\nz=\n");
-    EXPECT_EQ(runInProcess({"ini-merge", source, dest}, out, err), 1);
-    EXPECT_EQ(err, "quorutil ini-merge: Can't parse ini file\n");
+    r = quortest::runTool({"ini-merge", source, dest});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "quorutil ini-merge: Can't parse ini file\n");
     EXPECT_EQ(readFile(dest), "[A]\nx=5\ny=2\n");
 
-    EXPECT_EQ(runInProcess({"ini-merge", source}, out, err), 2);
-    EXPECT_NE(err.find("Usage: quorutil ini-merge SOURCE DEST"), std::string::npos);
+    r = quortest::runTool({"ini-merge", source});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("Usage: quorutil ini-merge SOURCE DEST"), std::string::npos);
 }

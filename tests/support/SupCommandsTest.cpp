@@ -1,9 +1,8 @@
 // quorutil sup, driven in-process.
 
 #include "tests/common/TestUtil.h"
+#include "tests/common/ToolRun.h"
 #include "tests/support/SupportTestUtil.h"
-#include "tools/quorutil/Commands.h"
-#include "tools/quorutil/Tool.h"
 #include "util/support/SupportFile.h"
 
 #include <QDir>
@@ -16,27 +15,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 using quortest::dataPath;
 using quortest::readFile;
 using quortest::resourcePath;
+using quortest::runTool;
+using quortest::ToolResult;
 
 namespace {
-
-struct Result
-{
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result runTool(const QStringList &args)
-{
-    std::ostringstream out, err;
-    const int code = quorutil::run(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 int lineCount(const std::string &text)
 {
@@ -49,7 +35,7 @@ TEST(SupCommand, ShowPrintsTheLevelAndEveryField)
 {
     const quortest::ScopedTimeZone tz(quortest::goldenTimeZone);
     const QString file = dataPath("support/golden_L1.sup");
-    const Result r = runTool({"sup", "show", file});
+    const ToolResult r = runTool({"sup", "show", file});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind(file.toStdString() + "\n  Level: 1 (rectified image)\n", 0), 0u) << r.out;
@@ -68,8 +54,8 @@ TEST(SupCommand, ShowPrintsTheLevelAndEveryField)
 TEST(SupCommand, ShowJsonHoldsEveryFieldOfEveryFile)
 {
     const quortest::ScopedTimeZone tz(quortest::goldenTimeZone);
-    const Result r = runTool({"sup", "show", "--json", dataPath("support/golden_L1.sup"),
-                              dataPath("support/golden_L2.sup")});
+    const ToolResult r = runTool({"sup", "show", "--json", dataPath("support/golden_L1.sup"),
+                                  dataPath("support/golden_L2.sup")});
     ASSERT_EQ(r.code, 0) << r.err;
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
@@ -108,14 +94,14 @@ TEST(SupCommand, ShowReportsAnUnreadableFileAndGoesOn)
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath("missing.sup");
-    const Result r = runTool({"sup", "show", missing, dataPath("support/golden_L2.sup")});
+    const ToolResult r = runTool({"sup", "show", missing, dataPath("support/golden_L2.sup")});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err,
               "quorutil sup: cannot read " + missing.toStdString()
                   + ": No such file or directory\n");
     EXPECT_NE(r.out.find("Level: 2 (orthophoto)"), std::string::npos);
 
-    const Result d = runTool({"sup", "show", "--json", dir.path()});
+    const ToolResult d = runTool({"sup", "show", "--json", dir.path()});
     EXPECT_EQ(d.code, 1);
     EXPECT_EQ(lineCount(d.err), 1);
     EXPECT_NE(d.err.find(dir.path().toStdString()), std::string::npos);
@@ -142,7 +128,7 @@ TEST(SupCommand, ExportWritesWhatTheLibraryWrites)
          record.formatL1SupportFile(out.toStdString(), false, true)},
     };
     for (const Row &row : rows) {
-        const Result r = runTool(
+        const ToolResult r = runTool(
             QStringList {"sup", "export", QString::fromStdString(input), "-o", out} + row.options);
         EXPECT_EQ(r.code, 0) << r.err;
         EXPECT_EQ(r.out + r.err, "");
@@ -181,7 +167,7 @@ TEST(SupCommand, ExportFailureLeavesTheOutputAlone)
          dir.path().toStdString()},
     };
     for (const Row &row : rows) {
-        const Result r = runTool(row.args);
+        const ToolResult r = runTool(row.args);
         EXPECT_EQ(r.code, 1) << row.name;
         EXPECT_EQ(lineCount(r.err), 1) << row.name << ": " << r.err;
         EXPECT_NE(r.err.find(row.named), std::string::npos) << row.name << ": " << r.err;
@@ -196,8 +182,8 @@ TEST(SupCommand, ExportRefusesAnUnsupportedLevel)
     QTemporaryDir dir;
     const QString out = dir.filePath("out.sup");
     quortest::CaptureFd err2(2);
-    const Result r = runTool({"sup", "export", dataPath("support/bad_unsupported_level.sup"),
-                              "--level", "2", "-o", out});
+    const ToolResult r = runTool({"sup", "export", dataPath("support/bad_unsupported_level.sup"),
+                                  "--level", "2", "-o", out});
     err2.text();
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("unsupported image level 9"), std::string::npos) << r.err;
@@ -222,7 +208,7 @@ TEST(SupCommand, UsageErrorsExitWithCodeTwoAndTheUsage)
         {"sup", "export", f, "--level", "2", "-o", "x.sup", "--relative-names"},
     };
     for (const QStringList &args : rows) {
-        const Result r = runTool(args);
+        const ToolResult r = runTool(args);
         const std::string name = args.join(' ').toStdString();
         EXPECT_EQ(r.code, 2) << name;
         EXPECT_NE(r.err.find("Usage: quorutil sup show"), std::string::npos) << name;
@@ -230,7 +216,7 @@ TEST(SupCommand, UsageErrorsExitWithCodeTwoAndTheUsage)
         EXPECT_FALSE(QFile::exists("x.sup")) << name;
     }
 
-    const Result help = runTool({"sup", "export", "--help"});
+    const ToolResult help = runTool({"sup", "export", "--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("Usage: quorutil sup show"), std::string::npos);
 }
