@@ -232,3 +232,23 @@ TEST_F(FileSessionNameGeneratorLoadPattern, FailsWithoutAnyCollection)
     Q_INIT_RESOURCE(quor);
     EXPECT_EQ(pattern, "$BAND$");
 }
+
+TEST_F(FileSessionNameGeneratorLoadPattern, SurvivesTruncatedCollections)
+{
+    const QByteArray full =
+        quortest::readFile(quortest::resourcePath("etc/ZeduvidoFileNaming.xml"));
+    const QString path = m_dir.filePath("cut.xml");
+    for (int length = 0; length <= full.size(); length += 3) {
+        const QByteArray cut = full.left(length);
+        quortest::writeFile(path, cut);
+        // An unclosed document is not XML, so only a cut that keeps the closing tag loads.
+        const bool whole = cut.contains("</Patterns>");
+        for (const char *id : {"Default", "Archive"}) {
+            const QString pattern = FileSessionNameGenerator::loadPattern(path, id);
+            EXPECT_EQ(pattern.isEmpty(), !whole) << length;
+            if (!pattern.isEmpty()) {
+                EXPECT_FALSE(nameOf(pattern).isEmpty()) << length;
+            }
+        }
+    }
+}
