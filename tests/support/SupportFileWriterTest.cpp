@@ -299,8 +299,25 @@ TEST(SupportFile, ExportReplacesAnExistingFile)
     QTemporaryDir dir;
     const std::string path = writeText(dir, "out.sup", std::string(10000, 'x'));
     SupportFile r;
+    QFile::setPermissions(QString::fromStdString(path), QFile::ReadOwner | QFile::WriteOwner);
+    const QFile::Permissions before = QFile::permissions(QString::fromStdString(path));
     EXPECT_TRUE(r.exportL2SupportFile(path));
     EXPECT_EQ(fileText(path), r.formatL2SupportFile());
+    // Replaced through a temporary file that takes over the old file's permissions.
+    EXPECT_EQ(QFile::permissions(QString::fromStdString(path)), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList {"out.sup"});
+}
+
+TEST(SupportFile, ExportWritesThroughALinkToItsTarget)
+{
+    QTemporaryDir dir;
+    const std::string target = writeText(dir, "target.sup", "old");
+    const QString link = dir.filePath("link.sup");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(target), link));
+    SupportFile r;
+    EXPECT_TRUE(r.exportL1SupportFile(link.toStdString(), true, false));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(fileText(target), r.formatL1SupportFile(link.toStdString(), true, false));
 }
 
 TEST(SupportFile, DatesOutsideTheRangeOfCtimeDoNotFailTheWriter)

@@ -114,8 +114,9 @@ public:
 
     /// Sets the level to 1 and writes a level-1 file. With relativeImageNames, image file
     /// names are written relative to the folder of path; with writeLevel0Name, a non-empty
-    /// level-0 image name is written. False only if the file cannot be opened for writing
-    /// (write errors after a successful open are not reported).
+    /// level-0 image name is written. The file is replaced atomically (a temporary file
+    /// beside it is renamed into place). False if it cannot be created or written; an old
+    /// file at path then stays as it was.
     bool exportL1SupportFile(const std::string &path, bool writeLevel0Name,
                              bool relativeImageNames);
     /// Sets the level to 2 and writes a level-2 file. Result as exportL1SupportFile.

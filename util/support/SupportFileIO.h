@@ -13,9 +13,8 @@ namespace detail {
 /// the file cannot be opened or read (a directory, for instance).
 bool readWholeFile(const std::string &path, std::string &out);
 
-/// Opens path for writing (created or truncated). False if it cannot be opened. Errors while
-/// writing after a successful open are not reported: the support-file writers promise only the
-/// open.
+/// Replaces the file at path with text, atomically: false, with any old file left as it was,
+/// when the file cannot be created or written.
 bool writeWholeFile(const std::string &path, std::string_view text);
 
 } // namespace detail

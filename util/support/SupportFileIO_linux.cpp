@@ -1,5 +1,8 @@
 #include "util/support/SupportFileIO.h"
 
+#include <QFile>
+#include <QSaveFile>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -71,21 +74,19 @@ bool writeWholeFile(const std::string &path, std::string_view text)
 {
     if (path.empty())
         return false;
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (fd.get() < 0)
+    // A temporary file beside the target, renamed over it only once complete, so a failed
+    // write never leaves a half-written file where a good one stood. QSaveFile keeps the old
+    // file's permissions and writes through a link to its target; where the folder does not
+    // allow a new file but the file itself is writable, it writes in place.
+    QSaveFile file(QFile::decodeName(path.c_str()));
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    const char *data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd.get(), data, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        data += n;
-        left -= static_cast<std::size_t>(n);
+    if (file.write(text.data(), static_cast<qint64>(text.size()))
+        != static_cast<qint64>(text.size())) {
+        file.cancelWriting();
     }
-    return true;
+    return file.commit();
 }
 
 } // namespace detail
