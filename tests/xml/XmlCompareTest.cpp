@@ -77,13 +77,41 @@ bool referenceDeepEqual(const QDomNode &a, const QDomNode &b)
     return true;
 }
 
+// Two elements whose attribute lists differ (nineteen short ones against one long one) but
+// whose names, values and lengths, written one after the other, give the same characters.
+QByteArray attributesRunTogether(bool split)
+{
+    const QByteArray names = "bcdefghijklmnopqrs";
+    QByteArray element = split ? "<e aaaaaaaaa=\"\"" : "<e aaaaaaaaa0:";
+    for (int i = 0; i < names.size(); ++i) {
+        if (split)
+            element += QByteArray(" ") + names[i] + "=\"\"";
+        else
+            element += QByteArray(i ? "0:1:" : "1:") + names[i];
+    }
+    return element + (split ? "/>" : "=\"\"/>");
+}
+
 // Small random trees from a tiny vocabulary, so that shallow matches abound.
 void randomChildren(QDomDocument &doc, QDomNode parent, QRandomGenerator &random, int depth)
 {
     const int count = depth > 2 ? 0 : random.bounded(4);
     for (int i = 0; i < count; ++i) {
-        if (random.bounded(4) == 0) {
-            parent.appendChild(doc.createTextNode(random.bounded(2) ? "x" : "y"));
+        const QString word = random.bounded(2) ? "x" : "y";
+        switch (random.bounded(8)) {
+        case 0:
+        case 1:
+            parent.appendChild(doc.createTextNode(word));
+            continue;
+        case 2:
+            parent.appendChild(doc.createComment(word));
+            continue;
+        case 3:
+            parent.appendChild(doc.createCDATASection(word));
+            continue;
+        case 4: // the target is not compared, only the data
+            parent.appendChild(
+                doc.createProcessingInstruction(random.bounded(2) ? "p" : "q", word));
             continue;
         }
         QDomElement e = doc.createElement(random.bounded(2) ? "a" : "b");
@@ -108,8 +136,8 @@ void disturb(QDomNode node, QRandomGenerator &random)
         children.swapItemsAt(i, random.bounded(i + 1));
     for (const QDomNode &c : children) {
         node.appendChild(c);
-        if (c.isText() && random.bounded(12) == 0)
-            c.toText().setData("z");
+        if (c.isCharacterData() && random.bounded(12) == 0)
+            c.toCharacterData().setData("z");
         if (c.isElement() && random.bounded(12) == 0)
             c.toElement().setAttribute("k", 7);
         disturb(c, random);
@@ -142,6 +170,9 @@ TEST(XmlCompare, ComparesContentRegardlessOfOrder)
         {"white space in text counts", "<r><a>one</a></r>", "<r><a> one</a></r>", false},
         {"tag case", "<r><a/></r>", "<r><A/></r>", false},
         {"root tag", "<r/>", "<s/>", false},
+        {"attribute lists that run together", attributesRunTogether(false),
+         attributesRunTogether(true), false},
+        {"processing instructions compare by data", "<r><?p d?></r>", "<r><?q d?></r>", true},
         {"attribute value", "<r k=\"1\"/>", "<r k=\"2\"/>", false},
         {"attribute missing", "<r k=\"1\" m=\"2\"/>", "<r k=\"1\"/>", false},
         {"attribute renamed", "<r k=\"1\"/>", "<r K=\"1\"/>", false},

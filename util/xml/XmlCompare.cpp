@@ -32,7 +32,8 @@ void appendField(QString &key, const QString &field)
 
 // A text that two nodes share exactly when they are equal without their children: kind, value,
 // tag name of elements, and the attributes regardless of order. Each field is length-prefixed
-// so no two different nodes can produce the same text.
+// and each count ends in '|', so the text reads back one way only and no two different nodes
+// can produce it.
 QString shallowKey(const QDomNode &node)
 {
     QString key = QString::number(static_cast<int>(node.nodeType()));
@@ -49,6 +50,7 @@ QString shallowKey(const QDomNode &node)
     }
     std::sort(pairs.begin(), pairs.end());
     key += QString::number(static_cast<int>(pairs.size()));
+    key += QLatin1Char('|');
     for (const auto &pair : pairs) {
         appendField(key, pair.first);
         appendField(key, pair.second);
