@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <stdexcept>
+
+#include <sys/resource.h>
 #include <unistd.h>
 
 using quortest::readFile;
@@ -30,22 +33,41 @@ struct IniToolProbe : util::IniTool
 const char *const parseIni = "Can't parse ini file";
 const char *const errorParsing = "Error parsing ini file";
 
-// Merges source into destination in a fresh folder; returns the error message, or "" on success,
-// and the destination's bytes afterwards.
+// The error message of a merge, or "" when it succeeds.
+std::string mergeError(const QString &source, const QString &destination)
+{
+    try {
+        util::IniTool::mergeIniFiles(source.toStdString(), destination.toStdString());
+    } catch (const std::runtime_error &e) {
+        return e.what();
+    }
+    return std::string();
+}
+
+// A source and a destination file in a fresh folder.
+struct IniFiles
+{
+    IniFiles(const QByteArray &sourceText, const QByteArray &destinationText)
+    {
+        writeFile(source, sourceText);
+        writeFile(destination, destinationText);
+    }
+    std::string merge() const { return mergeError(source, destination); }
+    // Nothing but the two files: no temporary file is left behind.
+    int fileCount() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(); }
+
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source.ini");
+    const QString destination = dir.filePath("destination.ini");
+};
+
+// Merges source into destination; returns the error message, or "" on success, and the
+// destination's bytes afterwards.
 std::string merge(const QByteArray &source, const QByteArray &destination, QByteArray &result)
 {
-    QTemporaryDir dir;
-    const QString src = dir.filePath("source.ini");
-    const QString dst = dir.filePath("destination.ini");
-    writeFile(src, source);
-    writeFile(dst, destination);
-    std::string error;
-    try {
-        util::IniTool::mergeIniFiles(src.toStdString(), dst.toStdString());
-    } catch (const std::runtime_error &e) {
-        error = e.what();
-    }
-    result = readFile(dst);
+    const IniFiles files(source, destination);
+    const std::string error = files.merge();
+    result = readFile(files.destination);
     return error;
 }
 
@@ -79,6 +101,11 @@ TEST(IniTool, MergesAddsAndKeeps)
          "[A]\r\nx=1\r\n\r\n", "[A]\r\nx=1\r\n\r\n", ""},
         {"blank line added where the section has none", "[A]\nx=1\n\n", "[A]\nx=1\n",
          "[A]\nx=1\n\n", ""},
+        {"blank line with another terminator added", "[A]\r\n\r\n", "[A]\r\n\n", "[A]\r\n\n\r\n",
+         ""},
+        {"LF blank line found in a CR LF one", "[A]\n\n", "[A]\r\n\r\n", "[A]\r\n\r\n", ""},
+        {"comment with another terminator added", "[A]\n; c\n", "[A]\r\n; c\r\n",
+         "[A]\r\n; c\r\n; c\n", ""},
         {"key found by prefix", "[A]\nPath=/x\n", "[A]\nPathExtra=1\n", "[A]\nPathExtra=1\n", ""},
         {"key is found after leading white space", "[A]\nx=1\n", "[A]\n   x=7\n", "[A]\n   x=7\n",
          ""},
@@ -141,61 +168,93 @@ TEST(IniTool, KeepsEveryByteOfTheDestination)
 
 TEST(IniTool, FailuresLeaveTheDestinationUntouched)
 {
-    QTemporaryDir dir;
-    const QString source = dir.filePath("source.ini");
-    const QString destination = dir.filePath("destination.ini");
-    writeFile(source, "[A]\nx=1\n");
     const QByteArray original = "[A]\r\ny=2\r\n";
-    writeFile(destination, original);
+    const IniFiles files("[A]\nx=1\n", original);
+    const QString &source = files.source;
+    const QString &destination = files.destination;
+    const QString missing = files.dir.filePath("missing.ini");
+    const QString folder = files.dir.path();
 
-    auto errorOf = [](const QString &src, const QString &dst) {
-        try {
-            util::IniTool::mergeIniFiles(src.toStdString(), dst.toStdString());
-        } catch (const std::runtime_error &e) {
-            return std::string(e.what());
-        }
-        return std::string("(no error)");
-    };
-
-    const QString missing = dir.filePath("missing.ini");
-    EXPECT_EQ(errorOf(missing, destination),
+    EXPECT_EQ(mergeError(missing, destination),
               "Source INI file " + missing.toStdString() + " can't be read!");
-    EXPECT_EQ(errorOf(dir.path(), destination),
-              "Source INI file " + dir.path().toStdString() + " can't be read!");
-    EXPECT_EQ(errorOf(source, missing),
+    EXPECT_EQ(mergeError(folder, destination),
+              "Source INI file " + folder.toStdString() + " can't be read!");
+    EXPECT_EQ(mergeError(source, missing),
               "Destination INI file " + missing.toStdString() + " can't be opened!");
     EXPECT_FALSE(QFileInfo::exists(missing)) << "a missing destination is not created";
-    EXPECT_EQ(errorOf(source, dir.path()),
-              "Destination INI file " + dir.path().toStdString() + " can't be opened!");
+    EXPECT_EQ(mergeError(source, folder),
+              "Destination INI file " + folder.toStdString() + " can't be opened!");
     EXPECT_EQ(readFile(destination), original);
 
     if (::geteuid() != 0) { // permissions do not stop root
         QFile::setPermissions(destination, QFile::ReadOwner);
-        EXPECT_EQ(errorOf(source, destination),
+        EXPECT_EQ(mergeError(source, destination),
                   "Destination INI file " + destination.toStdString() + " can't be opened!");
         QFile::setPermissions(source, QFileDevice::Permissions());
         QFile::setPermissions(destination, QFile::ReadOwner | QFile::WriteOwner);
-        EXPECT_EQ(errorOf(source, destination),
+        EXPECT_EQ(mergeError(source, destination),
                   "Source INI file " + source.toStdString() + " can't be read!");
         QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner);
     }
     EXPECT_EQ(readFile(destination), original);
-    // Nothing is left behind beside the destination.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(files.fileCount(), 2);
+}
+
+TEST(IniTool, AFailedRewriteLeavesTheDestinationWhole)
+{
+    const QByteArray original = "[A]\r\nx=5\r\n";
+    const IniFiles files("[A]\ny=" + QByteArray(4096, 'v') + "\n", original);
+
+    // A file size limit below the merged size makes the write fail part way.
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 1024;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const std::string error = files.merge();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(error,
+              "Destination INI file " + files.destination.toStdString() + " can't be written!");
+    EXPECT_EQ(readFile(files.destination), original);
+    EXPECT_EQ(files.fileCount(), 2);
+}
+
+// Without room for a file beside it, the destination is rewritten in place, as it would be
+// without the atomic replacement.
+TEST(IniTool, RewritesInPlaceInAFolderThatTakesNoNewFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    const IniFiles files("[A]\nx=1\n", "[A]\n");
+    const auto writable = QFile::permissions(files.dir.path());
+    QFile::setPermissions(files.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const std::string error = files.merge();
+    QFile::setPermissions(files.dir.path(), writable);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(readFile(files.destination), "[A]\nx=1\n");
 }
 
 TEST(IniTool, KeepsTheDestinationsPermissions)
 {
-    QTemporaryDir dir;
-    const QString source = dir.filePath("source.ini");
-    const QString destination = dir.filePath("destination.ini");
-    writeFile(source, "[A]\nx=1\n");
-    writeFile(destination, "[A]\n");
+    const IniFiles files("[A]\nx=1\n", "[A]\n");
     const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
-    QFile::setPermissions(destination, permissions);
-    util::IniTool::mergeIniFiles(source.toStdString(), destination.toStdString());
-    EXPECT_EQ(readFile(destination), "[A]\nx=1\n");
-    EXPECT_EQ(QFile::permissions(destination) & 0x7077, permissions & 0x7077);
+    QFile::setPermissions(files.destination, permissions);
+    EXPECT_EQ(files.merge(), "");
+    EXPECT_EQ(readFile(files.destination), "[A]\nx=1\n");
+    EXPECT_EQ(QFile::permissions(files.destination) & 0x7077, permissions & 0x7077);
+}
+
+TEST(IniTool, RewritesTheTargetOfALinkedDestination)
+{
+    const IniFiles files("[A]\nx=1\n", "[A]\n");
+    const QString link = files.dir.filePath("link.ini");
+    ASSERT_TRUE(QFile::link(files.destination, link));
+    EXPECT_EQ(mergeError(files.source, link), "");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readFile(files.destination), "[A]\nx=1\n");
 }
 
 TEST(IniTool, ListsSectionNamesAndExtractsSections)
@@ -285,18 +344,4 @@ TEST(IniTool, MutatedFilesNeverLoseDestinationLines)
             from = at + line.size();
         }
     }
-}
-
-TEST(IniTool, RewritesTheTargetOfALinkedDestination)
-{
-    QTemporaryDir dir;
-    const QString source = dir.filePath("source.ini");
-    const QString target = dir.filePath("real.ini");
-    const QString link = dir.filePath("link.ini");
-    writeFile(source, "[A]\nx=1\n");
-    writeFile(target, "[A]\n");
-    ASSERT_TRUE(QFile::link(target, link));
-    util::IniTool::mergeIniFiles(source.toStdString(), link.toStdString());
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(readFile(target), "[A]\nx=1\n");
 }

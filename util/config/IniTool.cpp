@@ -77,15 +77,16 @@ void IniTool::mergeIniFiles(std::string const &source, std::string const &destin
         addSection(sourceLines, name, destinationLines);
     destinationFile.close();
 
+    QByteArray bytes;
+    for (const QString &line : destinationLines)
+        bytes += line.toLatin1();
     // Written beside the file and renamed into place, so a failure leaves the old file whole.
+    // The explicit flush matters: commit() would rename a file whose buffered tail failed to
+    // reach the disk.
     QSaveFile out(destinationPath);
     out.setDirectWriteFallback(true);
-    bool written = out.open(QIODevice::WriteOnly);
-    for (int i = 0; written && i < destinationLines.size(); ++i) {
-        const QByteArray bytes = destinationLines.at(i).toLatin1();
-        written = out.write(bytes) == bytes.size();
-    }
-    if (!written || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush()
+        || !out.commit())
         throw std::runtime_error("Destination INI file " + destination + " can't be written!");
 }
 

@@ -20,13 +20,16 @@ namespace util {
 class UTIL_EXPORT IniTool
 {
 public:
-    /// Merges the file source into the file destination and rewrites destination atomically.
+    /// Merges the file source into the file destination and rewrites destination atomically:
+    /// written beside it and renamed into place (through a link, keeping its permissions); in a
+    /// folder that takes no new file it is rewritten in place instead.
     /// Throws std::runtime_error, leaving destination untouched:
     /// - "Source INI file <source> can't be read!"
     /// - "Destination INI file <destination> can't be opened!" (a missing one is not created)
     /// - "Error parsing ini file" for a section header that is not a bare [name]
     /// - "Can't parse ini file" for a source key line that is not key=value
-    /// - "Destination INI file <destination> can't be written!" when the rewrite fails
+    /// - "Destination INI file <destination> can't be written!" when the rewrite fails (an
+    ///   addition of this library: the merge would otherwise report success for a lost write)
     static void mergeIniFiles(std::string const &source, std::string const &destination);
 
 protected:
