@@ -1,5 +1,6 @@
 #include "tests/common/TestUtil.h"
 #include "tests/common/ToolRun.h"
+#include "tests/config/ProcessEnv.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -20,13 +21,8 @@ struct ToolRun
 
 ToolRun runTool(const QStringList &args, const QString &develop = QString())
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QUOR_DEVELOP"));
-    env.remove(QStringLiteral("QUOR_INI"));
-    if (!develop.isNull())
-        env.insert(QStringLiteral("QUOR_DEVELOP"), develop);
     QProcess process;
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(quortest::quorEnvironment(develop));
     process.start(QStringLiteral(QUOR_TOOL), args);
     EXPECT_TRUE(process.waitForFinished(60000));
     return {process.exitCode(),

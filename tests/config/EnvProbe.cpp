@@ -1,5 +1,6 @@
 // Runs a script of settings-file steps in a fresh process and prints one line per step:
 //   ini          getQuorIni(): "ini <address> <file name>" or "error <message>"
+//   module       modulename(): "module <name>"
 //   fav:NAME     getFavoritesFile(NAME): "fav <path>" or "error <message>"
 //   touch:PATH   creates an empty file: "touched"
 //   env:NAME=V   sets an environment variable: "set"
@@ -22,6 +23,8 @@ int main(int argc, char **argv)
                 const QSettings &settings = util::getQuorIni();
                 std::printf("ini %p %s\n", static_cast<const void *>(&settings),
                             qPrintable(settings.fileName()));
+            } else if (step == QLatin1String("module")) {
+                std::printf("module %s\n", util::modulename().c_str());
             } else if (step.startsWith(QLatin1String("fav:"))) {
                 std::printf("fav %s\n", qPrintable(util::getFavoritesFile(step.mid(4))));
             } else if (step.startsWith(QLatin1String("touch:"))) {

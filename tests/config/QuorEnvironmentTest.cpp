@@ -1,9 +1,11 @@
 #include "util/config/QuorEnvironment.h"
 
 #include "tests/common/TestUtil.h"
+#include "tests/config/ProcessEnv.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -12,6 +14,7 @@
 
 #include <stdexcept>
 
+using quortest::quorEnvironment;
 using quortest::ScopedEnv;
 
 namespace {
@@ -42,18 +45,6 @@ QStringList probe(const QStringList &steps, const QProcessEnvironment &env)
     return QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
-QProcessEnvironment probeEnv(const QString &develop, const QString &ini = QString())
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QUOR_DEVELOP"));
-    env.remove(QStringLiteral("QUOR_INI"));
-    if (!develop.isNull())
-        env.insert(QStringLiteral("QUOR_DEVELOP"), develop);
-    if (!ini.isNull())
-        env.insert(QStringLiteral("QUOR_INI"), ini);
-    return env;
-}
-
 } // namespace
 
 TEST(QuorEnvironment, ModuleNameIsTheRunningExecutable)
@@ -62,6 +53,23 @@ TEST(QuorEnvironment, ModuleNameIsTheRunningExecutable)
               QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath().toStdString());
     EXPECT_EQ(canonical(util::modulepath()),
               QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath().toStdString());
+}
+
+TEST(QuorEnvironment, ModuleNameIsWholeBeyondFiveHundredCharacters)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QString folder = QFileInfo(dir.path()).canonicalFilePath();
+    while (folder.size() < 600)
+        folder += "/" + QString(60, QLatin1Char('d'));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString copy = folder + "/quor_env_probe";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUOR_ENV_PROBE), copy));
+
+    QProcess process;
+    process.start(copy, {"module"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), "module " + copy + "\n");
 }
 
 TEST(QuorEnvironment, ModulePathIsTheTextBeforeTheLastSlash)
@@ -139,7 +147,9 @@ TEST(QuorEnvironment, HelpFileMatchesEitherPatternIgnoringCase)
          {"QUOR-Image-viewer-manual.pdf"},
          {},
          "QUOR-Image-viewer-manual.pdf"},
+        {"viewer manual starts with Quor", {"MyQuorViewerManual.pdf"}, {}, nullptr},
         {"other version", {"Quor-6.1-User-Manual.pdf"}, {}, nullptr},
+        {"hidden file", {".quor-6.2-manual.pdf"}, {}, nullptr},
         {"not a pdf", {"Quor-6.2-User-Manual.txt"}, {}, nullptr},
         {"directory is not a file", {}, {"Quor-6.2-Manual.pdf"}, nullptr},
         {"only in a subdirectory", {"doc/Quor-6.2-Manual.pdf"}, {"doc"}, nullptr},
@@ -170,18 +180,18 @@ TEST(QuorEnvironment, SettingsFileComesFromTheRootOrQuorIni)
     quortest::writeFile(root.filePath("quor.ini"), "[NamingConfig]\n");
     quortest::writeFile(root.filePath("other.ini"), "[NamingConfig]\n");
 
-    const QStringList fromRoot = probe({"ini"}, probeEnv(root.path()));
+    const QStringList fromRoot = probe({"ini"}, quorEnvironment(root.path()));
     ASSERT_EQ(fromRoot.size(), 1);
     EXPECT_TRUE(fromRoot[0].endsWith(" " + root.filePath("quor.ini"))) << fromRoot[0].toStdString();
 
     const QStringList fromVariable =
-        probe({"ini"}, probeEnv(root.path(), root.filePath("other.ini")));
+        probe({"ini"}, quorEnvironment(root.path(), root.filePath("other.ini")));
     ASSERT_EQ(fromVariable.size(), 1);
     EXPECT_TRUE(fromVariable[0].endsWith(" " + root.filePath("other.ini")))
         << fromVariable[0].toStdString();
 
     // The path from QUOR_INI is used whole and made absolute.
-    QProcessEnvironment relative = probeEnv(root.path(), "other.ini");
+    QProcessEnvironment relative = quorEnvironment(root.path(), "other.ini");
     QProcess process;
     process.setProcessEnvironment(relative);
     process.setWorkingDirectory(root.path());
@@ -198,10 +208,10 @@ TEST(QuorEnvironment, MissingSettingsFileNamesThePathTried)
     ASSERT_TRUE(root.isValid());
     quortest::writeFile(root.filePath("quor.ini"), "[NamingConfig]\n");
 
-    EXPECT_EQ(probe({"ini"}, probeEnv(root.path() + "/missing")),
+    EXPECT_EQ(probe({"ini"}, quorEnvironment(root.path() + "/missing")),
               QStringList {"error Can't find quor.ini: " + root.path() + "/missing/quor.ini"});
     // QUOR_INI wins even over an existing root file, and is not converted or prefixed.
-    EXPECT_EQ(probe({"ini"}, probeEnv(root.path(), "nowhere\\my.ini")),
+    EXPECT_EQ(probe({"ini"}, quorEnvironment(root.path(), "nowhere\\my.ini")),
               QStringList {"error Can't find quor.ini: nowhere\\my.ini"});
 }
 
@@ -215,7 +225,7 @@ TEST(QuorEnvironment, SettingsObjectIsCreatedOnceAndRetriedAfterAFailure)
 
     const QStringList lines =
         probe({"ini", "touch:" + ini, "ini", "ini", "env:QUOR_INI=" + other, "ini"},
-              probeEnv(root.path()));
+              quorEnvironment(root.path()));
     ASSERT_EQ(lines.size(), 6);
     EXPECT_EQ(lines[0], "error Can't find quor.ini: " + ini);
     EXPECT_TRUE(lines[2].startsWith("ini ")) << lines[2].toStdString();
@@ -232,9 +242,10 @@ TEST(QuorEnvironment, FavoritesFileComesFromNamingConfigOrDefaultsBelowTheRoot)
     quortest::writeFile(root.filePath("quor.ini"),
                         "[NamingConfig]\nZeduvidoFileNaming=D:/cfg/mine.xml\n");
 
-    EXPECT_EQ(probe({"fav:ZeduvidoFileNaming", "fav:ZeduvidoSessionNaming"}, probeEnv(root.path())),
+    EXPECT_EQ(probe({"fav:ZeduvidoFileNaming", "fav:ZeduvidoSessionNaming"},
+                    quorEnvironment(root.path())),
               (QStringList {"fav D:/cfg/mine.xml",
                             "fav " + root.path() + "/etc/ZeduvidoSessionNaming.xml"}));
-    EXPECT_EQ(probe({"fav:ZeduvidoFileNaming"}, probeEnv(root.path() + "/absent")),
+    EXPECT_EQ(probe({"fav:ZeduvidoFileNaming"}, quorEnvironment(root.path() + "/absent")),
               QStringList {"error Can't find quor.ini: " + root.path() + "/absent/quor.ini"});
 }

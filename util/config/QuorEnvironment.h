@@ -16,7 +16,8 @@ namespace util {
 /// variables redirect them: "QUOR_DEVELOP" moves the whole installation root, "QUOR_INI" names
 /// another settings file.
 
-/// Full file name of the running process's executable (not of this library).
+/// Full file name of the running process's executable (not of this library), whole however
+/// long it is.
 UTIL_EXPORT std::string modulename();
 /// Directory of the running executable (see modulename()).
 UTIL_EXPORT std::string modulepath();
@@ -39,7 +40,9 @@ UTIL_EXPORT QSettings const &getQuorIni();
 UTIL_EXPORT std::string const getUnitTestDir();
 
 /// Full path of the user manual: the first PDF in the root whose name matches
-/// "*quor*<major>.<minor>*manual*.pdf" or "Quor*Viewer*Manual.pdf", ignoring case.
+/// "*quor*<major>.<minor>*manual*.pdf" or "Quor*Viewer*Manual.pdf", ignoring case, in the
+/// order the file system lists the root. <major>.<minor> is the library's version, fixed when
+/// it is built (6.2).
 /// Throws std::runtime_error "Can't find help file" when there is none.
 UTIL_EXPORT std::string getHelpFile();
 
