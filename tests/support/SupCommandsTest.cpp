@@ -177,6 +177,25 @@ TEST(SupCommand, ExportFailureLeavesTheOutputAlone)
     }
 }
 
+TEST(SupCommand, ExportThatCannotBeWrittenOutLeavesTheOutputAlone)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out.sup");
+    quortest::writeFile(out, "previous content\n");
+    ToolResult r;
+    {
+        const quortest::ScopedFileSizeLimit limit(100);
+        r = runTool({"sup", "export", resourcePath("samples/SN3001_110115_123458_PANF02A_L1.sup"),
+                     "--level", "1", "-o", out});
+    }
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(lineCount(r.err), 1) << r.err;
+    EXPECT_EQ(r.err.rfind("quorutil sup: cannot write " + out.toStdString() + ": ", 0), 0u)
+        << r.err;
+    EXPECT_EQ(readFile(out), "previous content\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"out.sup"});
+}
+
 TEST(SupCommand, ExportRefusesAnUnsupportedLevel)
 {
     QTemporaryDir dir;

@@ -13,6 +13,8 @@
 #include <clocale>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <locale>
 
@@ -55,26 +57,39 @@ bool hasLineStarting(const std::string &text, const std::string &start)
 
 } // namespace
 
-TEST(SupportFile, WritesTheGoldenLevel1File)
+TEST(SupportFile, WritesTheGoldenFiles)
 {
     const quortest::ScopedTimeZone tz(quortest::goldenTimeZone);
     QTemporaryDir dir;
-    SupportFile r = quortest::goldenL1Record(dir);
-    const std::string path = exportL1(r, dir);
-    EXPECT_EQ(r.getImageLevel(), 1);
-    EXPECT_EQ(fileText(path), readFile(quortest::dataPath("support/golden_L1.sup")).toStdString());
-    EXPECT_EQ(fileText(path), r.formatL1SupportFile(path, true, false));
-}
-
-TEST(SupportFile, WritesTheGoldenLevel2File)
-{
-    const quortest::ScopedTimeZone tz(quortest::goldenTimeZone);
-    QTemporaryDir dir;
-    SupportFile r = quortest::goldenL2Record(dir);
-    const std::string path = exportL2(r, dir);
-    EXPECT_EQ(r.getImageLevel(), 2);
-    EXPECT_EQ(fileText(path), readFile(quortest::dataPath("support/golden_L2.sup")).toStdString());
-    EXPECT_EQ(fileText(path), r.formatL2SupportFile());
+    // The grid variant: references and cell size instead of the polynomials, a transverse
+    // Mercator section in sci16 and a bare GRID_NAME line.
+    SupportFile grid = quortest::goldenL2Record(dir);
+    grid.setCellSize(0.25);
+    grid.setEllipsoidCenter(1.5, -2.25, 0);
+    grid.setProjectionType("TRANSVERSE_MERCATOR_PROJECTION");
+    grid.setTMProjectionParams(-0.5, 0.15625, 0.9996);
+    struct Row
+    {
+        const char *golden;
+        SupportFile record;
+        int level;
+    };
+    Row rows[] = {
+        {"support/golden_L1.sup", quortest::goldenL1Record(dir), 1},
+        {"support/golden_L2.sup", quortest::goldenL2Record(dir), 2},
+        {"support/golden_L2_grid_tm.sup", grid, 2},
+    };
+    for (Row &row : rows) {
+        const std::string path =
+            row.level == 1 ? exportL1(row.record, dir) : exportL2(row.record, dir);
+        EXPECT_EQ(row.record.getImageLevel(), row.level) << row.golden;
+        EXPECT_EQ(fileText(path), readFile(quortest::dataPath(row.golden)).toStdString())
+            << row.golden;
+        EXPECT_EQ(fileText(path),
+                  row.level == 1 ? row.record.formatL1SupportFile(path, true, false)
+                                 : row.record.formatL2SupportFile())
+            << row.golden;
+    }
 }
 
 TEST(SupportFile, GoldenFilesReadBackIntoTheirRecords)
@@ -229,6 +244,35 @@ TEST(SupportFile, Level2ProjectionSectionDependsOnTheExactProjectionType)
     }
 }
 
+TEST(SupportFile, WritesNumbersAsTheCFormatsDo)
+{
+    struct Row
+    {
+        const char *name;
+        std::function<void(SupportFile &)> set;
+        const char *line;
+    };
+    const Row rows[] = {
+        {"three-digit exponents", [](SupportFile &r) { r.setGroundBias(1e100, 1e-300, -2.5e-5); },
+         "GRND_BIAS 1.00000000000000e+100 1.00000000000000e-300 -2.50000000000000e-05"},
+        {"sci16 rounding", [](SupportFile &r) { r.setProjectionOriginOffset(1e-7, 0, 0, 0); },
+         "FALSE_NORTHING_POS 9.9999999999999995e-08"},
+        {"large fixed", [](SupportFile &r) { r.setBias(1e20); },
+         "BIAS 100000000000000000000.000000 GAIN 1.000000"},
+        {"negative zero after rounding", [](SupportFile &r) { r.setElevationRange(-0.04, 0); },
+         "MAX_AND_MIN_ELEVATION -0.0   0.0"},
+        {"tiny negative", [](SupportFile &r) { r.setRectOffset(-1e-9, 1); },
+         "RECT_XOFFSET   -0.00000000"},
+    };
+    for (const Row &row : rows) {
+        SupportFile r;
+        row.set(r);
+        const std::string text =
+            r.formatL1SupportFile("/tmp/x.sup", true, false) + r.formatL2SupportFile();
+        EXPECT_TRUE(hasLine(text, row.line)) << row.name;
+    }
+}
+
 TEST(SupportFile, NewRecordWritesDefaultsAndLeavesOutEmptyParts)
 {
     SupportFile r;
@@ -251,7 +295,8 @@ TEST(SupportFile, NewRecordWritesDefaultsAndLeavesOutEmptyParts)
 TEST(SupportFile, WritesImageNamesRelativeToTheOutputFolderOnRequest)
 {
     QTemporaryDir dir;
-    const QString base = dir.path();
+    // Canonical, as the current folder is, for the relative output path below.
+    const QString base = QDir(dir.path()).canonicalPath();
     struct Row
     {
         std::string stored;
@@ -262,19 +307,26 @@ TEST(SupportFile, WritesImageNamesRelativeToTheOutputFolderOnRequest)
         {(base + "/out/sub/b.tif").toStdString(), "sub/b.tif"},
         {(base + "/other/c.tif").toStdString(), "../other/c.tif"},
         {"rel/./x/../d.tif", "rel/d.tif"},
+        // Names are bytes: one that is not UTF-8 keeps every byte.
+        {(base + "/out/caf").toStdString() + "\xe9.tif", "caf\xe9.tif"},
     };
     std::string seed;
     for (const Row &row : rows)
         seed += "IMAGE_FILE_NAME 1 \"" + row.stored + "\"\nLINES 1\nSAMPLES 1\n";
     SupportFile r;
     r.loadFile(writeText(dir, "seed.sup", seed));
-    ASSERT_EQ(r.getImageMinifications().size(), 4u);
+    ASSERT_EQ(r.getImageMinifications().size(), std::size(rows));
     ASSERT_TRUE(QDir(base).mkpath("out"));
 
     const std::string out = (base + "/out/x_L1.sup").toStdString();
     const std::string relative = r.formatL1SupportFile(out, true, true);
     const std::string stored = r.formatL1SupportFile(out, true, false);
     const std::string level2 = r.formatL2SupportFile();
+    const QString savedCurrent = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(base));
+    const std::string fromCurrent = r.formatL1SupportFile("out/x_L1.sup", true, true);
+    QDir::setCurrent(savedCurrent);
+    EXPECT_EQ(fromCurrent, relative) << "a relative output path starts from the current folder";
     for (const Row &row : rows) {
         EXPECT_TRUE(hasLine(relative, "IMAGE_FILE_NAME 1 \"" + row.relative + "\"")) << row.stored;
         EXPECT_TRUE(hasLine(stored, "IMAGE_FILE_NAME 1 \"" + row.stored + "\"")) << row.stored;
@@ -292,6 +344,24 @@ TEST(SupportFile, ExportSetsTheLevelEvenWhenTheFileCannotBeOpened)
     EXPECT_FALSE(r.exportL2SupportFile(path));
     EXPECT_EQ(r.getImageLevel(), 2);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+}
+
+TEST(SupportFile, FailedWriteReturnsFalseAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const std::string path = writeText(dir, "out.sup", "previous content\n");
+    SupportFile r;
+    bool l1 = true, l2 = true;
+    {
+        // Room for the opening lines only: the text is written out when the file is flushed.
+        const quortest::ScopedFileSizeLimit limit(100);
+        l1 = r.exportL1SupportFile(path, true, false);
+        l2 = r.exportL2SupportFile(path);
+    }
+    EXPECT_FALSE(l1);
+    EXPECT_FALSE(l2);
+    EXPECT_EQ(fileText(path), "previous content\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"out.sup"});
 }
 
 TEST(SupportFile, ExportReplacesAnExistingFile)

@@ -3,7 +3,10 @@
 #include <QFile>
 
 #include <charconv>
+#include <csignal>
 #include <ctime>
+
+#include <sys/resource.h>
 
 namespace quortest {
 
@@ -165,6 +168,25 @@ ScopedTimeZone::~ScopedTimeZone()
 {
     m_env.reset();
     tzset();
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long limit)
+{
+    rlimit r;
+    getrlimit(RLIMIT_FSIZE, &r);
+    m_savedLimit = r.rlim_cur;
+    m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    r.rlim_cur = limit;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &r), 0);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit()
+{
+    rlimit r;
+    getrlimit(RLIMIT_FSIZE, &r);
+    r.rlim_cur = m_savedLimit;
+    setrlimit(RLIMIT_FSIZE, &r);
+    std::signal(SIGXFSZ, m_savedHandler);
 }
 
 std::string writeText(const QTemporaryDir &dir, const std::string &name, const std::string &text)

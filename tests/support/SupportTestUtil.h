@@ -47,6 +47,21 @@ private:
     std::unique_ptr<ScopedEnv> m_env;
 };
 
+/// Makes writes that would grow a file beyond limit bytes fail (EFBIG, SIGXFSZ ignored), as a
+/// full disk would, for the object's lifetime. Keep test output out of its scope.
+class ScopedFileSizeLimit
+{
+public:
+    explicit ScopedFileSizeLimit(unsigned long limit);
+    ~ScopedFileSizeLimit();
+    ScopedFileSizeLimit(const ScopedFileSizeLimit &) = delete;
+    ScopedFileSizeLimit &operator=(const ScopedFileSizeLimit &) = delete;
+
+private:
+    unsigned long m_savedLimit;
+    void (*m_savedHandler)(int);
+};
+
 /// Writes text to name inside dir and returns the full path.
 std::string writeText(const QTemporaryDir &dir, const std::string &name, const std::string &text);
 

@@ -403,7 +403,7 @@ int showCommand(const QStringList &args, std::ostream &out, std::ostream &err)
             continue;
         }
         SupportFile record;
-        const int level = record.loadFile(file.toStdString());
+        const int level = record.loadFile(QFile::encodeName(file).toStdString());
         if (json) {
             JsonSink sink;
             sink.member("file", jsonString(file.toStdString()));
@@ -476,22 +476,23 @@ int exportCommand(const QStringList &args, std::ostream &err)
         return ExitFailure;
     }
     SupportFile record;
-    const int inputLevel = record.loadFile(input.toStdString());
+    const int inputLevel = record.loadFile(QFile::encodeName(input).toStdString());
     if (inputLevel < 0 || inputLevel > 2) {
         err << "quorutil sup: cannot read " << input.toStdString() << ": unsupported image level "
             << std::to_string(inputLevel) << "\n";
         return ExitFailure;
     }
 
-    const std::string text = level == 1
-        ? record.formatL1SupportFile(output.toStdString(), level0Name, relativeNames)
-        : record.formatL2SupportFile();
-    // A temporary file beside OUT, renamed into place only when complete.
+    const std::string text = level == 1 ? record.formatL1SupportFile(
+                                 QFile::encodeName(output).toStdString(), level0Name, relativeNames)
+                                        : record.formatL2SupportFile();
+    // A temporary file beside OUT, renamed into place only when complete. The explicit flush:
+    // commit() alone renames even when writing out the buffered text failed.
     QSaveFile file(output);
     if (!file.open(QIODevice::WriteOnly)
         || file.write(text.data(), static_cast<qint64>(text.size()))
             != static_cast<qint64>(text.size())
-        || !file.commit()) {
+        || !file.flush() || !file.commit()) {
         err << "quorutil sup: cannot write " << output.toStdString() << ": "
             << file.errorString().toStdString() << "\n";
         return ExitFailure;

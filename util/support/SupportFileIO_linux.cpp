@@ -82,8 +82,11 @@ bool writeWholeFile(const std::string &path, std::string_view text)
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // A short file stays in QFileDevice's buffer until the flush, and commit() would rename the
+    // temporary file into place even when that flush failed (a full disk, a size limit).
     if (file.write(text.data(), static_cast<qint64>(text.size()))
-        != static_cast<qint64>(text.size())) {
+            != static_cast<qint64>(text.size())
+        || !file.flush()) {
         file.cancelWriting();
     }
     return file.commit();

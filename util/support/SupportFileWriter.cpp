@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <ctime>
+#include <filesystem>
 
 namespace util {
 
@@ -91,9 +92,27 @@ std::string withoutNewline(std::string text)
     return text;
 }
 
+// File names are bytes, not necessarily UTF-8: Latin-1 maps each byte to one character and
+// back, so every byte of a name that is not cut away comes through unchanged.
+QString fromBytes(const std::string &bytes)
+{
+    return QString::fromLatin1(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+// The folder that holds path, made absolute on the byte level (QDir would decode the current
+// folder as UTF-8 and the names as Latin-1, and then no longer find one inside the other).
+QDir folderOf(const std::string &path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error)
+        return QDir(QFileInfo(fromBytes(path)).absolutePath());
+    return QDir(fromBytes(absolute.parent_path().string()));
+}
+
 std::string relativeTo(const QDir &dir, const std::string &name)
 {
-    return dir.relativeFilePath(QString::fromStdString(name)).toStdString();
+    return dir.relativeFilePath(fromBytes(name)).toLatin1().toStdString();
 }
 
 void writeOpening(Text &out, const SupportFile &r, const QDir *relativeDir)
@@ -160,7 +179,7 @@ std::string SupportFile::formatL1SupportFile(const std::string &path, bool write
 {
     Text out;
     if (relativeImageNames) {
-        const QDir dir(QFileInfo(QString::fromStdString(path)).absolutePath());
+        const QDir dir = folderOf(path);
         writeOpening(out, *this, &dir);
     } else {
         writeOpening(out, *this, nullptr);
