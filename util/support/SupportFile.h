@@ -44,7 +44,8 @@ namespace util {
 /// - The reader is independent of the process locale.
 ///
 /// Writing (`exportL1SupportFile`, `exportL2SupportFile`)
-/// - The layout is fixed byte for byte; numbers never depend on the process locale.
+/// - The layout is fixed byte for byte; numbers never depend on the process locale. Exponents
+///   have a sign and at least two digits, as printf's %e writes them.
 /// - Dates are the C library's ctime text in local time (TZ applies). A date that ctime cannot
 ///   format (years outside about -999 to 9999) is written as an empty text: PHOTO_DATE "" and
 ///   a bare "IMAGE_DATE   " line; reading such a file leaves the date unchanged.
@@ -280,6 +281,7 @@ public:
     double getMiddleLatitude() const { return m_middleLatitude; }
     double getCentralMeridian() const { return m_centralMeridian; }
     double getCentralScaleFactor() const { return m_centralScaleFactor; }
+    /// The four conic parameters start at zero in a new record.
     double getStandardParallel1() const { return m_standardParallel1; }
     double getStandardParallel2() const { return m_standardParallel2; }
     double getOriginLatitude() const { return m_originLatitude; }

@@ -17,52 +17,38 @@ namespace util {
 
 namespace {
 
+// The file's text, one row at a time: a label, its value and the line end.
 class Text
 {
 public:
     Text() { m_out.reserve(4096); }
 
-    Text &operator<<(const char *text)
+    Text &line(const char *label, const std::string &value = std::string())
+    {
+        m_out += label;
+        m_out += value;
+        m_out += '\n';
+        return *this;
+    }
+    /// Text without a line end of its own (a value that brings its own).
+    Text &raw(const std::string &text)
     {
         m_out += text;
         return *this;
     }
-    Text &operator<<(const std::string &text)
+
+    /// sci14, or sci16 after setSciDigits(16).
+    std::string sci(double value) const { return formatScientific(value, m_sciDigits); }
+    /// Values separated by single spaces, or each preceded by one space.
+    template<typename Values> std::string sci(const Values &values, bool eachPreceded) const
     {
-        m_out += text;
-        return *this;
-    }
-    Text &operator<<(char c)
-    {
-        m_out += c;
-        return *this;
-    }
-    Text &integer(int value)
-    {
-        m_out += std::to_string(value);
-        return *this;
-    }
-    Text &sci(double value) { return *this << formatScientific(value, m_sciDigits); }
-    Text &fixed(double value, int decimals) { return *this << formatFixed(value, decimals); }
-    Text &flag(bool value) { return *this << (value ? "TRUE" : "FALSE"); }
-    /// Values each preceded by one space.
-    template<typename Values> Text &spaced(const Values &values)
-    {
-        for (double v : values)
-            *this << ' ' << formatScientific(v, m_sciDigits);
-        return *this;
-    }
-    /// Values separated by single spaces.
-    template<typename Values> Text &joined(const Values &values)
-    {
-        bool first = true;
+        std::string text;
         for (double v : values) {
-            if (!first)
-                *this << ' ';
-            first = false;
-            sci(v);
+            if (eachPreceded || !text.empty())
+                text += ' ';
+            text += sci(v);
         }
-        return *this;
+        return text;
     }
 
     void setSciDigits(int digits) { m_sciDigits = digits; }
@@ -72,6 +58,24 @@ private:
     std::string m_out;
     int m_sciDigits = 14;
 };
+
+std::string integer(int value)
+{
+    return std::to_string(value);
+}
+
+std::string fixed(double value, int decimals)
+{
+    return formatFixed(value, decimals);
+}
+
+std::string flag(bool value)
+{
+    return value ? "TRUE" : "FALSE";
+}
+
+constexpr bool joined = false;
+constexpr bool spaced = true;
 
 // The C library's ctime text, newline included, or "" for a time that ctime cannot format
 // (its year must fit four characters).
@@ -117,59 +121,40 @@ std::string relativeTo(const QDir &dir, const std::string &name)
 
 void writeOpening(Text &out, const SupportFile &r, const QDir *relativeDir)
 {
-    out << "support_file " << r.getSupportFileTag() << '\n';
-    out << "IMAGE_ID \"" << r.getImageID() << "\"\n";
+    out.line("support_file ", r.getSupportFileTag());
+    out.line("IMAGE_ID \"", r.getImageID() + '"');
     for (const SupportFile::ImageMinification &image : r.getImageMinifications()) {
-        out << "IMAGE_FILE_NAME ";
-        out.integer(image.level) << " \""
-                                 << (relativeDir ? relativeTo(*relativeDir, image.fileName)
-                                                 : image.fileName)
-                                 << "\"\n";
-        out << "LINES   ";
-        out.integer(image.lines) << '\n';
-        out << "SAMPLES ";
-        out.integer(image.samples) << '\n';
+        const std::string name =
+            relativeDir ? relativeTo(*relativeDir, image.fileName) : image.fileName;
+        out.line("IMAGE_FILE_NAME ", integer(image.level) + " \"" + name + '"');
+        out.line("LINES   ", integer(image.lines));
+        out.line("SAMPLES ", integer(image.samples));
     }
     const auto &t = r.getRectificationTerms();
-    out << "RECTIFICATION_TERMS\n";
-    out << '\t';
-    out.joined(std::array<double, 3> {t[0], t[1], t[2]}) << '\n';
-    out << '\t';
-    out.joined(std::array<double, 3> {t[3], t[4], t[5]}) << '\n';
-    out << "GRND_BIAS ";
-    out.joined(r.getGroundBias()) << '\n';
-    out << "BIAS ";
-    out.fixed(r.getBias(), 6) << " GAIN ";
-    out.fixed(r.getGain(), 6) << '\n';
-    out << "GROUND_ZERO ";
-    out.joined(r.getGroundZero()) << '\n';
-    out << "LOAD_PT ";
-    out.joined(r.getLoadPoint()) << '\n';
-    out << "COORD_SYSTEM ";
-    out.integer(r.getCoordSystem()) << '\n';
-    out << "UNITS ";
-    out.integer(r.getUnit()) << '\n';
-    out << "USE_FAST_MATH ";
-    out.integer(r.getUseFastMath()) << '\n';
-    out << "MAX_AND_MIN_ELEVATION ";
-    out.fixed(r.getMinElevation(), 1) << "   ";
-    out.fixed(r.getMaxElevation(), 1) << '\n';
-    out << "IMAGE_MOTION ";
-    out.integer(r.getImageMotion()) << '\n';
-    out << "INITIALIZED ";
-    out.integer(r.getInitialized()) << '\n';
-    out << "STATUS ";
-    out.integer(r.getStatus()) << '\n';
-    out << "PHOTO_DATE \"" << withoutNewline(ctimeText(r.getPhotoDate())) << "\"\n";
-    out << "QUALITY ";
-    out.integer(r.getQuality()) << '\n';
-    out << "SENSOR_TYPE " << SupportFile::keyword(r.getSensorType()) << '\n';
+    out.line("RECTIFICATION_TERMS");
+    out.line("\t", out.sci(std::array<double, 3> {t[0], t[1], t[2]}, joined));
+    out.line("\t", out.sci(std::array<double, 3> {t[3], t[4], t[5]}, joined));
+    out.line("GRND_BIAS ", out.sci(r.getGroundBias(), joined));
+    out.line("BIAS ", fixed(r.getBias(), 6) + " GAIN " + fixed(r.getGain(), 6));
+    out.line("GROUND_ZERO ", out.sci(r.getGroundZero(), joined));
+    out.line("LOAD_PT ", out.sci(r.getLoadPoint(), joined));
+    out.line("COORD_SYSTEM ", integer(r.getCoordSystem()));
+    out.line("UNITS ", integer(r.getUnit()));
+    out.line("USE_FAST_MATH ", integer(r.getUseFastMath()));
+    out.line("MAX_AND_MIN_ELEVATION ",
+             fixed(r.getMinElevation(), 1) + "   " + fixed(r.getMaxElevation(), 1));
+    out.line("IMAGE_MOTION ", integer(r.getImageMotion()));
+    out.line("INITIALIZED ", integer(r.getInitialized()));
+    out.line("STATUS ", integer(r.getStatus()));
+    out.line("PHOTO_DATE \"", withoutNewline(ctimeText(r.getPhotoDate())) + '"');
+    out.line("QUALITY ", integer(r.getQuality()));
+    out.line("SENSOR_TYPE ", SupportFile::keyword(r.getSensorType()));
 }
 
 void writeOptionalPath(Text &out, const char *label, const std::string &path)
 {
     if (!path.empty())
-        out << label << path << '\n';
+        out.line(label, path);
 }
 
 } // namespace
@@ -185,57 +170,38 @@ std::string SupportFile::formatL1SupportFile(const std::string &path, bool write
         writeOpening(out, *this, nullptr);
     }
 
-    out << "IMAGE_LEVEL   1\n";
-    out << "MEAN_TERRAIN_HEIGHT     ";
-    out.fixed(m_meanTerrainHeight, 6) << '\n';
-    out << "ANCHOR_LATITUDE    ";
-    out.fixed(m_anchorLatitude, 12) << '\n';
-    out << "ANCHOR_LONGITUDE   ";
-    out.fixed(m_anchorLongitude, 12) << '\n';
-    out << "LINE_STAGGERED   ";
-    out.flag(m_lineStaggered) << '\n';
-    out << "VIEW_OF_LINE   " << keyword(m_viewOfLine) << '\n';
-    out << "RADIOMETRIC_PROPERTY   " << keyword(m_radiometricProperty) << '\n';
+    out.line("IMAGE_LEVEL   1");
+    out.line("MEAN_TERRAIN_HEIGHT     ", fixed(m_meanTerrainHeight, 6));
+    out.line("ANCHOR_LATITUDE    ", fixed(m_anchorLatitude, 12));
+    out.line("ANCHOR_LONGITUDE   ", fixed(m_anchorLongitude, 12));
+    out.line("LINE_STAGGERED   ", flag(m_lineStaggered));
+    out.line("VIEW_OF_LINE   ", keyword(m_viewOfLine));
+    out.line("RADIOMETRIC_PROPERTY   ", keyword(m_radiometricProperty));
     // ctime's own newline ends this line; an unformattable date still gets its line end.
     const std::string imageDate = ctimeText(m_imageDate);
-    out << "IMAGE_DATE   " << (imageDate.empty() ? std::string("\n") : imageDate);
-    out << "NUMBER_SCAN_LINES   ";
-    out.integer(m_numberScanLines) << '\n';
-    out << "SENSOR_ROTATION   ";
-    out.flag(m_sensorRotation) << '\n';
-    out << "CORRECTION   " << keyword(m_correction) << '\n';
-    out << "LEVEL_0_GSD     ";
-    out.fixed(m_l0GSD, 8) << '\n';
+    out.raw("IMAGE_DATE   " + (imageDate.empty() ? std::string("\n") : imageDate));
+    out.line("NUMBER_SCAN_LINES   ", integer(m_numberScanLines));
+    out.line("SENSOR_ROTATION   ", flag(m_sensorRotation));
+    out.line("CORRECTION   ", keyword(m_correction));
+    out.line("LEVEL_0_GSD     ", fixed(m_l0GSD, 8));
     writeOptionalPath(out, "ORIGINAL_ORIENTATION   ", m_originalOrientation);
     writeOptionalPath(out, "ADJUSTED_ORIENTATION   ", m_adjustedOrientation);
     writeOptionalPath(out, "ORIGINAL_CALIBRATION   ", m_originalCalibration);
     writeOptionalPath(out, "ADJUSTED_CALIBRATION   ", m_adjustedCalibration);
     if (writeLevel0Name)
         writeOptionalPath(out, "LEVEL_0_NAME   ", m_l0ImageName);
-    out << "RECT_SCALE     ";
-    out.fixed(m_rectScale, 8) << '\n';
-    out << "RECT_ROTATION     ";
-    out.fixed(m_rectRotation, 8) << '\n';
-    out << "RECT_XOFFSET   ";
-    out.fixed(m_rectXOffset, 8) << '\n';
-    out << "RECT_YOFFSET   ";
-    out.fixed(m_rectYOffset - 1.0, 8) << '\n';
-    out << "RECT_HEIGHT   ";
-    out.fixed(m_rectHeight, 8) << '\n';
-    out << "RECT_USE_CALIBRATION ";
-    out.flag(m_rectUseCalibration) << '\n';
-    out << "FOOTPRINT_LL_SAMPLE     ";
-    out.fixed(m_footprintRange[0], 8) << '\n';
-    out << "FOOTPRINT_LL_LINE     ";
-    out.fixed(m_footprintRange[1], 8) << '\n';
-    out << "FOOTPRINT_UR_SAMPLE     ";
-    out.fixed(m_footprintRange[2], 8) << '\n';
-    out << "FOOTPRINT_UR_LINE     ";
-    out.fixed(m_footprintRange[3], 8) << '\n';
-    out << "LOCAL_ORIGIN      ";
-    out.joined(m_localOrigin) << '\n';
-    out << "BASIS            ";
-    out.spaced(m_localOriginBasis) << '\n';
+    out.line("RECT_SCALE     ", fixed(m_rectScale, 8));
+    out.line("RECT_ROTATION     ", fixed(m_rectRotation, 8));
+    out.line("RECT_XOFFSET   ", fixed(m_rectXOffset, 8));
+    out.line("RECT_YOFFSET   ", fixed(m_rectYOffset - 1.0, 8)); // the file counts from 0
+    out.line("RECT_HEIGHT   ", fixed(m_rectHeight, 8));
+    out.line("RECT_USE_CALIBRATION ", flag(m_rectUseCalibration));
+    out.line("FOOTPRINT_LL_SAMPLE     ", fixed(m_footprintRange[0], 8));
+    out.line("FOOTPRINT_LL_LINE     ", fixed(m_footprintRange[1], 8));
+    out.line("FOOTPRINT_UR_SAMPLE     ", fixed(m_footprintRange[2], 8));
+    out.line("FOOTPRINT_UR_LINE     ", fixed(m_footprintRange[3], 8));
+    out.line("LOCAL_ORIGIN      ", out.sci(m_localOrigin, joined));
+    out.line("BASIS            ", out.sci(m_localOriginBasis, spaced));
     return out.take();
 }
 
@@ -246,75 +212,53 @@ std::string SupportFile::formatL2SupportFile() const
 
     if (m_interlineDistance != 0) {
         // A georeferenced grid: the cell size replaces the polynomial description.
-        out << "LAT_REF ";
-        out.sci(m_latRef) << '\n';
-        out << "LON_REF ";
-        out.sci(m_lonRef) << '\n';
-        out << "INTERLINE_DIST ";
-        out.sci(m_interlineDistance) << '\n';
-        out << "INTERPIXEL_DIST ";
-        out.sci(m_interpixelDistance) << '\n';
+        out.line("LAT_REF ", out.sci(m_latRef));
+        out.line("LON_REF ", out.sci(m_lonRef));
+        out.line("INTERLINE_DIST ", out.sci(m_interlineDistance));
+        out.line("INTERPIXEL_DIST ", out.sci(m_interpixelDistance));
     } else {
-        const std::pair<const char *, double> references[] = {
-            {"LAT_REF ", m_latRef},      {"LAT_SCALE ", m_latScale}, {"LON_REF ", m_lonRef},
-            {"LON_SCALE ", m_lonScale},  {"H_REF ", m_heightRef},    {"H_SCALE ", m_heightScale},
-            {"L_REF ", m_lineRef},       {"L_SCALE ", m_lineScale},  {"S_REF ", m_sampleRef},
-            {"S_SCALE ", m_sampleScale},
-        };
-        for (const auto &ref : references) {
-            out << ref.first;
-            out.sci(ref.second) << '\n';
-        }
-        out << "POLY20_LINE";
-        out.spaced(m_poly20Line) << '\n';
-        out << "POLY20_SAMP";
-        out.spaced(m_poly20Sample) << '\n';
+        out.line("LAT_REF ", out.sci(m_latRef));
+        out.line("LAT_SCALE ", out.sci(m_latScale));
+        out.line("LON_REF ", out.sci(m_lonRef));
+        out.line("LON_SCALE ", out.sci(m_lonScale));
+        out.line("H_REF ", out.sci(m_heightRef));
+        out.line("H_SCALE ", out.sci(m_heightScale));
+        out.line("L_REF ", out.sci(m_lineRef));
+        out.line("L_SCALE ", out.sci(m_lineScale));
+        out.line("S_REF ", out.sci(m_sampleRef));
+        out.line("S_SCALE ", out.sci(m_sampleScale));
+        out.line("POLY20_LINE", out.sci(m_poly20Line, spaced));
+        out.line("POLY20_SAMP", out.sci(m_poly20Sample, spaced));
     }
-    out << "ELLIPSOID " << m_ellipsoid << '\n';
-    out << "VERTICAL_REFERENCE ";
-    out.integer(m_verticalReference) << '\n';
-    out << "A_EARTH ";
-    out.sci(m_ellipsoidSemiMajorAxis) << '\n';
-    out << "E_EARTH ";
-    out.sci(m_ellipsoidEccentricity) << '\n';
-    out << "ELLIPSOID_CENTER ";
-    out.spaced(m_ellipsoidCenter) << '\n';
-    out << "PROJECTION_TYPE " << m_projectionType << '\n';
+    out.line("ELLIPSOID ", m_ellipsoid);
+    out.line("VERTICAL_REFERENCE ", integer(m_verticalReference));
+    out.line("A_EARTH ", out.sci(m_ellipsoidSemiMajorAxis));
+    out.line("E_EARTH ", out.sci(m_ellipsoidEccentricity));
+    out.line("ELLIPSOID_CENTER ", out.sci(m_ellipsoidCenter, spaced));
+    out.line("PROJECTION_TYPE ", m_projectionType);
 
     out.setSciDigits(16);
     const bool transverseMercator = m_projectionType == "TRANSVERSE_MERCATOR_PROJECTION";
     if (m_projectionType == "UTM_PROJECTION") {
-        out << "ZONE ";
-        out.integer(m_projectionZone) << '\n';
+        out.line("ZONE ", integer(m_projectionZone));
     } else if (transverseMercator) {
-        out << "MIDDLE_LATITUDE ";
-        out.sci(m_middleLatitude) << '\n';
-        out << "CENTRAL_MERIDIAN ";
-        out.sci(m_centralMeridian) << '\n';
-        out << "CENTRAL_SCALE_FACTOR ";
-        out.sci(m_centralScaleFactor) << '\n';
+        out.line("MIDDLE_LATITUDE ", out.sci(m_middleLatitude));
+        out.line("CENTRAL_MERIDIAN ", out.sci(m_centralMeridian));
+        out.line("CENTRAL_SCALE_FACTOR ", out.sci(m_centralScaleFactor));
     } else if (m_projectionType == "LAMBERT_CONFORMAL_PROJECTION") {
-        out << "STANDARD_PARALLEL1 ";
-        out.sci(m_standardParallel1) << '\n';
-        out << "STANDARD_PARALLEL2 ";
-        out.sci(m_standardParallel2) << '\n';
-        out << "ORIGIN_LATITUDE ";
-        out.sci(m_originLatitude) << '\n';
-        out << "ORIGIN_LONGITUDE ";
-        out.sci(m_originLongitude) << '\n';
+        out.line("STANDARD_PARALLEL1 ", out.sci(m_standardParallel1));
+        out.line("STANDARD_PARALLEL2 ", out.sci(m_standardParallel2));
+        out.line("ORIGIN_LATITUDE ", out.sci(m_originLatitude));
+        out.line("ORIGIN_LONGITUDE ", out.sci(m_originLongitude));
     }
-    out << "FALSE_NORTHING_POS ";
-    out.sci(m_falseNorthingPos) << '\n';
-    out << "FALSE_NORTHING_NEG ";
-    out.sci(m_falseNorthingNeg) << '\n';
-    out << "FALSE_EASTING_POS  ";
-    out.sci(m_falseEastingPos) << '\n';
-    out << "FALSE_EASTING_NEG  ";
-    out.sci(m_falseEastingNeg) << '\n';
+    out.line("FALSE_NORTHING_POS ", out.sci(m_falseNorthingPos));
+    out.line("FALSE_NORTHING_NEG ", out.sci(m_falseNorthingNeg));
+    out.line("FALSE_EASTING_POS  ", out.sci(m_falseEastingPos));
+    out.line("FALSE_EASTING_NEG  ", out.sci(m_falseEastingNeg));
     if (transverseMercator)
-        out << "GRID_NAME\n";
+        out.line("GRID_NAME");
     else
-        out << "GRID_NAME " << m_gridName << '\n';
+        out.line("GRID_NAME ", m_gridName);
     return out.take();
 }
 
