@@ -28,9 +28,11 @@ protected:
 
     void aim(ProgressInterfaceUdp &reporter) { reporter.setTarget(QHostAddress::LocalHost, port); }
 
-    // Everything received so far: a marker sent last on the same loopback path ends the wait,
-    // so "nothing was sent" needs no timeout.
-    QList<QByteArray> received()
+    QList<QByteArray> received() { return receivedBy(receiver, port); }
+
+    // Everything socket received so far: a marker sent last on the same loopback path ends the
+    // wait, so "nothing was sent" needs no timeout.
+    static QList<QByteArray> receivedBy(QUdpSocket &receiver, quint16 port)
     {
         QUdpSocket marker;
         marker.writeDatagram("<end>", QHostAddress::LocalHost, port);
@@ -54,6 +56,7 @@ protected:
 
     static void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+    ScopedEnv noTarget {"QUOR_PROGRESS_TARGET"};
     QUdpSocket receiver;
     quint16 port = 0;
 };
@@ -174,6 +177,33 @@ TEST_F(ProgressInterfaceUdpTest, EnvironmentRedirectsTheDatagrams)
     EXPECT_EQ(reporter.targetAddress(), QHostAddress(QHostAddress::LocalHost));
     reporter.starting("env");
     EXPECT_EQ(received().value(0), "Starting env");
+}
+
+TEST_F(ProgressInterfaceUdpTest, RedirectedDatagramsReachAMonitorOnTheSamePort)
+{
+    // A monitor on this machine shares port 45454; a reporter aimed at it must not receive its
+    // own datagrams in the monitor's place.
+    {
+        QUdpSocket probe;
+        if (!probe.bind(QHostAddress::AnyIPv4, ProgressInterfaceUdp::DEFAULT_PORT,
+                        QUdpSocket::DontShareAddress))
+            GTEST_SKIP() << "port 45454 is in use on this machine";
+    }
+    QUdpSocket monitor;
+    ASSERT_TRUE(monitor.bind(QHostAddress::AnyIPv4, ProgressInterfaceUdp::DEFAULT_PORT,
+                             QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    const QList<QByteArray> expected = {"Starting job", "#########0############127.0.0.1###"};
+    {
+        ScopedEnv target("QUOR_PROGRESS_TARGET", "127.0.0.1:45454");
+        ProgressInterfaceUdp reporter;
+        reporter.starting("job");
+        EXPECT_EQ(receivedBy(monitor, ProgressInterfaceUdp::DEFAULT_PORT), expected)
+            << "environment";
+    }
+    ProgressInterfaceUdp reporter;
+    reporter.setTarget(QHostAddress::LocalHost, ProgressInterfaceUdp::DEFAULT_PORT);
+    reporter.starting("job");
+    EXPECT_EQ(receivedBy(monitor, ProgressInterfaceUdp::DEFAULT_PORT), expected) << "setter";
 }
 
 TEST_F(ProgressInterfaceUdpTest, MalformedEnvironmentTurnsSendingOff)

@@ -59,22 +59,29 @@ ProgressInterfaceUdp::ProgressInterfaceUdp(const char *p1, const char *p2, const
 
 ProgressInterfaceUdp::~ProgressInterfaceUdp() = default;
 
+bool ProgressInterfaceUdp::wantsBoundSocket() const
+{
+    return m_target == QHostAddress(QHostAddress::Broadcast);
+}
+
 void ProgressInterfaceUdp::createSocket()
 {
     m_socket = std::make_unique<QUdpSocket>();
-    // Monitors on the same machine listen on this port too, so share it. An IPv6 target needs
-    // a socket of its own family, which the first send binds.
-    if (m_target.protocol() != QAbstractSocket::IPv6Protocol)
+    // Monitors on the same machine listen on this port too, so share it. Every socket on the
+    // port gets its own copy of a broadcast, but only one of them gets a unicast datagram, so
+    // a socket that sends elsewhere stays unbound (the first send binds it to a free port).
+    if (wantsBoundSocket())
         m_socket->bind(QHostAddress::AnyIPv4, DEFAULT_PORT,
                        QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
 }
 
 void ProgressInterfaceUdp::setTarget(const QHostAddress &address, quint16 port)
 {
+    const bool wasBound = wantsBoundSocket();
     const bool familyChanged = address.protocol() != m_target.protocol();
     m_target = address;
     m_targetPort = port;
-    if (familyChanged)
+    if (familyChanged || wasBound != wantsBoundSocket())
         createSocket();
 }
 

@@ -24,6 +24,14 @@ namespace util {
 /// environment variable QUOR_PROGRESS_TARGET=host:port (read at construction; host is an IP
 /// address or "localhost"). A malformed QUOR_PROGRESS_TARGET turns sending off rather than fall
 /// back to broadcast. Failed sends are ignored.
+///
+/// While the destination is the broadcast address the socket is bound to port 45454 (shared, so
+/// a monitor on the same machine can still listen there); a redirected reporter sends from a
+/// port of the system's choosing, since a bound socket would take a local monitor's unicast
+/// datagrams for itself.
+///
+/// percentDone() before the first starting() sends nothing: there is no job to report on yet.
+/// The fraction is kept all the same and goes out with the next status datagram.
 class UTIL_EXPORT ProgressInterfaceUdp : public QObject, public ProgressInterface
 {
     Q_OBJECT
@@ -65,6 +73,7 @@ private slots:
 
 private:
     void send(const QByteArray &datagram);
+    bool wantsBoundSocket() const;
     void createSocket();
 
     std::unique_ptr<QUdpSocket> m_socket;
