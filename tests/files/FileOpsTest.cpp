@@ -135,6 +135,25 @@ TEST(FileOps, CopyReplacesTheDestinationAndKeepsModeAndTime)
     EXPECT_EQ(entries(dir.path()), QStringList({"new", "old"}));
 }
 
+TEST(FileOps, CopyWritesThroughALinkedDestination)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("real"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("links"));
+    writeFile(dir.filePath("real/target"), "old");
+    writeFile(dir.filePath("src"), "new");
+    // A chain of relative links: each is resolved against the folder it lives in.
+    ASSERT_EQ(::symlink("../real/target", QFile::encodeName(dir.filePath("links/two"))), 0);
+    ASSERT_EQ(::symlink("two", QFile::encodeName(dir.filePath("links/one"))), 0);
+
+    util::copyFile(path(dir.filePath("src")), path(dir.filePath("links/one")), nullptr);
+    EXPECT_TRUE(QFileInfo(dir.filePath("links/one")).isSymLink());
+    EXPECT_TRUE(QFileInfo(dir.filePath("links/two")).isSymLink());
+    EXPECT_EQ(readFile(dir.filePath("real/target")), "new");
+    EXPECT_EQ(entries(dir.filePath("real")), QStringList({"target"}));
+    EXPECT_EQ(entries(dir.filePath("links")), QStringList({"one", "two"}));
+}
+
 TEST(FileOps, CopiesFilesWhoseSizeReadsZero)
 {
     // procfs files read 0 bytes long and refuse the in-kernel copy.
@@ -286,27 +305,47 @@ TEST(FileOps, RemoveDirNeverFollowsLinksOutOfTheTree)
     EXPECT_EQ(entries(outside), QStringList({"keep.txt", "sub"}));
 }
 
-TEST(FileOps, RemoveDirStopsAtAnUndeletableFile)
+TEST(FileOps, RemoveDirWalksInTheOrderQDirLists)
 {
-    QTemporaryDir dir;
-    const QString root = dir.filePath("tree");
-    for (const char *sub : {"a", "b", "c"})
-        ASSERT_TRUE(QDir(root).mkpath(sub));
-    for (const char *file : {"a/first", "b/locked", "c/later", "x", ".y"})
-        writeFile(root + "/" + file, "x");
+    // Each directory holds one file; a file that cannot be deleted stops the walk there, so
+    // what is left shows the order. U+1F600 sorts before U+FF21 in UTF-16, after it in UTF-8.
+    const char *const names[] = {
+        "B", "a", "_", ".hid", "Z9", "\xef\xbc\xa1", "\xf0\x9f\x98\x80", "\xc3\xa9", "10", "9"};
+    const QDir::Filters filters =
+        QDir::Files | QDir::Hidden | QDir::System | QDir::AllDirs | QDir::NoDotAndDotDot;
+    for (const char *lockName : {"9", "a", "\xf0\x9f\x98\x80"}) {
+        QTemporaryDir dir;
+        const QString root = dir.filePath("tree");
+        const QString outside = dir.filePath("outside");
+        ASSERT_TRUE(QDir().mkpath(outside));
+        for (const char *name : names) {
+            ASSERT_TRUE(QDir(root).mkpath(QString::fromUtf8(name)));
+            writeFile(root + "/" + QString::fromUtf8(name) + "/f", "f");
+        }
+        ASSERT_TRUE(QFile::link(outside, root + "/link")); // listed with the directories
+        writeFile(root + "/A-file", "x");
+        writeFile(root + "/.z-file", "x");
 
-    filetest::Undeletable lock(root + "/b", root + "/b/locked");
-    if (!lock.ok())
-        GTEST_SKIP() << "cannot make a file undeletable: " << lock.reason().toStdString();
+        const QStringList order = QDir(root).entryList(filters, QDir::DirsFirst | QDir::Name);
+        const QString locked = QString::fromUtf8(lockName);
+        const int lockAt = order.indexOf(locked);
+        filetest::Undeletable lock(root + "/" + locked, root + "/" + locked + "/f");
+        if (!lock.ok())
+            GTEST_SKIP() << "cannot make a file undeletable: " << lock.reason().toStdString();
 
-    std::string failedPath;
-    int error = 0;
-    EXPECT_FALSE(util::removeDir(path(root), failedPath, error));
-    EXPECT_EQ(failedPath, path(root + "/b/locked"));
-    EXPECT_EQ(error, lock.expectedError());
-    // Directories come first, then files, each by name: "a" went before the failure.
-    EXPECT_EQ(entries(root), QStringList({".y", "b", "c", "x"}));
-    EXPECT_EQ(entries(root + "/b"), QStringList({"locked"}));
-    EXPECT_EQ(entries(root + "/c"), QStringList({"later"}));
-    EXPECT_FALSE(util::removeDir(path(root)));
+        std::string failedPath;
+        int error = 0;
+        EXPECT_FALSE(util::removeDir(path(root), failedPath, error));
+        EXPECT_EQ(failedPath, path(root + "/" + locked + "/f"));
+        EXPECT_EQ(error, lock.expectedError());
+        EXPECT_EQ(QDir(root).entryList(filters, QDir::DirsFirst | QDir::Name), order.mid(lockAt))
+            << "listed: " << order.join(' ').toStdString();
+        for (const char *name : names) {
+            if (order.indexOf(QString::fromUtf8(name)) >= lockAt) {
+                EXPECT_TRUE(QFileInfo::exists(root + "/" + QString::fromUtf8(name) + "/f")) << name;
+            }
+        }
+        EXPECT_TRUE(QFileInfo::exists(outside));
+        EXPECT_FALSE(util::removeDir(path(root)));
+    }
 }

@@ -14,8 +14,9 @@ class ProgressInterface;
 /// finished("Copy to <dst>"). progress may be null.
 ///
 /// The copy goes into a temporary file beside dst that is renamed into place, so a failed copy
-/// never leaves a half-written file where the old destination stood. Permissions and the
-/// modification time of src carry over.
+/// never leaves a half-written file where the old destination stood. When dst is a link, the
+/// file it points to is replaced and the link stays. The permission bits of src (less the
+/// umask) and its modification time carry over.
 ///
 /// Throws std::runtime_error, without calling finished():
 /// - "Can't open: <src>: <errno>" when src cannot be opened (or is a directory);

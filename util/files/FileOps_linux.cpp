@@ -5,6 +5,9 @@
 
 #include "util/progress/ProgressInterface.h"
 
+#include <QFile>
+#include <QString>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -97,6 +100,26 @@ int createTemporary(const std::string &dst, mode_t mode, std::string &tmpPath)
     }
     errno = EEXIST;
     return -1;
+}
+
+// The file that path names once links are followed, even when it does not exist yet.
+std::string followLinks(const std::string &path)
+{
+    std::string target = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return target;
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size) + 1);
+        const ssize_t n = ::readlink(target.c_str(), buffer.data(), buffer.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size())
+            return path;
+        const std::string link(buffer.data(), static_cast<std::size_t>(n));
+        const std::size_t slash = target.rfind('/');
+        target = link[0] == '/' || slash == std::string::npos ? link
+                                                              : target.substr(0, slash + 1) + link;
+    }
+    return path; // a loop: let the rename replace the link itself
 }
 
 bool isNoSpace(int error)
@@ -215,9 +238,12 @@ void copyFile(const std::string &src, const std::string &dst, ProgressInterface 
     }
 
     try {
+        // Replacing a link to the destination would cut it off from its target; the copy goes
+        // to the target instead, as the other writers of the library do.
+        const std::string target = followLinks(dst);
         TempFileGuard guard;
         std::string tmpPath;
-        UniqueFd out(createTemporary(dst, st.st_mode & 0777, tmpPath));
+        UniqueFd out(createTemporary(target, st.st_mode & 0777, tmpPath));
         if (!out)
             throw CopyError {errno};
         guard.set(tmpPath);
@@ -228,7 +254,7 @@ void copyFile(const std::string &src, const std::string &dst, ProgressInterface 
         ::futimens(out.get(), times);
         if (out.close() != 0)
             throw CopyError {errno};
-        if (::rename(tmpPath.c_str(), dst.c_str()) != 0)
+        if (::rename(tmpPath.c_str(), target.c_str()) != 0)
             throw CopyError {errno};
         guard.release();
     } catch (const CopyError &e) {
@@ -247,6 +273,7 @@ namespace {
 struct Entry
 {
     std::string name;
+    QString sortKey; // the name as Qt's directory listing sees and orders it
     bool listedAsDir; // what the listing order sees: a link to a directory counts as one
     bool realDir; // what is descended into: never a link
 };
@@ -290,15 +317,18 @@ bool removeContents(int fd, const std::string &path, Failure &failure)
             bool listedAsDir = realDir;
             if (type == DT_LNK)
                 listedAsDir = ::fstatat(fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-            entries.push_back({name, listedAsDir, realDir});
+            entries.push_back({name, QFile::decodeName(name), listedAsDir, realDir});
         }
         ::closedir(dir);
     }
 
+    // Directories first, then by name in UTF-16 order as QDir::Name sorts: that differs from
+    // the byte order of UTF-8 names for characters beyond U+FFFF.
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
         if (a.listedAsDir != b.listedAsDir)
             return a.listedAsDir;
-        return a.name < b.name;
+        const int byKey = a.sortKey.compare(b.sortKey);
+        return byKey != 0 ? byKey < 0 : a.name < b.name;
     });
 
     for (const Entry &entry : entries) {
