@@ -4,12 +4,19 @@
 #include "tests/files/FileTestUtil.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <iostream>
 #include <sstream>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 using quortest::CaptureFd;
 using quortest::readFile;
@@ -39,30 +46,97 @@ Result rmtree(const QStringList &args)
     return {code, out.str(), err.str(), {}};
 }
 
+// Runs copy with stdout and stderr each on a pseudo-terminal or on a file, and returns what
+// stdout received.
+class TerminalRun
+{
+public:
+    TerminalRun()
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
+            return;
+        m_terminal = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY);
+        termios mode;
+        if (m_terminal >= 0 && ::tcgetattr(m_terminal, &mode) == 0) {
+            ::cfmakeraw(&mode); // no "\r\n" for "\n"
+            ::tcsetattr(m_terminal, TCSANOW, &mode);
+        }
+        ::fcntl(m_master, F_SETFL, O_NONBLOCK);
+    }
+    ~TerminalRun()
+    {
+        for (int fd : {m_terminal, m_master})
+            if (fd >= 0)
+                ::close(fd);
+    }
+    bool ok() const { return m_terminal >= 0; }
+
+    std::string run(const QStringList &args, bool stdoutOnTerminal, bool stderrOnTerminal)
+    {
+        std::string text;
+        {
+            std::fflush(nullptr);
+            CaptureFd out(1), err(2);
+            if (stdoutOnTerminal)
+                ::dup2(m_terminal, 1);
+            if (stderrOnTerminal)
+                ::dup2(m_terminal, 2);
+            std::ostringstream toolOut, toolErr;
+            EXPECT_EQ(quorutil::copyCommand(args, toolOut, toolErr), 0) << toolErr.str();
+            std::cout.flush();
+            text = stdoutOnTerminal ? std::string() : out.text();
+        }
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(m_master, buffer, sizeof buffer)) > 0)
+            text.append(buffer, static_cast<std::size_t>(n));
+        return text;
+    }
+
+private:
+    int m_master = -1;
+    int m_terminal = -1;
+};
+
 } // namespace
 
-TEST(CopyCommands, CopyReportsPlainLinesWhenAsked)
+TEST(CopyCommands, CopyShowsTheStatusLineOnlyOnATerminal)
 {
     ScopedEnv slot("_CONDOR_SLOT");
+    TerminalRun terminal;
+    if (!terminal.ok())
+        GTEST_SKIP() << "no pseudo-terminal here";
     QTemporaryDir dir;
     const QString src = dir.filePath("a"), dst = dir.filePath("b");
     writeFile(src, QByteArray(5000, 'a'));
-    const Result r = copy({src, dst, "--progress", "std"});
-    EXPECT_EQ(r.code, 0) << r.err;
     const std::string task = "Copy to " + dst.toStdString();
-    EXPECT_EQ(r.stdoutText, "Starting: " + task + "\nPercent Done: 100%\nFinished: " + task + "\n");
+    const std::string fancy = task + ": 100.% " + std::string(task.size() + 8, '\b') + task
+        + " done.                   \n";
+    const std::string plain =
+        "Starting: " + task + "\nPercent Done: 100%\nFinished: " + task + "\n";
+    struct Row
+    {
+        const char *name;
+        QStringList options;
+        bool stdoutOnTerminal, stderrOnTerminal;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"both on a terminal", {}, true, true, fancy},
+        {"stderr to a log", {}, true, false, plain},
+        {"stdout to a log", {}, false, true, plain},
+        {"neither", {}, false, false, plain},
+        {"plain asked for", {"--progress", "std"}, true, true, plain},
+        {"fancy asked for", {"--progress=fancy"}, false, false, fancy},
+        {"none asked for", {"--progress", "none"}, true, true, ""},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(terminal.run(QStringList {src, dst} + row.options, row.stdoutOnTerminal,
+                               row.stderrOnTerminal),
+                  row.expected)
+            << row.name;
     EXPECT_EQ(readFile(dst), readFile(src));
-}
-
-TEST(CopyCommands, CopyWithoutProgressIsSilent)
-{
-    QTemporaryDir dir;
-    writeFile(dir.filePath("a"), "abc");
-    const Result r = copy({dir.filePath("a"), dir.filePath("b"), "--progress=none"});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.stdoutText, "");
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(readFile(dir.filePath("b")), "abc");
 }
 
 TEST(CopyCommands, CopyFailureNamesTheCause)
@@ -131,11 +205,14 @@ TEST(CopyCommands, RmtreeRefusesFilesAndBadUsage)
 {
     QTemporaryDir dir;
     writeFile(dir.filePath("file"), "f");
-    const Result r = rmtree({dir.filePath("file")});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err,
-              "quorutil rmtree: not a directory: " + dir.filePath("file").toStdString() + "\n");
-    EXPECT_TRUE(QFileInfo::exists(dir.filePath("file")));
+    ASSERT_TRUE(QFile::link(dir.filePath("file"), dir.filePath("link")));
+    for (const char *name : {"file", "link"}) {
+        const Result r = rmtree({dir.filePath(name)});
+        EXPECT_EQ(r.code, 1) << name;
+        EXPECT_EQ(r.err,
+                  "quorutil rmtree: not a directory: " + dir.filePath(name).toStdString() + "\n");
+        EXPECT_TRUE(QFileInfo(dir.filePath(name)).isFile()) << name;
+    }
     EXPECT_EQ(rmtree({}).code, 2);
     EXPECT_EQ(rmtree({"a", "b"}).code, 2);
 }

@@ -143,8 +143,11 @@ int rmtreeCommand(const QStringList &args, std::ostream &out, std::ostream &err)
         return ExitUsage;
     }
     const std::string path = localPath(args.first());
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
+    // A link to a directory is removed as a link; anything else but a directory is refused.
+    struct stat st, target;
+    if (::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)
+        && !(S_ISLNK(st.st_mode) && ::stat(path.c_str(), &target) == 0
+             && S_ISDIR(target.st_mode))) {
         err << "quorutil rmtree: not a directory: " << path << "\n";
         return ExitFailure;
     }
