@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 using quortest::ScopedEnv;
@@ -15,8 +16,8 @@ using util::ProgressInterfaceUdp;
 
 namespace {
 
-// Every reporter in these tests sends to a receiver of their own on 127.0.0.1 and a free
-// port, set before anything is sent.
+// Every reporter in these tests is created aimed at a receiver of the test's own on 127.0.0.1
+// and a free port, so none sends a broadcast or holds port 45454.
 class ProgressInterfaceUdpTest : public testing::Test
 {
 protected:
@@ -24,9 +25,9 @@ protected:
     {
         ASSERT_TRUE(receiver.bind(QHostAddress(QHostAddress::LocalHost), 0));
         port = receiver.localPort();
+        target = std::make_unique<ScopedEnv>("QUOR_PROGRESS_TARGET",
+                                             "127.0.0.1:" + QByteArray::number(port));
     }
-
-    void aim(ProgressInterfaceUdp &reporter) { reporter.setTarget(QHostAddress::LocalHost, port); }
 
     QList<QByteArray> received() { return receivedBy(receiver, port); }
 
@@ -56,25 +57,16 @@ protected:
 
     static void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-    ScopedEnv noTarget {"QUOR_PROGRESS_TARGET"};
     QUdpSocket receiver;
     quint16 port = 0;
+    std::unique_ptr<ScopedEnv> target;
 };
 
 } // namespace
 
-TEST_F(ProgressInterfaceUdpTest, DefaultsToBroadcastPort45454)
-{
-    ProgressInterfaceUdp reporter;
-    EXPECT_EQ(reporter.targetAddress(), QHostAddress(QHostAddress::Broadcast));
-    EXPECT_EQ(reporter.targetPort(), 45454);
-    EXPECT_EQ(reporter.interval(), 5000u);
-}
-
 TEST_F(ProgressInterfaceUdpTest, StartingSendsNoticeAndZeroStatus)
 {
     ProgressInterfaceUdp reporter;
-    aim(reporter);
     reporter.starting("Rectify strip 4");
     EXPECT_EQ(
         received(),
@@ -84,7 +76,6 @@ TEST_F(ProgressInterfaceUdpTest, StartingSendsNoticeAndZeroStatus)
 TEST_F(ProgressInterfaceUdpTest, FinishedSendsFullStatusBeforeNotice)
 {
     ProgressInterfaceUdp reporter("ORTHO", "p2", "p3", "p4", "p5", "p6", "host7");
-    aim(reporter);
     reporter.starting("t");
     received();
     reporter.percentDone(0.3); // within the interval: held back
@@ -108,7 +99,6 @@ TEST_F(ProgressInterfaceUdpTest, LayoutFollowsTheApplicationName)
     };
     for (const Row &row : rows) {
         ProgressInterfaceUdp reporter(row.app, "a", "b", "c", "d", "e", "f");
-        aim(reporter);
         reporter.setInterval(5);
         reporter.totalAmount(2000, "lines");
         reporter.starting("job");
@@ -134,7 +124,6 @@ TEST_F(ProgressInterfaceUdpTest, NumbersUseSixSignificantDigits)
 TEST_F(ProgressInterfaceUdpTest, ThrottlesStatusToTheInterval)
 {
     ProgressInterfaceUdp reporter;
-    aim(reporter);
     reporter.setInterval(300);
     reporter.starting("job");
     received();
@@ -156,7 +145,6 @@ TEST_F(ProgressInterfaceUdpTest, ThrottlesStatusToTheInterval)
 TEST_F(ProgressInterfaceUdpTest, SendsNoStatusBeforeStarting)
 {
     ProgressInterfaceUdp reporter;
-    aim(reporter);
     reporter.setInterval(0);
     sleepMs(2);
     reporter.percentDone(0.5);
@@ -170,19 +158,18 @@ TEST_F(ProgressInterfaceUdpTest, TotalAmountQueryKeepsTheBaseAnswer)
     EXPECT_EQ(reporter.totalAmount(), 0.0);
 }
 
-TEST_F(ProgressInterfaceUdpTest, EnvironmentRedirectsTheDatagrams)
+TEST_F(ProgressInterfaceUdpTest, BroadcastsByDefaultAndRedirectsToAMonitorOnTheSamePort)
 {
-    ScopedEnv target("QUOR_PROGRESS_TARGET", "127.0.0.1:" + QByteArray::number(port));
-    ProgressInterfaceUdp reporter;
-    EXPECT_EQ(reporter.targetAddress(), QHostAddress(QHostAddress::LocalHost));
-    reporter.starting("env");
-    EXPECT_EQ(received().value(0), "Starting env");
-}
-
-TEST_F(ProgressInterfaceUdpTest, RedirectedDatagramsReachAMonitorOnTheSamePort)
-{
+    {
+        ScopedEnv noTarget("QUOR_PROGRESS_TARGET");
+        ProgressInterfaceUdp reporter;
+        EXPECT_EQ(reporter.targetAddress(), QHostAddress(QHostAddress::Broadcast));
+        EXPECT_EQ(reporter.targetPort(), 45454);
+        EXPECT_EQ(reporter.interval(), 5000u);
+    }
     // A monitor on this machine shares port 45454; a reporter aimed at it must not receive its
-    // own datagrams in the monitor's place.
+    // own datagrams in the monitor's place. (One test, so that no other test of this suite
+    // holds the port meanwhile.)
     {
         QUdpSocket probe;
         if (!probe.bind(QHostAddress::AnyIPv4, ProgressInterfaceUdp::DEFAULT_PORT,
