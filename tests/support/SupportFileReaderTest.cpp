@@ -5,7 +5,6 @@
 #include "tests/support/SupportTestUtil.h"
 #include "util/support/SupportFile.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -402,11 +401,8 @@ TEST(SupportFile, CrLfFilesReadExactlyLikeLfFiles)
 {
     const quortest::ScopedTimeZone tz(quortest::goldenTimeZone);
     QTemporaryDir dir;
-    QStringList files = {quortest::dataPath("support/golden_L1.sup"),
-                         quortest::dataPath("support/golden_L2.sup")};
-    for (const QString &name : QDir(quortest::resourcePath("samples")).entryList({"*.sup"}))
-        files << quortest::resourcePath("samples/" + name);
-    ASSERT_GE(files.size(), 5);
+    const QStringList files = quortest::wellFormedSupportFiles();
+    ASSERT_GE(files.size(), 6);
 
     for (const QString &file : files) {
         const QByteArray lf = quortest::readFile(file);

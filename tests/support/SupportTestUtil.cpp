@@ -1,5 +1,6 @@
 #include "tests/support/SupportTestUtil.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <charconv>
@@ -187,6 +188,18 @@ ScopedFileSizeLimit::~ScopedFileSizeLimit()
     r.rlim_cur = m_savedLimit;
     setrlimit(RLIMIT_FSIZE, &r);
     std::signal(SIGXFSZ, m_savedHandler);
+}
+
+QStringList wellFormedSupportFiles()
+{
+    QStringList files;
+    const QDir data(dataPath("support"));
+    for (const QString &name : data.entryList({"golden_*.sup"}, QDir::Files, QDir::Name))
+        files << data.filePath(name);
+    const QDir samples(resourcePath("samples"));
+    for (const QString &name : samples.entryList({"*.sup"}, QDir::Files, QDir::Name))
+        files << samples.filePath(name);
+    return files;
 }
 
 std::string writeText(const QTemporaryDir &dir, const std::string &name, const std::string &text)

@@ -62,6 +62,9 @@ private:
     void (*m_savedHandler)(int);
 };
 
+/// The well-formed support files of the tree: the golden files and the shipped samples.
+QStringList wellFormedSupportFiles();
+
 /// Writes text to name inside dir and returns the full path.
 std::string writeText(const QTemporaryDir &dir, const std::string &name, const std::string &text);
 
