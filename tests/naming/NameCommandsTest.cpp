@@ -1,30 +1,17 @@
-#include "tools/quorutil/Tool.h"
-
+#include "tests/common/ToolRun.h"
 #include "tests/naming/NamingSandbox.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace {
 
-struct ToolRun
-{
-    int code;
-    std::string out;
-    std::string err;
-};
-
-ToolRun run(const QStringList &args)
-{
-    std::ostringstream out, err;
-    const int code = quorutil::run(args, out, err);
-    return {code, out.str(), err.str()};
-}
+using quortest::runTool;
+using quortest::ToolResult;
 
 const QString ortho = QStringLiteral("SN3001_110115_123458_PANF02AL1_012_034_ortho");
 
@@ -36,19 +23,19 @@ class NameCommands : public quortest::NamingSandbox
 
 TEST_F(NameCommands, NamesFromAPatternText)
 {
-    const ToolRun token =
-        run({"name", "--example", "--pattern", "$PROJECT$_$yyMMdd$_$LINENUMBER$.$BAND$"});
+    const ToolResult token =
+        runTool({"name", "--example", "--pattern", "$PROJECT$_$yyMMdd$_$LINENUMBER$.$BAND$"});
     EXPECT_EQ(token.code, 0) << token.err;
     EXPECT_EQ(token.out, "Project_110115_002.PANF02A\n");
 
-    const ToolRun options =
-        run({"name", "--pattern",
-             "<FilePattern separator=\"_\" prefix=\"L0\"><Project pos=\"0\" checked=\"1\"/>"
-             "<SerialNumber pos=\"1\" checked=\"1\"/><TakeNumber pos=\"2\" checked=\"1\"/>"
-             "<Date pos=\"3\" checked=\"1\"><Year pos=\"0\" checked=\"1\"/></Date>"
-             "<Band pos=\"4\" checked=\"1\"/></FilePattern>",
-             "--project", "Lake Area", "--serial", "30017", "--line-number", "4", "--date-time",
-             "2020-06-30T08:15:00", "--band", "RGBN00A"});
+    const ToolResult options =
+        runTool({"name", "--pattern",
+                 "<FilePattern separator=\"_\" prefix=\"L0\"><Project pos=\"0\" checked=\"1\"/>"
+                 "<SerialNumber pos=\"1\" checked=\"1\"/><TakeNumber pos=\"2\" checked=\"1\"/>"
+                 "<Date pos=\"3\" checked=\"1\"><Year pos=\"0\" checked=\"1\"/></Date>"
+                 "<Band pos=\"4\" checked=\"1\"/></FilePattern>",
+                 "--project", "Lake Area", "--serial", "30017", "--line-number", "4", "--date-time",
+                 "2020-06-30T08:15:00", "--band", "RGBN00A"});
     EXPECT_EQ(options.code, 0) << options.err;
     EXPECT_EQ(options.out, "L0_Lake_Area_30017_004_2020_RGBN00A\n");
 }
@@ -57,10 +44,11 @@ TEST_F(NameCommands, NamesFromACollectionAndTheConfiguration)
 {
     const QString file =
         writeCollection("c.xml", quortest::collectionXml({{"Default", "d"}, {"Mine", "m"}}));
-    EXPECT_EQ(run({"name", "--example", "--collection", file}).out, "d_Project\n");
-    EXPECT_EQ(run({"name", "--example", "--collection", file, "--id", "Mine"}).out, "m_Project\n");
+    EXPECT_EQ(runTool({"name", "--example", "--collection", file}).out, "d_Project\n");
+    EXPECT_EQ(runTool({"name", "--example", "--collection", file, "--id", "Mine"}).out,
+              "m_Project\n");
 
-    const ToolRun missing = run({"name", "--collection", file, "--id", "Nope"});
+    const ToolResult missing = runTool({"name", "--collection", file, "--id", "Nope"});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("no pattern 'Nope'"), std::string::npos) << missing.err;
 
@@ -68,18 +56,18 @@ TEST_F(NameCommands, NamesFromACollectionAndTheConfiguration)
     writeCollection("root/etc/ZeduvidoSessionNaming.xml",
                     quortest::collectionXml({{"Default", "s"}}));
     setNamingConfig("ZeduvidoFileNaming", "F-$BAND$");
-    EXPECT_EQ(run({"name", "--band", "NIRB16"}).out, "F-NIRB16\n");
-    EXPECT_EQ(run({"name", "--session", "--project", "P"}).out, "s_P\n");
+    EXPECT_EQ(runTool({"name", "--band", "NIRB16"}).out, "F-NIRB16\n");
+    EXPECT_EQ(runTool({"name", "--session", "--project", "P"}).out, "s_P\n");
 }
 
 TEST_F(NameCommands, ReportsNamingErrorsAndUsage)
 {
-    const ToolRun bad =
-        run({"name", "--pattern", "<FilePattern><Band checked=\"1\"/></FilePattern>"});
+    const ToolResult bad =
+        runTool({"name", "--pattern", "<FilePattern><Band checked=\"1\"/></FilePattern>"});
     EXPECT_EQ(bad.code, 1);
     EXPECT_EQ(bad.err, "quorutil name: Can't parse naming pattern\n");
 
-    const ToolRun invalid = run({"name", "--pattern", "<Patterns/>"});
+    const ToolResult invalid = runTool({"name", "--pattern", "<Patterns/>"});
     EXPECT_EQ(invalid.err, "quorutil name: Invalid file naming pattern\n");
 
     for (const QStringList &args :
@@ -90,17 +78,17 @@ TEST_F(NameCommands, ReportsNamingErrorsAndUsage)
           QStringList {"name", "--id", "x"}, QStringList {"name", "--pattern"},
           QStringList {"supname"}, QStringList {"supname", "fold"},
           QStringList {"supname", "parse"}, QStringList {"supname", "rename", ortho}}) {
-        const ToolRun r = run(args);
+        const ToolResult r = runTool(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_NE(r.err.find("Usage: quorutil"), std::string::npos) << r.err;
     }
-    EXPECT_EQ(run({"name", "--help"}).code, 0);
-    EXPECT_EQ(run({"supname", "--help"}).code, 0);
+    EXPECT_EQ(runTool({"name", "--help"}).code, 0);
+    EXPECT_EQ(runTool({"supname", "--help"}).code, 0);
 }
 
 TEST_F(NameCommands, ParsesSupportFileNames)
 {
-    const ToolRun text = run({"supname", "parse", ortho, "SN3001_110115_123458_RGBN00A_L1"});
+    const ToolResult text = runTool({"supname", "parse", ortho, "SN3001_110115_123458_RGBN00A_L1"});
     EXPECT_EQ(text.code, 0) << text.err;
     EXPECT_EQ(text.out,
               "SN3001_110115_123458_PANF02AL1_012_034_ortho: sensor=3001 date=110115 time=123458 "
@@ -108,7 +96,7 @@ TEST_F(NameCommands, ParsesSupportFileNames)
               "SN3001_110115_123458_RGBN00A_L1: sensor=3001 date=110115 time=123458 band=RGB "
               "angle=N00A level=\n");
 
-    const ToolRun mixed = run({"supname", "parse", "--json", ortho, "notes.txt"});
+    const ToolResult mixed = runTool({"supname", "parse", "--json", ortho, "notes.txt"});
     EXPECT_EQ(mixed.code, 1);
     const QJsonArray results =
         QJsonDocument::fromJson(QByteArray::fromStdString(mixed.out)).array();
@@ -118,7 +106,7 @@ TEST_F(NameCommands, ParsesSupportFileNames)
     EXPECT_FALSE(results[1].toObject()["readable"].toBool());
     EXPECT_TRUE(results[1].toObject()["attributes"].toObject().isEmpty());
 
-    EXPECT_EQ(run({"supname", "parse", "notes.txt"}).out, "notes.txt: not readable\n");
+    EXPECT_EQ(runTool({"supname", "parse", "notes.txt"}).out, "notes.txt: not readable\n");
 }
 
 TEST_F(NameCommands, RenamesAfterAPatternFile)
@@ -130,21 +118,64 @@ TEST_F(NameCommands, RenamesAfterAPatternFile)
   <Sensor pos="2" checked="2"/><Band pos="3" checked="2"/><Angle pos="4" checked="2"/>
   <Level pos="5" checked="2"/><TileX pos="6" checked="2"/><TileY pos="7" checked="2"/>
 </Pattern>)");
-    const ToolRun ok = run({"supname", "rename", ortho, "--pattern-file", pattern});
+    const ToolResult ok = runTool({"supname", "rename", ortho, "--pattern-file", pattern});
     EXPECT_EQ(ok.code, 0) << ok.err;
     EXPECT_EQ(ok.out, "AB_110115_1234_3001_PANF02AL1_012_034_ortho\n");
 
-    const ToolRun refused = run({"supname", "rename", "notes", "--pattern-file", pattern});
+    const ToolResult refused = runTool({"supname", "rename", "notes", "--pattern-file", pattern});
     EXPECT_EQ(refused.code, 1);
     EXPECT_EQ(refused.out, "");
     EXPECT_EQ(
-        run({"supname", "rename", "notes", "--pattern-file", pattern, "--ignore-prefix-error"}).out,
+        runTool({"supname", "rename", "notes", "--pattern-file", pattern, "--ignore-prefix-error"})
+            .out,
         "AB_ortho\n");
 
-    const ToolRun notXml = run({"supname", "rename", ortho, "--pattern-file",
-                                quortest::dataPath("naming/bad_collection_truncated.xml")});
+    const ToolResult notXml = runTool({"supname", "rename", ortho, "--pattern-file",
+                                       quortest::dataPath("naming/bad_collection_truncated.xml")});
     EXPECT_EQ(notXml.code, 1);
     EXPECT_NE(notXml.err.find("is not XML"), std::string::npos) << notXml.err;
-    EXPECT_EQ(run({"supname", "rename", ortho, "--pattern-file", m_dir.filePath("none.xml")}).code,
-              1);
+    EXPECT_EQ(
+        runTool({"supname", "rename", ortho, "--pattern-file", m_dir.filePath("none.xml")}).code,
+        1);
+}
+
+TEST_F(NameCommands, NamesCarryAsciiDigitsUnderAnyLocale)
+{
+    const QString pattern =
+        writeCollection("p.xml", R"(<Pattern separator="_"><Date pos="0"><Year pos="0" checked="2"/>
+<Month pos="1" checked="2"/><Day pos="2" checked="2"/></Date><Time pos="1"><Hour pos="0"
+checked="2"/><Minute pos="1" checked="2"/></Time><Band pos="2" checked="2"/></Pattern>)");
+    const struct
+    {
+        const char *name;
+        QStringList args;
+        QString expected;
+    } rows[] = {
+        {"Date and Time pieces",
+         {"name", "--example", "--pattern",
+          R"(<FilePattern separator="_"><Date pos="0" checked="1"><Year pos="0" checked="1"/>
+<Day pos="1" checked="1"/></Date><Time pos="1" checked="1"><Hour pos="0" checked="1"/>
+</Time><TakeNumber pos="2" checked="1"/></FilePattern>)"},
+         "201115_12_001"},
+        {"date-time tokens",
+         {"name", "--example", "--pattern", "$yyMMdd$-$hh:mm:ss$-$SERIAL$"},
+         "110115-12:34:58-30001"},
+        {"support-file rename",
+         {"supname", "rename", "SN3001_110115_123458_PANF02AL1", "--pattern-file", pattern},
+         "110115_1234_PAN"},
+    };
+    for (const char *locale : {"ar_EG.UTF-8", "fa_IR.UTF-8", "de_DE.UTF-8"}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LC_ALL", locale);
+        env.insert("LANG", locale);
+        for (const auto &row : rows) {
+            QProcess tool;
+            tool.setProcessEnvironment(env);
+            tool.start(QStringLiteral(QUOR_TOOL), row.args);
+            ASSERT_TRUE(tool.waitForFinished(60000)) << row.name;
+            EXPECT_EQ(QString::fromUtf8(tool.readAllStandardOutput()).trimmed(), row.expected)
+                << row.name << " under " << locale << ": "
+                << tool.readAllStandardError().toStdString();
+        }
+    }
 }

@@ -306,6 +306,12 @@ TEST(SupFilenamePattern, ArrangesThePiecesThePatternAsksFor)
          R"(<P separator="_"><Sensor pos="0" checked="0"/><Sensor pos="1" checked="2"/></P>)", ""},
         {"only a text child still counts as pieces", ortho,
          R"(<P prefix="a" separator="_">text</P>)", "a"},
+        {"positions at the ends of the number range", ortho,
+         R"(<P separator="_"><Band pos="-2147483648" checked="2"/><Angle pos="2147483646" checked="2"/><Level pos="2147483647" checked="2"/></P>)",
+         "PAN_F02A_L1"},
+        {"three band pieces at the top of the range join", ortho,
+         R"(<P separator="_"><Band pos="2147483645" checked="2"/><Angle pos="2147483646" checked="2"/><Level pos="2147483647" checked="2"/></P>)",
+         "PANF02AL1"},
         {"non-numeric pos reads as 0", ortho,
          R"(<P separator="_"><Band pos="x" checked="2"/><Sensor pos="1" checked="2"/></P>)",
          "PAN_3001"},
@@ -333,26 +339,30 @@ TEST(SupFilenamePattern, FailsWhenABandPieceHasNoValue)
 TEST(SupFilenamePattern, PutsPrefixAndSuffixAroundUnreadableNames)
 {
     const QString held = "notes_about_the_flight";
-    const Rename refused = rename(held, workedPattern);
-    EXPECT_FALSE(refused.ok);
-    EXPECT_EQ(refused.name, "AB_ortho");
-
-    const Rename accepted = rename(held, workedPattern, true);
-    EXPECT_TRUE(accepted.ok);
-    EXPECT_EQ(accepted.name, "AB_ortho");
-
-    const Rename onlySuffix =
-        rename(held, R"(<P separator="_" suffix="z"><Band pos="0" checked="2"/></P>)");
-    EXPECT_FALSE(onlySuffix.ok);
-    EXPECT_EQ(onlySuffix.name, "z");
-
-    const Rename around = rename(held, R"(<P separator="_" prefix="AB" suffix="ortho"/>)", true);
-    EXPECT_TRUE(around.ok);
-    EXPECT_EQ(around.name, "AB_notes_about_the_flight_ortho");
-
-    const Rename bare = rename(held, R"(<P separator="_"/>)", true);
-    EXPECT_TRUE(bare.ok);
-    EXPECT_EQ(bare.name, held);
+    const struct
+    {
+        const char *name;
+        QString pattern;
+        bool ignore;
+        bool ok;
+        QString expected;
+    } rows[] = {
+        {"pieces: refused", workedPattern, false, false, "AB_ortho"},
+        {"pieces: accepted", workedPattern, true, true, "AB_ortho"},
+        {"pieces, suffix only", R"(<P separator="_" suffix="z"><Band pos="0" checked="2"/></P>)",
+         false, false, "z"},
+        {"no pieces: refused, still around the held name",
+         R"(<P separator="_" prefix="AB" suffix="ortho"/>)", false, false,
+         "AB_notes_about_the_flight_ortho"},
+        {"no pieces: around the held name", R"(<P separator="_" prefix="AB" suffix="ortho"/>)",
+         true, true, "AB_notes_about_the_flight_ortho"},
+        {"no pieces, no prefix or suffix", R"(<P separator="_"/>)", true, true, held},
+    };
+    for (const auto &row : rows) {
+        const Rename result = rename(held, row.pattern, row.ignore);
+        EXPECT_EQ(result.ok, row.ok) << row.name;
+        EXPECT_EQ(result.name, row.expected) << row.name;
+    }
 }
 
 TEST(SupFilenamePattern, AppendsToWhatTheOutputHolds)

@@ -39,6 +39,19 @@ QString joined(const QMap<int, QString> &texts)
     return result;
 }
 
+// QDateTime::toString writes in the system locale, digits included: Arabic-Indic ones under
+// ar_EG, say. Names must not change with the machine they are made on, so the digits are
+// brought back to ASCII; month and day names stay those of the locale.
+QString formatDateTime(const QDateTime &dateTime, const QString &format)
+{
+    QString text = dateTime.toString(format);
+    for (QChar &c : text) {
+        if (c.unicode() >= 0x80 && c.category() == QChar::Number_DecimalDigit)
+            c = QLatin1Char(char('0' + c.digitValue()));
+    }
+    return text;
+}
+
 } // namespace
 
 FileSessionNameGenerator::FileSessionNameGenerator(Options const &options)
@@ -249,7 +262,7 @@ void FileSessionNameGenerator::addElements(QDomElement parent, int pos, QMap<int
             continue;
         const auto format = formats.constFind(child.tagName());
         if (format != formats.constEnd())
-            texts.insert(childPos, m_options.dateTime.toString(*format));
+            texts.insert(childPos, formatDateTime(m_options.dateTime, *format));
     }
     const QString text = joined(texts);
     if (!text.isEmpty())
@@ -296,7 +309,7 @@ QString FileSessionNameGenerator::addToken(QString const &token) const
         return QString::fromStdString(m_options.band);
     if (token.isEmpty() || m_options.dateTime.isNull())
         return QString();
-    return m_options.dateTime.toString(token);
+    return formatDateTime(m_options.dateTime, token);
 }
 
 QString FileSessionNameGenerator::getLineNumber(unsigned int offset) const

@@ -20,7 +20,9 @@ namespace util {
 ///
 /// A pattern is either the XML of one FilePattern element (as loadPattern() returns it) or a
 /// token pattern: plain text in which keywords between two "$" are replaced by values
-/// ("$PROJECT$_$yyMMdd$_$BAND$"). Unknown tokens are Qt date-time formats.
+/// ("$PROJECT$_$yyMMdd$_$BAND$"). Unknown tokens are Qt date-time formats. Dates and times are
+/// written as QDateTime::toString writes them, except that digits are always ASCII, whatever the
+/// system locale.
 class UTIL_EXPORT FileSessionNameGenerator : public NameGenerator
 {
 public:

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDomElement>
 #include <QDomNode>
+#include <QLocale>
 #include <QRegExp>
 #include <QTime>
 
@@ -97,7 +98,8 @@ struct Format
 };
 
 // The date or time piece: the checked children written in their formats, in the order of their
-// own positions, without separator.
+// own positions, without separator. Written in the C locale, since the system locale may write
+// other digits than ASCII.
 template<typename Value>
 QString dateTimePiece(const QDomElement &parent, const Format (&formats)[3], const Value &value)
 {
@@ -105,7 +107,7 @@ QString dateTimePiece(const QDomElement &parent, const Format (&formats)[3], con
     for (const Format &f : formats) {
         const QDomElement child = parent.firstChildElement(QLatin1String(f.child));
         if (!child.isNull() && isChecked(child))
-            texts.insert(positionOf(child), value.toString(QLatin1String(f.format)));
+            texts.insert(positionOf(child), QLocale::c().toString(value, QLatin1String(f.format)));
     }
     QString result;
     for (const QString &text : qAsConst(texts))
@@ -308,10 +310,12 @@ bool SupFilenamePattern::addBandAndAngle(QDomNode const &pattern,
     if (own.size() == 3) {
         // Three pieces close together read as one band code such as PANF02AL1; the test allows
         // one free position among them (3, 5, 6), since other pieces may sit between.
+        // Positions come from the file unchecked, so the arithmetic must not overflow at the
+        // ends of the int range.
         bool together = true;
-        int counter = own.firstKey();
+        qint64 counter = own.firstKey();
         for (auto it = own.constBegin(); it != own.constEnd(); ++it, ++counter) {
-            if (it.key() - 1 > counter) {
+            if (qint64(it.key()) - 1 > counter) {
                 together = false;
                 break;
             }
