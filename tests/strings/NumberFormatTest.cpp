@@ -59,6 +59,8 @@ TEST(NumberFormat, ParsesWholeWordsOnly)
     EXPECT_FALSE(util::parseDouble("abc", d));
     EXPECT_FALSE(util::parseDouble("", d));
     EXPECT_FALSE(util::parseDouble("1.5x", d));
+    EXPECT_FALSE(util::parseDouble("+-5", d));
+    EXPECT_FALSE(util::parseDouble("+", d));
     EXPECT_EQ(d, 2.0);
 
     int i = 3;
@@ -66,5 +68,6 @@ TEST(NumberFormat, ParsesWholeWordsOnly)
     EXPECT_EQ(i, -42);
     EXPECT_FALSE(util::parseInt("4.2", i));
     EXPECT_FALSE(util::parseInt("99999999999", i));
+    EXPECT_FALSE(util::parseInt("+-4", i));
     EXPECT_EQ(i, -42);
 }

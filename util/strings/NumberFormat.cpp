@@ -42,7 +42,8 @@ bool parseDouble(std::string_view word, double &value)
 {
     const char *first = word.data();
     const char *last = first + word.size();
-    if (first != last && *first == '+')
+    // from_chars takes no '+', but stream extraction and the C library do; only one sign.
+    if (first != last && *first == '+' && (last - first == 1 || first[1] != '-'))
         ++first;
     double parsed = 0;
     const auto result = std::from_chars(first, last, parsed);
@@ -56,7 +57,8 @@ bool parseInt(std::string_view word, int &value)
 {
     const char *first = word.data();
     const char *last = first + word.size();
-    if (first != last && *first == '+')
+    // from_chars takes no '+', but stream extraction and the C library do; only one sign.
+    if (first != last && *first == '+' && (last - first == 1 || first[1] != '-'))
         ++first;
     int parsed = 0;
     const auto result = std::from_chars(first, last, parsed);
