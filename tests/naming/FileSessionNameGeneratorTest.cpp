@@ -209,6 +209,10 @@ TEST(FileSessionNameGenerator, BuildsNamesFromXmlPatterns)
         {"letters beyond ASCII are word characters",
          R"(<FilePattern separator="-"><Project pos="0" checked="1"/></FilePattern>)",
          QString::fromUtf8("Müritz-Süd"), [](Options &o) { o.project = "Müritz Süd"; }},
+        {"combining marks and other numbers are word characters",
+         R"(<FilePattern separator="-"><Project pos="0" checked="1"/></FilePattern>)",
+         QString::fromUtf8("Cafe\u0301-m\u00b2-\u0663"),
+         [](Options &o) { o.project = "Cafe\u0301 m\u00b2/\u0663"; }},
         {"no date-time gives no Date piece",
          R"(<FilePattern separator="_"><Date pos="0" checked="1"><Year pos="0" checked="1"/></Date><Band pos="1" checked="1"/></FilePattern>)",
          "PANF02A", [](Options &o) { o.dateTime = QDateTime(); }},
@@ -315,8 +319,7 @@ TEST(FileSessionNameGenerator, ReplacesTokens)
     for (const auto &row : rows)
         EXPECT_EQ(nameFrom(row.pattern), row.expected) << row.name;
 
-    Options plain;
-    plain.lineNumber = 0;
+    Options plain; // take 0 unless set
     plain.serialNumber = 42;
     EXPECT_EQ(nameFrom("$LINENUMBER$", plain), "001");
     EXPECT_EQ(nameFrom("$ABRVSERIAL$", plain), "42");

@@ -13,6 +13,18 @@ namespace {
 using quortest::runTool;
 using quortest::ToolResult;
 
+// The real tool in a process of its own, for what is fixed once per process (system locale,
+// settings object).
+ToolResult runToolProcess(const QStringList &args, const QProcessEnvironment &env)
+{
+    QProcess tool;
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(QUOR_TOOL), args);
+    EXPECT_TRUE(tool.waitForFinished(60000)) << args.join(' ').toStdString();
+    return {tool.exitCode(), tool.readAllStandardOutput().toStdString(),
+            tool.readAllStandardError().toStdString()};
+}
+
 const QString ortho = QStringLiteral("SN3001_110115_123458_PANF02AL1_012_034_ortho");
 
 } // namespace
@@ -169,13 +181,23 @@ checked="2"/><Minute pos="1" checked="2"/></Time><Band pos="2" checked="2"/></Pa
         env.insert("LC_ALL", locale);
         env.insert("LANG", locale);
         for (const auto &row : rows) {
-            QProcess tool;
-            tool.setProcessEnvironment(env);
-            tool.start(QStringLiteral(QUOR_TOOL), row.args);
-            ASSERT_TRUE(tool.waitForFinished(60000)) << row.name;
-            EXPECT_EQ(QString::fromUtf8(tool.readAllStandardOutput()).trimmed(), row.expected)
-                << row.name << " under " << locale << ": "
-                << tool.readAllStandardError().toStdString();
+            const ToolResult r = runToolProcess(row.args, env);
+            EXPECT_EQ(QString::fromStdString(r.out), row.expected + "\n")
+                << row.name << " under " << locale << ": " << r.err;
         }
     }
+}
+
+TEST_F(NameCommands, ConfiguredNamingNeedsTheSettingsFile)
+{
+    // Even with a collection in the root, the settings file is read first.
+    writeCollection("root/etc/ZeduvidoFileNaming.xml", quortest::collectionXml({{"Default", "d"}}));
+    const QString missing = m_dir.filePath("nowhere/quor.ini");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUOR_DEVELOP", root());
+    env.insert("QUOR_INI", missing);
+    const ToolResult r = runToolProcess({"name", "--example"}, env);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "quorutil name: Can't find quor.ini: " + missing.toStdString() + "\n");
 }

@@ -230,20 +230,37 @@ TEST(SupFilenamePattern, RefusesUnreadableNames)
 
 TEST(SupFilenamePattern, ReadsDatesAndTimesAsQtDoes)
 {
-    // Dates and times must be valid exactly when Qt's own parser says so.
+    // Dates and times must be valid exactly when Qt's own parser says so. "yy" reads as 19yy,
+    // so 29 February of year 00 is no date, while that of 96 is.
     std::mt19937 random(3);
-    const QStringList odd = {"", "1", "11011", "1101155", "11 015", "+11015", "1101a5", "٠٠٠٠٠٠"};
-    for (int round = 0; round < 3000; ++round) {
-        const QString date = round < odd.size()
-            ? odd.at(round)
-            : QString("%1").arg(random() % 1000000, 6, 10, QChar('0'));
-        const QString time = QString("%1").arg(random() % 250000, 6, 10, QChar('0'));
+    const QStringList oddDates = {"",       "1",      "11011",  "1101155", "11 015", "+11015",
+                                  "1101a5", "٠٠٠٠٠٠", "310299", "000229",  "960229", "000230",
+                                  "991231", "000000", "990001", "991301",  "110100"};
+    const QStringList oddTimes = {"240000", "235960", "235959", "000000", "006000", "12345"};
+    const int rounds = 3000;
+    for (int round = 0; round < rounds; ++round) {
+        QString date = QString("%1").arg(random() % 1000000, 6, 10, QChar('0'));
+        QString time = QString("%1").arg(random() % 250000, 6, 10, QChar('0'));
+        if (round < oddDates.size()) {
+            date = oddDates.at(round);
+            time = "123458";
+        } else if (round < oddDates.size() + oddTimes.size()) {
+            date = "110115";
+            time = oddTimes.at(round - oddDates.size());
+        }
         const bool expected = QDate::fromString(date, "yyMMdd").isValid()
             && QTime::fromString(time, "hhmmss").isValid();
         Attributes attributes;
         const QString held = "SN3001_" + date + "_" + time + "_PANF02A";
         EXPECT_EQ(SupFilenamePattern(held).attributes(attributes), expected) << held.toStdString();
     }
+    // The rebuilt date is the one Qt reads.
+    EXPECT_EQ(
+        rename(
+            QStringLiteral("SN3001_960229_123458_PANF02A"),
+            R"(<P><Date pos="0"><Year pos="0" checked="2"/><Day pos="1" checked="2"/></Date></P>)")
+            .name,
+        "9629");
 }
 
 TEST(SupFilenamePattern, BuildsTheWorkedExampleNames)

@@ -22,7 +22,8 @@ namespace util {
 /// SN3001_110115_123458_PANF02AL1_012_034_ortho.
 ///
 /// The attribute keys are "sensor", "date", "time", "band", "angle", "level", "xcoord" and
-/// "ycoord"; the values are the texts from the name, unchanged.
+/// "ycoord"; the values are the texts from the name, unchanged. A five-digit sensor number is
+/// kept whole (a part ending in six or more digits gives its last five).
 class UTIL_EXPORT SupFilenamePattern : public NameGenerator
 {
 public:
