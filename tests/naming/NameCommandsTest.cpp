@@ -108,15 +108,19 @@ TEST_F(NameCommands, ParsesSupportFileNames)
               "SN3001_110115_123458_RGBN00A_L1: sensor=3001 date=110115 time=123458 band=RGB "
               "angle=N00A level=\n");
 
-    const ToolResult mixed = runTool({"supname", "parse", "--json", ortho, "notes.txt"});
+    // The second name has its band part but no valid time: nothing of it is shown.
+    const ToolResult mixed =
+        runTool({"supname", "parse", "--json", ortho, "SN3001_110115_126000_PANF02A", "notes.txt"});
     EXPECT_EQ(mixed.code, 1);
     const QJsonArray results =
         QJsonDocument::fromJson(QByteArray::fromStdString(mixed.out)).array();
-    ASSERT_EQ(results.size(), 2) << mixed.out;
+    ASSERT_EQ(results.size(), 3) << mixed.out;
     EXPECT_TRUE(results[0].toObject()["readable"].toBool());
     EXPECT_EQ(results[0].toObject()["attributes"].toObject()["angle"].toString(), "F02A");
-    EXPECT_FALSE(results[1].toObject()["readable"].toBool());
-    EXPECT_TRUE(results[1].toObject()["attributes"].toObject().isEmpty());
+    for (int i : {1, 2}) {
+        EXPECT_FALSE(results[i].toObject()["readable"].toBool()) << i;
+        EXPECT_TRUE(results[i].toObject()["attributes"].toObject().isEmpty()) << mixed.out;
+    }
 
     EXPECT_EQ(runTool({"supname", "parse", "notes.txt"}).out, "notes.txt: not readable\n");
 }

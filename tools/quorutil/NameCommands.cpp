@@ -183,6 +183,9 @@ int supnameParse(const QStringList &args, std::ostream &out, std::ostream &err)
         QMap<QString, QString> attributes;
         const bool readable = util::SupFilenamePattern(name).attributes(attributes);
         allReadable = allReadable && readable;
+        // A name given up half way leaves what was read so far; none of it describes the name.
+        if (!readable)
+            attributes.clear();
         if (json) {
             QJsonObject values;
             for (auto it = attributes.constBegin(); it != attributes.constEnd(); ++it)
