@@ -89,15 +89,6 @@ TEST(ProgressInterfaceQt, ZeroTotalPassesTheFractionOn)
     EXPECT_EQ(amount.at(0).at(0).toInt(), 5);
 }
 
-TEST(ProgressInterfaceQt, TruncateToIntClampsWhatDoesNotFit)
-{
-    EXPECT_EQ(util::truncateToInt(1234.9), 1234);
-    EXPECT_EQ(util::truncateToInt(-2.7), -2);
-    EXPECT_EQ(util::truncateToInt(1e12), INT_MAX);
-    EXPECT_EQ(util::truncateToInt(-std::numeric_limits<double>::infinity()), INT_MIN);
-    EXPECT_EQ(util::truncateToInt(std::nan("")), 0);
-}
-
 TEST(ProgressInterfaceQt, KeepsSubtasksInOrder)
 {
     util::SubtaskProgressInterface a, b;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -70,4 +71,13 @@ TEST(NumberFormat, ParsesWholeWordsOnly)
     EXPECT_FALSE(util::parseInt("99999999999", i));
     EXPECT_FALSE(util::parseInt("+-4", i));
     EXPECT_EQ(i, -42);
+}
+
+TEST(NumberFormat, TruncateToIntClampsWhatDoesNotFit)
+{
+    EXPECT_EQ(util::truncateToInt(1234.9), 1234);
+    EXPECT_EQ(util::truncateToInt(-2.7), -2);
+    EXPECT_EQ(util::truncateToInt(1e12), INT_MAX);
+    EXPECT_EQ(util::truncateToInt(-std::numeric_limits<double>::infinity()), INT_MIN);
+    EXPECT_EQ(util::truncateToInt(std::nan("")), 0);
 }

@@ -1,20 +1,10 @@
 #include "util/progress/ProgressInterfaceQt.h"
 
-#include <climits>
+#include "util/strings/NumberFormat.h"
+
 #include <cmath>
 
 namespace util {
-
-int truncateToInt(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= static_cast<double>(INT_MAX))
-        return INT_MAX;
-    if (value <= static_cast<double>(INT_MIN))
-        return INT_MIN;
-    return static_cast<int>(value);
-}
 
 ProgressInterfaceQt::ProgressInterfaceQt() = default;
 

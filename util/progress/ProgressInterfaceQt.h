@@ -47,8 +47,4 @@ private:
     std::vector<SubtaskProgressInterface *> m_subtasks;
 };
 
-/// Truncates toward zero into an int, clamping what does not fit (NaN gives 0): a total of 0
-/// yields an infinite fraction, which must not become undefined behaviour on its way to a widget.
-UTIL_EXPORT int truncateToInt(double value);
-
 } // namespace util

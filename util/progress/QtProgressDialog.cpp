@@ -3,6 +3,7 @@
 #include "util/progress/ProgressInterfaceFancy.h"
 #include "util/progress/ProgressInterfaceQt.h"
 #include "util/progress/SubtaskProgressInterface.h"
+#include "util/strings/NumberFormat.h"
 
 #include "ui_QtProgressDialog.h"
 

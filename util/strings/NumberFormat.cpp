@@ -1,6 +1,7 @@
 #include "util/strings/NumberFormat.h"
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 
 namespace util {
@@ -66,6 +67,17 @@ bool parseInt(std::string_view word, int &value)
         return false;
     value = parsed;
     return true;
+}
+
+int truncateToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(value);
 }
 
 } // namespace util

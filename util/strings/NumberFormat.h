@@ -23,4 +23,8 @@ UTIL_EXPORT bool parseDouble(std::string_view word, double &value);
 /// Parses a whole word as a decimal integer (optional sign) that fits an int.
 UTIL_EXPORT bool parseInt(std::string_view word, int &value);
 
+/// Truncates toward zero into an int, clamping what does not fit (NaN gives 0), so that an
+/// infinite fraction or an absurd angle never becomes undefined behaviour.
+UTIL_EXPORT int truncateToInt(double value);
+
 } // namespace util

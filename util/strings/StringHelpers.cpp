@@ -31,17 +31,6 @@ std::string seconds064(double seconds)
     return text;
 }
 
-int clampToInt(double d)
-{
-    if (std::isnan(d))
-        return 0;
-    if (d >= static_cast<double>(INT_MAX))
-        return INT_MAX;
-    if (d <= static_cast<double>(INT_MIN))
-        return INT_MIN;
-    return static_cast<int>(d);
-}
-
 } // namespace
 
 std::string DMSString(int degrees, int minutes, double seconds, bool negative)
@@ -56,7 +45,7 @@ std::string DMSString(int degrees, int minutes, double seconds, bool negative)
 std::string DMSString(double angle, bool inRadians, int precision)
 {
     const double d = inRadians ? angle * 57.29577951308232 : angle;
-    int degrees = clampToInt(d);
+    int degrees = truncateToInt(d);
     const double f = std::isfinite(d) ? d - degrees : 0.0;
     int minutes = static_cast<int>(std::fabs(f * 60));
     double seconds = (std::fabs(f) - minutes * 0.016666666666666666) * 60 * 60;
