@@ -2,9 +2,10 @@
 // spread over 20 sections, including the atomic rewrite of the destination.
 #include "util/config/IniTool.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include "bench/BenchMain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -56,9 +57,5 @@ BENCHMARK(BM_MergeIniFiles)->Arg(200)->Arg(2000)->Arg(8000)->Unit(benchmark::kMi
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -4,8 +4,9 @@
 #include "util/naming/FileSessionNameGenerator.h"
 #include "util/naming/SupFilenamePattern.h"
 
-#include <QCoreApplication>
 #include <QDomDocument>
+
+#include "bench/BenchMain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -87,11 +88,5 @@ BENCHMARK(RenameSupportFileName);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "bench/BenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -108,10 +110,5 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--read-files")
         return readFiles(argv[2]);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

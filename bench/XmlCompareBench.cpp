@@ -3,11 +3,12 @@
 // figures show how the pairing of siblings scales apart from the parsing.
 #include "util/xml/XmlCompare.h"
 
-#include <QCoreApplication>
 #include <QDomDocument>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+
+#include "bench/BenchMain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -102,9 +103,5 @@ BENCHMARK(BM_ParseBoth)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }
