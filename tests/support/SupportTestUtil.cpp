@@ -1,31 +1,90 @@
 #include "tests/support/SupportTestUtil.h"
 
 #include <QDir>
-#include <QFile>
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <charconv>
-#include <csignal>
 #include <ctime>
-
-#include <sys/resource.h>
+#include <memory>
 
 namespace quortest {
 
 namespace {
 
-std::string num(double v)
+// Pins TZ for the whole suite and restores it at the end.
+class PinnedTimeZone : public ::testing::Environment
 {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
+public:
+    void SetUp() override
+    {
+        m_env = std::make_unique<ScopedEnv>("TZ", goldenTimeZone);
+        tzset();
+    }
+    void TearDown() override
+    {
+        m_env.reset();
+        tzset();
+    }
+
+private:
+    std::unique_ptr<ScopedEnv> m_env;
+};
+
+// gtest owns its environments.
+::testing::Environment *const pinnedTimeZone =
+    ::testing::AddGlobalTestEnvironment(new PinnedTimeZone);
+
+// The text of a field, by the field's type.
+struct Text
+{
+    static std::string of(int v) { return std::to_string(v); }
+    static std::string of(std::int64_t v) { return std::to_string(v); }
+    static std::string of(bool v) { return v ? "true" : "false"; }
+    static std::string of(const std::string &v) { return v; }
+    template<typename Enum> static std::string of(Enum v) { return util::SupportFile::keyword(v); }
+    static std::string of(double v)
+    {
+        char buf[64];
+        return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+    }
+    template<std::size_t N> static std::string of(const std::array<double, N> &values)
+    {
+        std::string result;
+        for (double v : values)
+            result += (result.empty() ? "" : " ") + of(v);
+        return result;
+    }
+};
+
+template<typename... Fields> FieldList fieldList(Fields &&...fields)
+{
+    return {std::forward<Fields>(fields)...};
 }
 
-template<typename Values> std::string nums(const Values &values)
+std::string lowerFirst(std::string name)
 {
-    std::string text;
-    for (double v : values)
-        text += (text.empty() ? "" : " ") + num(v);
-    return text;
+    name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
+// Compares the fields of expected with the same fields of actual.
+::testing::AssertionResult compare(const FieldList &actual, const FieldList &expected,
+                                   const std::set<std::string> &except = {})
+{
+    std::string differences;
+    for (const auto &want : expected) {
+        const auto have = std::find_if(actual.begin(), actual.end(),
+                                       [&](const auto &f) { return f.first == want.first; });
+        if (except.count(want.first) == 0 && (have == actual.end() || have->second != want.second))
+            differences += "\n  " + want.first + ": '"
+                + (have == actual.end() ? "(no such field)" : have->second) + "', expected '"
+                + want.second + "'";
+    }
+    if (differences.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "fields differ:" << differences;
 }
 
 } // namespace
@@ -37,88 +96,30 @@ FieldList supportFileFields(const util::SupportFile &r)
         images += "[" + std::to_string(m.level) + " '" + m.fileName + "' " + std::to_string(m.lines)
             + " " + std::to_string(m.samples) + "]";
     }
-    const auto &fp = r.getFootprintRange();
-    return {
-        {"supportFileTag", r.getSupportFileTag()},
-        {"imageID", r.getImageID()},
-        {"imageFiles", images},
-        {"rectificationTerms", nums(r.getRectificationTerms())},
-        {"groundBias", nums(r.getGroundBias())},
-        {"bias", num(r.getBias())},
-        {"gain", num(r.getGain())},
-        {"groundZero", nums(r.getGroundZero())},
-        {"loadPoint", nums(r.getLoadPoint())},
-        {"coordSystem", std::to_string(r.getCoordSystem())},
-        {"unit", std::to_string(r.getUnit())},
-        {"useFastMath", std::to_string(r.getUseFastMath())},
-        {"maxElevation", num(r.getMaxElevation())},
-        {"minElevation", num(r.getMinElevation())},
-        {"imageMotion", std::to_string(r.getImageMotion())},
-        {"initialized", std::to_string(r.getInitialized())},
-        {"status", std::to_string(r.getStatus())},
-        {"photoDate", std::to_string(r.getPhotoDate())},
-        {"quality", std::to_string(r.getQuality())},
-        {"sensorType", util::SupportFile::keyword(r.getSensorType())},
-        {"imageLevel", std::to_string(r.getImageLevel())},
-        {"meanTerrainHeight", num(r.getMeanTerrainHeight())},
-        {"anchorLatitude", num(r.getAnchorLatitude())},
-        {"anchorLongitude", num(r.getAnchorLongitude())},
-        {"lineStaggered", r.getLineStaggered() ? "true" : "false"},
-        {"viewOfLine", util::SupportFile::keyword(r.getViewOfLine())},
-        {"radiometricProperty", util::SupportFile::keyword(r.getRadiometricProperty())},
-        {"imageDate", std::to_string(r.getImageDate())},
-        {"numberScanLines", std::to_string(r.getNumberScanLines())},
-        {"sensorRotation", r.getSensorRotation() ? "true" : "false"},
-        {"correction", util::SupportFile::keyword(r.getCorrection())},
-        {"l0GSD", num(r.getL0GSD())},
-        {"originalOrientation", r.getOriginalOdfFile()},
-        {"adjustedOrientation", r.getAdjustedOdfFile()},
-        {"originalCalibration", r.getOriginalCalibration()},
-        {"adjustedCalibration", r.getAdjustedCalibration()},
-        {"localOrigin", nums(r.getLocalOrigin())},
-        {"localOriginBasis", nums(r.getLocalOriginBasis())},
-        {"l0ImageName", r.getL0ImageName()},
-        {"rectScale", num(r.getRectScale())},
-        {"rectRotation", num(r.getRectRotation())},
-        {"rectXOffset", num(r.getRectXOffset())},
-        {"rectYOffset", num(r.getRectYOffset())},
-        {"rectHeight", num(r.getRectHeight())},
-        {"rectUseCalibration", r.getRectUseCalibration() ? "true" : "false"},
-        {"footprintRange", nums(fp)},
-        {"latRef", num(r.getLatRef())},
-        {"latScale", num(r.getLatScale())},
-        {"lonRef", num(r.getLonRef())},
-        {"lonScale", num(r.getLonScale())},
-        {"heightRef", num(r.getHeightRef())},
-        {"heightScale", num(r.getHeightScale())},
-        {"lineRef", num(r.getLineRef())},
-        {"lineScale", num(r.getLineScale())},
-        {"sampleRef", num(r.getSampleRef())},
-        {"sampleScale", num(r.getSampleScale())},
-        {"poly20Line", nums(r.getPoly20Line())},
-        {"poly20Sample", nums(r.getPoly20Sample())},
-        {"interlineDistance", num(r.getInterlineDistance())},
-        {"interpixelDistance", num(r.getInterpixelDistance())},
-        {"ellipsoid", r.getEllipsoid()},
-        {"verticalReference", std::to_string(r.getVerticalReference())},
-        {"ellipsoidSemiMajorAxis", num(r.getEllipsoidSemiMajorAxis())},
-        {"ellipsoidEccentricity", num(r.getEllipsoidEccentricity())},
-        {"ellipsoidCenter", nums(r.getEllipsoidCenter())},
-        {"projectionType", r.getProjectionType()},
-        {"projectionZone", std::to_string(r.getProjectionZone())},
-        {"middleLatitude", num(r.getMiddleLatitude())},
-        {"centralMeridian", num(r.getCentralMeridian())},
-        {"centralScaleFactor", num(r.getCentralScaleFactor())},
-        {"standardParallel1", num(r.getStandardParallel1())},
-        {"standardParallel2", num(r.getStandardParallel2())},
-        {"originLatitude", num(r.getOriginLatitude())},
-        {"originLongitude", num(r.getOriginLongitude())},
-        {"falseNorthingPos", num(r.getFalseNorthingPos())},
-        {"falseNorthingNeg", num(r.getFalseNorthingNeg())},
-        {"falseEastingPos", num(r.getFalseEastingPos())},
-        {"falseEastingNeg", num(r.getFalseEastingNeg())},
-        {"gridName", r.getGridName()},
-    };
+#define F(Name) std::make_pair(lowerFirst(#Name), Text::of(r.get##Name()))
+    FieldList fields = fieldList(
+        F(SupportFileTag), F(ImageID), F(RectificationTerms), F(GroundBias), F(Bias), F(Gain),
+        F(GroundZero), F(LoadPoint), F(CoordSystem), F(Unit), F(UseFastMath), F(MaxElevation),
+        F(MinElevation), F(ImageMotion), F(Initialized), F(Status), F(PhotoDate), F(Quality),
+        F(SensorType), F(ImageLevel), F(MeanTerrainHeight), F(AnchorLatitude), F(AnchorLongitude),
+        F(LineStaggered), F(ViewOfLine), F(RadiometricProperty), F(ImageDate), F(NumberScanLines),
+        F(SensorRotation), F(Correction), F(L0GSD), F(OriginalCalibration), F(AdjustedCalibration),
+        F(LocalOrigin), F(LocalOriginBasis), F(L0ImageName), F(RectScale), F(RectRotation),
+        F(RectXOffset), F(RectYOffset), F(RectHeight), F(RectUseCalibration), F(FootprintRange),
+        F(LatRef), F(LatScale), F(LonRef), F(LonScale), F(HeightRef), F(HeightScale), F(LineRef),
+        F(LineScale), F(SampleRef), F(SampleScale), F(Poly20Line), F(Poly20Sample),
+        F(InterlineDistance), F(InterpixelDistance), F(Ellipsoid), F(VerticalReference),
+        F(EllipsoidSemiMajorAxis), F(EllipsoidEccentricity), F(EllipsoidCenter), F(ProjectionType),
+        F(ProjectionZone), F(MiddleLatitude), F(CentralMeridian), F(CentralScaleFactor),
+        F(StandardParallel1), F(StandardParallel2), F(OriginLatitude), F(OriginLongitude),
+        F(FalseNorthingPos), F(FalseNorthingNeg), F(FalseEastingPos), F(FalseEastingNeg),
+        F(GridName));
+    fields.insert(fields.end(),
+                  {{"imageFiles", images},
+                   {"originalOrientation", r.getOriginalOdfFile()},
+                   {"adjustedOrientation", r.getAdjustedOdfFile()}});
+    return fields;
+#undef F
 }
 
 std::string supportFileField(const util::SupportFile &record, const std::string &name)
@@ -131,74 +132,45 @@ std::string supportFileField(const util::SupportFile &record, const std::string 
     return {};
 }
 
+::testing::AssertionResult hasFields(const util::SupportFile &record, const std::string &expected)
+{
+    FieldList fields;
+    for (std::size_t at = 0; at < expected.size();) {
+        const std::size_t end = std::min(expected.find("; ", at), expected.size());
+        const std::size_t eq = expected.find('=', at);
+        fields.emplace_back(expected.substr(at, eq - at), expected.substr(eq + 1, end - eq - 1));
+        at = end + 2;
+    }
+    return compare(supportFileFields(record), fields);
+}
+
 ::testing::AssertionResult sameFields(const util::SupportFile &a, const util::SupportFile &b,
                                       const std::set<std::string> &except)
 {
-    const FieldList fa = supportFileFields(a);
-    const FieldList fb = supportFileFields(b);
-    std::string differences;
-    for (std::size_t i = 0; i < fa.size(); ++i) {
-        if (except.count(fa[i].first) == 0 && fa[i].second != fb[i].second)
-            differences +=
-                "\n  " + fa[i].first + ": '" + fa[i].second + "' vs '" + fb[i].second + "'";
-    }
-    if (differences.empty())
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "fields differ:" << differences;
+    return compare(supportFileFields(a), supportFileFields(b), except);
 }
 
 std::int64_t utcSeconds(int year, int month, int day, int hour, int minute, int second)
 {
-    // Days from civil (H. Hinnant's algorithm).
-    year -= month <= 2;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(year - era * 400);
-    const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const std::int64_t days = era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-    return days * 86400 + hour * 3600 + minute * 60 + second;
-}
-
-ScopedTimeZone::ScopedTimeZone(const char *tz)
-    : m_env(std::make_unique<ScopedEnv>("TZ", QByteArray(tz)))
-{
-    tzset();
-}
-
-ScopedTimeZone::~ScopedTimeZone()
-{
-    m_env.reset();
-    tzset();
-}
-
-ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long limit)
-{
-    rlimit r;
-    getrlimit(RLIMIT_FSIZE, &r);
-    m_savedLimit = r.rlim_cur;
-    m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    r.rlim_cur = limit;
-    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &r), 0);
-}
-
-ScopedFileSizeLimit::~ScopedFileSizeLimit()
-{
-    rlimit r;
-    getrlimit(RLIMIT_FSIZE, &r);
-    r.rlim_cur = m_savedLimit;
-    setrlimit(RLIMIT_FSIZE, &r);
-    std::signal(SIGXFSZ, m_savedHandler);
+    std::tm t {};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return timegm(&t);
 }
 
 QStringList wellFormedSupportFiles()
 {
     QStringList files;
-    const QDir data(dataPath("support"));
-    for (const QString &name : data.entryList({"golden_*.sup"}, QDir::Files, QDir::Name))
-        files << data.filePath(name);
-    const QDir samples(resourcePath("samples"));
-    for (const QString &name : samples.entryList({"*.sup"}, QDir::Files, QDir::Name))
-        files << samples.filePath(name);
+    for (const QString &folder : {dataPath("support"), resourcePath("samples")}) {
+        const QDir dir(folder);
+        const QString pattern = folder.endsWith("support") ? "golden_*.sup" : "*.sup";
+        for (const QString &name : dir.entryList({pattern}, QDir::Files, QDir::Name))
+            files << dir.filePath(name);
+    }
     return files;
 }
 
