@@ -1,32 +1,40 @@
 #pragma once
 
-// Making a file undeletable for removeDir tests: root ignores permissions, so as root the file
-// gets the immutable attribute; other users lose write permission on its directory.
+#include <QFile>
+#include <QProcess>
 
-#include <QString>
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace filetest {
 
-class Undeletable
+// Makes a file undeletable while alive. Root ignores permissions, so as root the file gets the
+// immutable attribute; other users lose write permission on its directory.
+struct Undeletable
 {
-public:
-    /// Makes file (inside its directory dir) undeletable; check ok() for success.
-    Undeletable(const QString &dir, const QString &file);
-    ~Undeletable(); // restores, so the temporary folder can be cleaned up
-    Undeletable(const Undeletable &) = delete;
-    Undeletable &operator=(const Undeletable &) = delete;
+    Undeletable(const QString &dir, const QString &file)
+        : dir(QFile::encodeName(dir))
+        , file(file)
+    {
+        ok = asRoot ? QProcess::execute("chattr", {"+i", file}) == 0
+                    : ::chmod(this->dir.constData(), 0555) == 0;
+    }
+    ~Undeletable()
+    {
+        if (ok && asRoot)
+            QProcess::execute("chattr", {"-i", file});
+        else if (ok)
+            ::chmod(dir.constData(), 0755);
+    }
+    int expectedError() const { return asRoot ? EPERM : EACCES; }
+    static constexpr const char *how = "chattr +i as root, chmod of its folder otherwise";
 
-    bool ok() const { return m_ok; }
-    /// Why ok() is false.
-    const QString &reason() const { return m_reason; }
-    /// The errno that deleting the file gives.
-    int expectedError() const { return m_asRoot ? 1 /* EPERM */ : 13 /* EACCES */; }
-
-private:
-    QString m_dir, m_file;
-    bool m_asRoot = false;
-    bool m_ok = false;
-    QString m_reason;
+    const QByteArray dir;
+    const QString file;
+    const bool asRoot = ::geteuid() == 0;
+    bool ok = false;
 };
 
 } // namespace filetest
