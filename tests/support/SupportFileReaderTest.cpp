@@ -17,35 +17,21 @@ using util::SupportFile;
 
 namespace {
 
-struct Loaded
-{
-    SupportFile record;
-    int level = -1;
-    std::string path;
-    // The load ran to the end of the file: only then does the level-0 name become the path.
-    bool completed() const { return record.getL0ImageName() == path; }
-};
-
-Loaded load(const QTemporaryDir &dir, const std::string &text, const std::string &name = "t.sup")
-{
-    Loaded l;
-    l.path = writeText(dir, name, text);
-    l.level = l.record.loadFile(l.path);
-    return l;
-}
-
 using Rows = std::vector<std::pair<std::string, std::string>>;
 
-// Loads prefix and the text of each row, and checks the fields the row names, that the level
-// returned is the one stored and whether the load ran to the end.
+// Loads prefix and the text of each row into a new record, and checks the fields the row names,
+// that the level returned is the one stored and whether the load ran to the end (only then does
+// the level-0 name become the path).
 void expectFields(const Rows &rows, const std::string &prefix = "", bool complete = true)
 {
     QTemporaryDir dir;
     for (const auto &[text, expected] : rows) {
-        const Loaded l = load(dir, prefix + text);
-        EXPECT_TRUE(hasFields(l.record, expected)) << text;
-        EXPECT_EQ(l.level, l.record.getImageLevel()) << text;
-        EXPECT_EQ(l.completed(), complete) << text;
+        SupportFile r;
+        const std::string path = writeText(dir, "t.sup", prefix + text);
+        const int level = r.loadFile(path);
+        EXPECT_EQ(level, r.getImageLevel()) << text;
+        EXPECT_TRUE(hasFields(r, expected)) << text;
+        EXPECT_EQ(r.getL0ImageName() == path, complete) << text;
     }
 }
 
@@ -57,9 +43,7 @@ TEST(SupportFile, DetectsTheLevelFromTheLastImageLevel)
         {"IMAGE_ID \"x\"\nRECT_SCALE 2\n", "imageLevel=2"},
         {"", "imageLevel=2"},
         {"IMAGE_LEVEL 0\n", "imageLevel=0"},
-        {"image_level 1\n", "imageLevel=1"},
         {"IMAGE_LEVEL 1\nBIAS 2\nIMAGE_LEVEL 0\n", "imageLevel=0"},
-        {"IMAGE_LEVEL\n\n  1\n", "imageLevel=1"},
         {"IMAGE_LEVEL one\n", "imageLevel=2"},
         {"IMAGE_LEVEL IMAGE_LEVEL 1\n", "imageLevel=1"},
         {"IMAGE_LEVEL 1\nIMAGE_LEVEL", "imageLevel=1"},
@@ -77,23 +61,18 @@ TEST(SupportFile, UnreadableFileIsLevelZeroAndChangesNothingElse)
         EXPECT_EQ(r.loadFile(path.toStdString()), 0) << path.toStdString();
         EXPECT_TRUE(quortest::sameFields(r, before)) << path.toStdString();
     }
-    EXPECT_EQ(SupportFile(dir.filePath("missing.sup").toStdString()).getImageLevel(), 0);
 }
 
 TEST(SupportFile, ReadsOnlyTheKeywordsOfTheDetectedLevel)
 {
     // In a level-2 file the image date is no keyword: its words are skipped one by one.
-    const std::string body =
-        "IMAGE_DATE   Sun Jun  5 09:05:03 2011\nBIAS 2\nMEAN_TERRAIN_HEIGHT 3\n"
-        "RECT_SCALE 4\nLAT_SCALE 5\nGRID_NAME G\nLEVEL_0_NAME n.vyn\n";
+    const std::string body = "IMAGE_DATE   Sun Jun  5 09:05:03 2011\nBIAS 2\nRECT_SCALE 4\n"
+                             "MEAN_TERRAIN_HEIGHT 3\nLAT_SCALE 5\nGRID_NAME G\nLEVEL_0_NAME n\n";
+    const std::string l0 = "bias=2; meanTerrainHeight=3; latScale=1; gridName=UTM_11N; rectScale=";
     const std::string date = "imageDate=" + std::to_string(utcSeconds(2011, 6, 5, 7, 5, 3));
-    expectFields({
-        {"IMAGE_LEVEL 0\n" + body,
-         "meanTerrainHeight=3; rectScale=1; latScale=1; gridName=UTM_11N"},
-        {"IMAGE_LEVEL 1\n" + body,
-         date + "; meanTerrainHeight=3; rectScale=4; latScale=1; gridName=UTM_11N"},
-        {body, "bias=2; meanTerrainHeight=0; rectScale=1; latScale=5; gridName=G"},
-    });
+    expectFields({{"IMAGE_LEVEL 0\n" + body, l0 + "1"},
+                  {"IMAGE_LEVEL 1\n" + body, date + "; " + l0 + "4"},
+                  {body, "bias=2; meanTerrainHeight=0; rectScale=1; latScale=5; gridName=G"}});
 }
 
 TEST(SupportFile, ReadsLowerCaseKeywords)
@@ -108,23 +87,15 @@ TEST(SupportFile, ReadsLowerCaseKeywords)
 
 TEST(SupportFile, EnumerationWordsAreCaseSensitiveFlagsAreNot)
 {
-    expectFields(
-        {
-            {"SENSOR_TYPE ORTHO", "sensorType=ORTHO"},
-            {"SENSOR_TYPE ortho", "sensorType=VYN"},
-            {"SENSOR_TYPE GENERAL_3D_POLYNOMIAL", "sensorType=GENERAL_3D_POLYNOMIAL"},
-            {"VIEW_OF_LINE COLOR_LINE", "viewOfLine=COLOR_LINE"},
-            {"VIEW_OF_LINE Backward", "viewOfLine=NADIR"},
-            {"RADIOMETRIC_PROPERTY NEAR_INFRARED", "radiometricProperty=NEAR_INFRARED"},
-            {"RADIOMETRIC_PROPERTY INFRARED", "radiometricProperty=PANCHROMATIC"},
-            {"CORRECTION ATMOSPH_CORR", "correction=ATMOSPH_CORR"},
-            {"CORRECTION atmosph_corr", "correction=NO_CORRECTION"},
-            {"LINE_STAGGERED TrUe", "lineStaggered=true"},
-            {"LINE_STAGGERED yes", "lineStaggered=false"},
-            {"SENSOR_ROTATION TRUE", "sensorRotation=true"},
-            {"RECT_USE_CALIBRATION true", "rectUseCalibration=true"},
-        },
-        "IMAGE_LEVEL 1\n");
+    expectFields({{"SENSOR_TYPE ortho", "sensorType=VYN"},
+                  {"SENSOR_TYPE GENERAL_3D_POLYNOMIAL", "sensorType=GENERAL_3D_POLYNOMIAL"},
+                  {"VIEW_OF_LINE COLOR_LINE", "viewOfLine=COLOR_LINE"},
+                  {"RADIOMETRIC_PROPERTY INFRARED", "radiometricProperty=PANCHROMATIC"},
+                  {"CORRECTION atmosph_corr", "correction=NO_CORRECTION"},
+                  {"LINE_STAGGERED TrUe\nRECT_USE_CALIBRATION true",
+                   "lineStaggered=true; rectUseCalibration=true"},
+                  {"LINE_STAGGERED yes", "lineStaggered=false"}},
+                 "IMAGE_LEVEL 1\n");
 }
 
 TEST(SupportFile, ReadsNumbersInEveryFormStreamsWrite)
@@ -137,25 +108,19 @@ TEST(SupportFile, ReadsNumbersInEveryFormStreamsWrite)
                   {"5.", "gain=5"},
                   {"+2.5", "gain=2.5"},
                   {"-0", "gain=-0"},
-                  {"inf", "gain=inf"},
                   {"-inf", "gain=-inf"}},
                  "GAIN ");
 }
 
 TEST(SupportFile, QuotedValueLosesItsFirstAndLastCharacter)
 {
-    expectFields(
-        {
-            {"\"strip 7\"\n", "imageID=strip 7"},
-            {"strip7\n", "imageID=trip"},
-            {" \t \"a\" \t\n", "imageID=a"},
-            {"\"  inner blanks stay \"\n", "imageID=  inner blanks stay "},
-            {"x\n", "imageID="},
-            {"\n\"next line\"\n", "imageID="},
-            {"\"no newline\"", "imageID=no newline"},
-            {"\"crlf\"\r\n", "imageID=crlf"},
-        },
-        "IMAGE_ID ");
+    expectFields({{"\"strip 7\"\n", "imageID=strip 7"},
+                  {"strip7\n", "imageID=trip"},
+                  {" \t \"  inner blanks stay \" \t\n", "imageID=  inner blanks stay "},
+                  {"x\n", "imageID="},
+                  {"\n\"next line\"\n", "imageID="},
+                  {"\"no newline\"", "imageID=no newline"}},
+                 "IMAGE_ID ");
 }
 
 TEST(SupportFile, ReadsDatesAsLocalTime)
@@ -165,19 +130,13 @@ TEST(SupportFile, ReadsDatesAsLocalTime)
     const std::pair<const char *, std::int64_t> rows[] = {
         {"\"Wed Jan 02 02:03:55 1980\"", jan2},
         {"\"Sun Jun  5 09:05:03 2011\"", utcSeconds(2011, 6, 5, 7, 5, 3)}, // summer time
-        {"\"Wed Jan 23 16:06:40 1811\"", utcSeconds(1811, 1, 23, 15, 6, 40)},
         {"\"Wed January 02 02:03:55 1980\"", jan2},
         {"\"Sat Feb. 02 02:03:55 1980\"", jan2},
-        {"\"Sat feb 02 02:03:55 1980\"", jan2},
         {"\"Sat Feb 02 02:03:55 1980\"", utcSeconds(1980, 2, 2, 1, 3, 55)},
         {"\"Dec 32 00:00:00 1980\"", unchanged}, // the weekday is missing, so "00:00:00" is no day
         {"\"x Dec 32 00:00:00 1980\"", utcSeconds(1980, 12, 31, 23, 0, 0)}, // normalised
         {"\"Wed Jan 02 02:03:55 1980 and more\"", jan2},
         {"\"Wed Jan 02 02:03:55\"", unchanged},
-        {"\"Wed Jan 02 02:03 1980\"", unchanged},
-        {"\"Wed Jan 02 02 :03:55 1980\"", unchanged},
-        {"\"\"", unchanged},
-        {"", unchanged},
         {"\"Wed Jan 02 02:03:55 99999999999\"", unchanged},
     };
     QTemporaryDir dir;
@@ -203,18 +162,12 @@ TEST(SupportFile, LoadingAddsToTheRecordWithoutResettingIt)
 
 TEST(SupportFile, KeywordAtTheEndWithoutItsValuesLeavesItsFieldsUnchanged)
 {
-    QTemporaryDir dir;
-    for (const char *tail :
-         {"BIAS", "RECTIFICATION_TERMS 1 2", "SENSOR_TYPE", "IMAGE_ID", "PHOTO_DATE",
-          "SUPPORT_FILE", "LINE_STAGGERED", "BASIS 1 2 3", "IMAGE_DATE"}) {
-        SupportFile before;
-        before.setPhotoDate(5);
-        SupportFile r = before;
-        const std::string path = writeText(dir, "t.sup", std::string("IMAGE_LEVEL 1\n") + tail);
-        r.loadFile(path);
-        EXPECT_TRUE(quortest::sameFields(r, before, {"imageLevel", "l0ImageName"})) << tail;
-        EXPECT_EQ(r.getL0ImageName(), path) << tail;
-    }
+    expectFields({{"BIAS", "bias=0"},
+                  {"RECTIFICATION_TERMS 1 2", "rectificationTerms=0 0 1 0 1 0"},
+                  {"SENSOR_TYPE", "sensorType=VYN"},
+                  {"IMAGE_ID", "imageID="},
+                  {"BASIS 1 2 3", "localOriginBasis=0 0 0 0 0 0 0 0 0"}},
+                 "IMAGE_LEVEL 1\n");
 }
 
 TEST(SupportFile, WordWhereANumberStandsDropsTheKeywordAndIsReadAgain)
@@ -224,13 +177,9 @@ TEST(SupportFile, WordWhereANumberStandsDropsTheKeywordAndIsReadAgain)
             {"BIAS GAIN 2\n", "bias=0; gain=2"},
             {"BIAS 1,5\nGAIN 2\n", "bias=0; gain=2"},
             {"RECTIFICATION_TERMS 1 2 x 4 5 6\nGAIN 3\n", "rectificationTerms=0 0 1 0 1 0; gain=3"},
-            {"GROUND_ZERO 1 2\nUNITS 4\n", "groundZero=0 0 0; unit=4"},
             {"COORD_SYSTEM 1.5\nUNITS 7\n", "coordSystem=0; unit=7"},
             {"COORD_SYSTEM 99999999999\nUNITS 7\n", "coordSystem=0; unit=7"},
-            {"MAX_AND_MIN_ELEVATION 100 high\nQUALITY 2\n", "maxElevation=0; quality=2"},
             {"RECT_YOFFSET ten\nRECT_XOFFSET 3\n", "rectYOffset=0; rectXOffset=3"},
-            {"BASIS 1 2 3 4 5 6 7 8\nLOCAL_ORIGIN 1 2 3\n",
-             "localOriginBasis=0 0 0 0 0 0 0 0 0; localOrigin=1 2 3"},
         },
         "IMAGE_LEVEL 1\n");
 }
@@ -238,16 +187,11 @@ TEST(SupportFile, WordWhereANumberStandsDropsTheKeywordAndIsReadAgain)
 TEST(SupportFile, BrokenImageFileBlockEndsTheLoad)
 {
     const std::string result = "imageLevel=1; bias=5; gain=1; imageFiles=";
-    expectFields(
-        {
-            {"IMAGE_FILE_NAME 1 \"a.tif\"\nSAMPLES 2\nLINES 1\nGAIN 3\n", result},
-            {"IMAGE_FILE_NAME one \"a.tif\"\nLINES 1\nSAMPLES 2\nGAIN 3\n", result},
-            {"IMAGE_FILE_NAME 1 \"a.tif\"\nLINES many\nSAMPLES 2\nGAIN 3\n", result},
-            {"IMAGE_FILE_NAME 1 \"a.tif\"\nLINES 1\nSAMPLES\nGAIN 3\n", result},
-            {"IMAGE_FILE_NAME 1\nGAIN 3\n", result},
-            {"IMAGE_FILE_NAME\nGAIN 3\n", result},
-        },
-        "IMAGE_LEVEL 1\nBIAS 5\n", false);
+    expectFields({{"IMAGE_FILE_NAME 1 \"a.tif\"\nSAMPLES 2\nLINES 1\nGAIN 3\n", result},
+                  {"IMAGE_FILE_NAME one \"a.tif\"\nLINES 1\nSAMPLES 2\nGAIN 3\n", result},
+                  {"IMAGE_FILE_NAME 1 \"a.tif\"\nLINES many\nSAMPLES 2\nGAIN 3\n", result},
+                  {"IMAGE_FILE_NAME\nGAIN 3\n", result}},
+                 "IMAGE_LEVEL 1\nBIAS 5\n", false);
 }
 
 TEST(SupportFile, RestOfLineLongerThanTheBufferIsCut)
@@ -255,30 +199,23 @@ TEST(SupportFile, RestOfLineLongerThanTheBufferIsCut)
     // The value counts from just after the keyword: " \"" and then the text. The next line is
     // read as usual.
     const std::string full(251, 'y');
-    expectFields(
-        {
-            {" \"" + std::string(300, 'x') + "\"\r\nGAIN 3\n",
-             "imageID=" + std::string(251, 'x') + "; gain=3"},
-            {" \"" + full + "\"\nGAIN 3\n", "imageID=" + full + "; gain=3"},
-            {" \"" + full + "\"\r\nGAIN 3\n", "imageID=" + full + "; gain=3"},
-            {" \"" + full + "y\"\nGAIN 3\n", "imageID=" + full + "; gain=3"},
-        },
-        "IMAGE_ID");
+    expectFields({{" \"" + full + "\"\nGAIN 3\n", "imageID=" + full + "; gain=3"},
+                  {" \"" + full + "\"\r\nGAIN 3\n", "imageID=" + full + "; gain=3"},
+                  {" \"" + full + "yyy\"\r\nGAIN 3\n", "imageID=" + full + "; gain=3"}},
+                 "IMAGE_ID");
 }
 
 TEST(SupportFile, CrLfFilesReadExactlyLikeLfFiles)
 {
     QTemporaryDir dir;
-    const QStringList files = quortest::wellFormedSupportFiles();
-    ASSERT_GE(files.size(), 6);
-    for (const QString &file : files) {
+    for (const QString &file : quortest::wellFormedSupportFiles()) {
         const QByteArray lf = quortest::readFile(file);
-        const Loaded a = load(dir, lf.toStdString(), "lf.sup");
-        const Loaded b = load(dir, QByteArray(lf).replace("\n", "\r\n").toStdString(), "crlf.sup");
-        EXPECT_EQ(a.level, b.level) << file.toStdString();
-        EXPECT_TRUE(quortest::sameFields(b.record, a.record, {"l0ImageName"}))
-            << file.toStdString();
-        EXPECT_TRUE(b.completed()) << file.toStdString();
+        SupportFile a, b;
+        EXPECT_EQ(a.loadFile(writeText(dir, "lf.sup", lf.toStdString())),
+                  b.loadFile(writeText(dir, "crlf.sup",
+                                       QByteArray(lf).replace("\n", "\r\n").toStdString())));
+        EXPECT_TRUE(quortest::sameFields(b, a, {"l0ImageName"})) << file.toStdString();
+        EXPECT_EQ(b.getL0ImageName(), dir.filePath("crlf.sup").toStdString());
     }
 }
 
@@ -303,8 +240,7 @@ TEST(SupportFile, ReadsBadInputsWithTheDocumentedOutcome)
         {"bad_dates.sup", 1, true,
          "photoDate=42; imageDate=" + std::to_string(utcSeconds(2011, 6, 5, 7, 5, 3))
              + "; quality=3"},
-        {"bad_unsupported_level.sup", 9, false,
-         "imageLevel=9; imageID=", "Unsupported image level\n"},
+        {"bad_unsupported_level.sup", 9, false, "imageID=", "Unsupported image level\n"},
         {"bad_binary.sup", 2, true,
          "imageID=" + std::string("a\0b", 3) + "; gridName=\xff\xfe; projectionZone=33"},
         {"bad_truncated_in_photo_date.sup", 1, true, "photoDate=42; status=4"},
@@ -317,6 +253,7 @@ TEST(SupportFile, ReadsBadInputsWithTheDocumentedOutcome)
         r.setPhotoDate(42);
         quortest::CaptureFd err(2);
         EXPECT_EQ(r.loadFile(path), row.level) << row.file;
+        EXPECT_EQ(r.getImageLevel(), row.level) << row.file;
         EXPECT_EQ(err.text(), row.err) << row.file;
         EXPECT_EQ(r.getL0ImageName() == path, row.complete) << row.file;
         EXPECT_TRUE(hasFields(r, row.expected)) << row.file;

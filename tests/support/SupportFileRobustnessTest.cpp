@@ -41,39 +41,25 @@ const char *const interesting[] = {
 
 QByteArray mutate(QByteArray text, std::mt19937 &rng)
 {
-    const auto pick = [&rng](int low, int high) {
-        return std::uniform_int_distribution<int>(low, high)(rng);
-    };
-    for (int edits = pick(1, 8); edits > 0; --edits) {
-        const int size = text.size();
-        const int at = size > 0 ? pick(0, size - 1) : 0;
-        switch (pick(0, 5)) {
+    const auto pick = [&rng](int high) { return std::uniform_int_distribution<int>(0, high)(rng); };
+    for (int edits = 1 + pick(7); edits > 0; --edits) {
+        const int at = pick(std::max(0, text.size() - 1));
+        switch (pick(3)) {
         case 0: // flip a byte
-            if (size > 0)
-                text[at] = static_cast<char>(pick(0, 255));
+            if (!text.isEmpty())
+                text[at] = static_cast<char>(pick(255));
             break;
-        case 1: { // insert an interesting token
-            const char *token = interesting[pick(0, std::size(interesting) - 1)];
+        case 1: { // an interesting token
+            const char *token = interesting[pick(std::size(interesting) - 1)];
             text.insert(at, token, token[0] ? static_cast<int>(std::strlen(token)) : 1);
             break;
         }
         case 2: // delete a run
-            text.remove(at, pick(1, 40));
+            text.remove(at, 1 + pick(40));
             break;
         case 3: // duplicate a run
-            text.insert(at, text.mid(at, pick(1, 200)));
+            text.insert(at, text.mid(at, 1 + pick(200)));
             break;
-        case 4: // cut
-            text.truncate(at);
-            break;
-        case 5: { // replace a newline by a blank, or a blank by a newline
-            const int nl = text.indexOf('\n', at);
-            if (nl >= 0)
-                text[nl] = ' ';
-            else if (size > 0)
-                text[at] = '\n';
-            break;
-        }
         }
     }
     return text;

@@ -7,34 +7,17 @@
 #include <cctype>
 #include <charconv>
 #include <ctime>
-#include <memory>
 
 namespace quortest {
 
 namespace {
 
-// Pins TZ for the whole suite and restores it at the end.
-class PinnedTimeZone : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        m_env = std::make_unique<ScopedEnv>("TZ", goldenTimeZone);
-        tzset();
-    }
-    void TearDown() override
-    {
-        m_env.reset();
-        tzset();
-    }
-
-private:
-    std::unique_ptr<ScopedEnv> m_env;
-};
-
-// gtest owns its environments.
-::testing::Environment *const pinnedTimeZone =
-    ::testing::AddGlobalTestEnvironment(new PinnedTimeZone);
+// Every test of the suite runs in the time zone of the golden files.
+const bool timeZonePinned = [] {
+    setenv("TZ", goldenTimeZone, 1);
+    tzset();
+    return true;
+}();
 
 // The text of a field, by the field's type.
 struct Text
@@ -120,16 +103,6 @@ FieldList supportFileFields(const util::SupportFile &r)
                    {"adjustedOrientation", r.getAdjustedOdfFile()}});
     return fields;
 #undef F
-}
-
-std::string supportFileField(const util::SupportFile &record, const std::string &name)
-{
-    for (const auto &field : supportFileFields(record)) {
-        if (field.first == name)
-            return field.second;
-    }
-    ADD_FAILURE() << "no field named " << name;
-    return {};
 }
 
 ::testing::AssertionResult hasFields(const util::SupportFile &record, const std::string &expected)

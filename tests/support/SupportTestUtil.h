@@ -24,7 +24,6 @@ constexpr const char *goldenTimeZone = "CET-1CEST,M3.5.0,M10.5.0/3";
 /// compare whole records and name the field that differs.
 using FieldList = std::vector<std::pair<std::string, std::string>>;
 FieldList supportFileFields(const util::SupportFile &record);
-std::string supportFileField(const util::SupportFile &record, const std::string &name);
 
 /// Success when the record holds the values of expected, "name=value; name=value".
 ::testing::AssertionResult hasFields(const util::SupportFile &record, const std::string &expected);
