@@ -1,22 +1,28 @@
 #include "tests/common/ToolRun.h"
-#include "tests/naming/NamingSandbox.h"
+#include "tests/naming/NamingTestUtil.h"
 
-#include <QJsonArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
-
-#include <gtest/gtest.h>
-
-namespace {
+#include <QTemporaryDir>
 
 using quortest::runTool;
 using quortest::ToolResult;
 
+namespace {
+
+const QString ortho = "SN3001_110115_123458_PANF02AL1_012_034_ortho";
+const QString supPattern = quortest::dataPath("naming/worked_sup_pattern.xml");
+
 // The real tool in a process of its own, for what is fixed once per process (system locale,
-// settings object).
-ToolResult runToolProcess(const QStringList &args, const QProcessEnvironment &env)
+// settings file); environment holds NAME=VALUE entries.
+ToolResult runToolProcess(const QStringList &args, const QStringList &environment)
 {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &variable : environment)
+        env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     QProcess tool;
     tool.setProcessEnvironment(env);
     tool.start(QStringLiteral(QUOR_TOOL), args);
@@ -25,71 +31,98 @@ ToolResult runToolProcess(const QStringList &args, const QProcessEnvironment &en
             tool.readAllStandardError().toStdString()};
 }
 
-const QString ortho = QStringLiteral("SN3001_110115_123458_PANF02AL1_012_034_ortho");
-
 } // namespace
 
-class NameCommands : public quortest::NamingSandbox
-{
-};
-
-TEST_F(NameCommands, NamesFromAPatternText)
+TEST(NameCommands, NamesFromAPatternACollectionOrTheSettingsFile)
 {
     const ToolResult token =
-        runTool({"name", "--example", "--pattern", "$PROJECT$_$yyMMdd$_$LINENUMBER$.$BAND$"});
-    EXPECT_EQ(token.code, 0) << token.err;
-    EXPECT_EQ(token.out, "Project_110115_002.PANF02A\n");
-
-    const ToolResult options =
         runTool({"name", "--pattern",
-                 "<FilePattern separator=\"_\" prefix=\"L0\"><Project pos=\"0\" checked=\"1\"/>"
-                 "<SerialNumber pos=\"1\" checked=\"1\"/><TakeNumber pos=\"2\" checked=\"1\"/>"
-                 "<Date pos=\"3\" checked=\"1\"><Year pos=\"0\" checked=\"1\"/></Date>"
-                 "<Band pos=\"4\" checked=\"1\"/></FilePattern>",
-                 "--project", "Lake Area", "--serial", "30017", "--line-number", "4", "--date-time",
-                 "2020-06-30T08:15:00", "--band", "RGBN00A"});
-    EXPECT_EQ(options.code, 0) << options.err;
-    EXPECT_EQ(options.out, "L0_Lake_Area_30017_004_2020_RGBN00A\n");
-}
+                 "$PROJECT$_$FLIGHTPLAN$_$LINENAME$_$LINENUMBER$_$SERIAL$_$SENSORTYPE$"
+                 "_$BAND$_$yyyy-hh$",
+                 "--project", "Lake Area", "--flight-plan", "FP", "--line-name", "L7",
+                 "--line-number", "4", "--serial", "30017", "--sensor-type", "QK", "--band",
+                 "RGBN00A", "--date-time", "2020-06-30T08:15:00"});
+    EXPECT_EQ(token.code, 0) << token.err;
+    EXPECT_EQ(token.out, "Lake Area_FP_L7_005_30017_QK_RGBN00A_2020-08\n");
 
-TEST_F(NameCommands, NamesFromACollectionAndTheConfiguration)
-{
-    const QString file =
-        writeCollection("c.xml", quortest::collectionXml({{"Default", "d"}, {"Mine", "m"}}));
-    EXPECT_EQ(runTool({"name", "--example", "--collection", file}).out, "d_Project\n");
+    QTemporaryDir dir;
+    const QString file = dir.filePath("c.xml");
+    quortest::writeFile(file, quortest::collectionXml({{"Default", "d"}, {"Mine", "m"}}));
     EXPECT_EQ(runTool({"name", "--example", "--collection", file, "--id", "Mine"}).out,
               "m_Project\n");
-
     const ToolResult missing = runTool({"name", "--collection", file, "--id", "Nope"});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("no pattern 'Nope'"), std::string::npos) << missing.err;
-
-    // The configured patterns, as the applications load them.
-    writeCollection("root/etc/ZeduvidoSessionNaming.xml",
-                    quortest::collectionXml({{"Default", "s"}}));
-    setNamingConfig("ZeduvidoFileNaming", "F-$BAND$");
-    EXPECT_EQ(runTool({"name", "--band", "NIRB16"}).out, "F-NIRB16\n");
-    EXPECT_EQ(runTool({"name", "--session", "--project", "P"}).out, "s_P\n");
 }
 
-TEST_F(NameCommands, ReportsNamingErrorsAndUsage)
+TEST(NameCommands, NamesAfterTheConfigurationWithEveryFallback)
 {
-    const ToolResult bad =
-        runTool({"name", "--pattern", "<FilePattern><Band checked=\"1\"/></FilePattern>"});
+    // Settings file, root and native settings ("Solvane" / "QuorIngest") in one folder.
+    QTemporaryDir dir;
+    const auto write = [&](const QString &file, const QByteArray &text) {
+        QDir().mkpath(QFileInfo(dir.filePath(file)).path());
+        quortest::writeFile(dir.filePath(file), text);
+    };
+    const auto name = [&](const QStringList &args) {
+        const ToolResult r =
+            runToolProcess(args,
+                           {"QUOR_DEVELOP=" + dir.path(), "XDG_CONFIG_HOME=" + dir.path(),
+                            "QUOR_INI=" + dir.filePath("quor.ini")});
+        return QString::fromStdString(std::to_string(r.code) + " " + r.out + r.err).trimmed();
+    };
+    const QStringList file = {"name", "--example"}, session = file + QStringList("--session");
+    const QString builtInFile = "0 Project_Take_30001_20110115_123458_001_PANF02A";
+    write("quor.ini", "[NamingConfig]\n");
+    EXPECT_EQ(name(file), builtInFile);
+    EXPECT_EQ(name(session), "0 Project_30001_20110115_1234");
+
+    // The root's collections, each with a selection of its own.
+    write("etc/ZeduvidoFileNaming.xml",
+          quortest::collectionXml({{"Default", "file"}, {"Mine", "mine"}}));
+    write("etc/ZeduvidoSessionNaming.xml",
+          quortest::collectionXml({{"Default", "session"}, {"Mine", "smine"}}));
+    write("Solvane/QuorIngest.conf", "[General]\nZeduvidoFileNaming=Mine\n");
+    EXPECT_EQ(name(file), "0 mine_Project");
+    EXPECT_EQ(name(session), "0 session_Project");
+    // A selected id that the collection lacks: the built-in Default, not the collection's.
+    write("Solvane/QuorIngest.conf", "[General]\nZeduvidoFileNaming=Gone\n");
+    EXPECT_EQ(name(file), builtInFile);
+
+    // The settings file: a collection (".xml" in any letter case) or a token pattern.
+    write("mine.XML", quortest::collectionXml({{"Gone", "configured"}}));
+    write("quor.ini",
+          "[NamingConfig]\nZeduvidoFileNaming=" + dir.filePath("mine.XML").toUtf8()
+              + "\nZeduvidoSessionNaming=S-$BAND$\n");
+    EXPECT_EQ(name(file), "0 configured_Project");
+    EXPECT_EQ(name(session), "0 S-PANF02A");
+    // A missing collection, or a key with an empty value: the built-in Default.
+    write("quor.ini",
+          "[NamingConfig]\nZeduvidoFileNaming=" + dir.filePath("nowhere.xml").toUtf8() + "\n");
+    EXPECT_EQ(name(file), builtInFile);
+    write("Solvane/QuorIngest.conf", "[General]\nZeduvidoFileNaming=Default\n");
+    write("quor.ini", "[NamingConfig]\nZeduvidoFileNaming=\n");
+    EXPECT_EQ(name(file), builtInFile);
+    // Even with collections in the root, the settings file is read first.
+    QFile::remove(dir.filePath("quor.ini"));
+    EXPECT_EQ(name(file), "1 quorutil name: Can't find quor.ini: " + dir.filePath("quor.ini"));
+}
+
+TEST(NameCommands, ReportsErrorsInOneLineAndUsageWithCode2)
+{
+    const ToolResult bad = runTool({"name", "--pattern", "<FilePattern><Band/></FilePattern>"});
     EXPECT_EQ(bad.code, 1);
     EXPECT_EQ(bad.err, "quorutil name: Can't parse naming pattern\n");
-
-    const ToolResult invalid = runTool({"name", "--pattern", "<Patterns/>"});
-    EXPECT_EQ(invalid.err, "quorutil name: Invalid file naming pattern\n");
-
+    EXPECT_EQ(runTool({"name", "--pattern", "<Patterns/>"}).err,
+              "quorutil name: Invalid file naming pattern\n");
     for (const QStringList &args :
-         {QStringList {"name", "--bogus"}, QStringList {"name", "--serial", "-3"},
-          QStringList {"name", "--line-number", "1,5"},
-          QStringList {"name", "--date-time", "yesterday"},
-          QStringList {"name", "--pattern", "x", "--collection", "y"},
-          QStringList {"name", "--id", "x"}, QStringList {"name", "--pattern"},
-          QStringList {"supname"}, QStringList {"supname", "fold"},
-          QStringList {"supname", "parse"}, QStringList {"supname", "rename", ortho}}) {
+         QList<QStringList> {{"name", "--bogus"},
+                             {"name", "--serial", "-3"},
+                             {"name", "--line-number", "1,5"},
+                             {"name", "--date-time", "yesterday"},
+                             {"name", "--pattern", "x", "--collection", "y"},
+                             {"name", "--id", "x"},
+                             {"supname", "fold"},
+                             {"supname", "rename", ortho}}) {
         const ToolResult r = runTool(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_NE(r.err.find("Usage: quorutil"), std::string::npos) << r.err;
@@ -98,110 +131,54 @@ TEST_F(NameCommands, ReportsNamingErrorsAndUsage)
     EXPECT_EQ(runTool({"supname", "--help"}).code, 0);
 }
 
-TEST_F(NameCommands, ParsesSupportFileNames)
+TEST(NameCommands, ParsesAndRenamesSupportFileNames)
 {
-    const ToolResult text = runTool({"supname", "parse", ortho, "SN3001_110115_123458_RGBN00A_L1"});
-    EXPECT_EQ(text.code, 0) << text.err;
+    const ToolResult text = runTool({"supname", "parse", "SN3001_110115_123458_RGBN00A_L1", "x"});
+    EXPECT_EQ(text.code, 1);
     EXPECT_EQ(text.out,
-              "SN3001_110115_123458_PANF02AL1_012_034_ortho: sensor=3001 date=110115 time=123458 "
-              "band=PAN angle=F02A level=L1 xcoord=012 ycoord=034\n"
-              "SN3001_110115_123458_RGBN00A_L1: sensor=3001 date=110115 time=123458 band=RGB "
-              "angle=N00A level=\n");
-
+              "SN3001_110115_123458_RGBN00A_L1: sensor=3001 date=110115 time=123458 "
+              "band=RGB angle=N00A level=\nx: not readable\n");
     // The second name has its band part but no valid time: nothing of it is shown.
-    const ToolResult mixed =
-        runTool({"supname", "parse", "--json", ortho, "SN3001_110115_126000_PANF02A", "notes.txt"});
-    EXPECT_EQ(mixed.code, 1);
-    const QJsonArray results =
-        QJsonDocument::fromJson(QByteArray::fromStdString(mixed.out)).array();
-    ASSERT_EQ(results.size(), 3) << mixed.out;
-    EXPECT_TRUE(results[0].toObject()["readable"].toBool());
-    EXPECT_EQ(results[0].toObject()["attributes"].toObject()["angle"].toString(), "F02A");
-    for (int i : {1, 2}) {
-        EXPECT_FALSE(results[i].toObject()["readable"].toBool()) << i;
-        EXPECT_TRUE(results[i].toObject()["attributes"].toObject().isEmpty()) << mixed.out;
-    }
+    const ToolResult json =
+        runTool({"supname", "parse", "--json", ortho, "SN3001_110115_126000_PANF02A"});
+    EXPECT_EQ(json.code, 1);
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(json.out))
+                  .toJson(QJsonDocument::Compact)
+                  .toStdString(),
+              R"([{"attributes":{"angle":"F02A","band":"PAN","date":"110115","level":"L1",)"
+              R"("sensor":"3001","time":"123458","xcoord":"012","ycoord":"034"},)"
+              R"("name":"SN3001_110115_123458_PANF02AL1_012_034_ortho","readable":true},)"
+              R"({"attributes":{},"name":"SN3001_110115_126000_PANF02A","readable":false}])");
 
-    EXPECT_EQ(runTool({"supname", "parse", "notes.txt"}).out, "notes.txt: not readable\n");
-}
-
-TEST_F(NameCommands, RenamesAfterAPatternFile)
-{
-    const QString pattern =
-        writeCollection("p.xml", R"(<Pattern separator="_" prefix="AB" suffix="ortho">
-  <Date pos="0"><Year pos="0" checked="2"/><Month pos="1" checked="2"/><Day pos="2" checked="2"/></Date>
-  <Time pos="1"><Hour pos="0" checked="2"/><Minute pos="1" checked="2"/></Time>
-  <Sensor pos="2" checked="2"/><Band pos="3" checked="2"/><Angle pos="4" checked="2"/>
-  <Level pos="5" checked="2"/><TileX pos="6" checked="2"/><TileY pos="7" checked="2"/>
-</Pattern>)");
-    const ToolResult ok = runTool({"supname", "rename", ortho, "--pattern-file", pattern});
-    EXPECT_EQ(ok.code, 0) << ok.err;
-    EXPECT_EQ(ok.out, "AB_110115_1234_3001_PANF02AL1_012_034_ortho\n");
-
-    const ToolResult refused = runTool({"supname", "rename", "notes", "--pattern-file", pattern});
+    const ToolResult renamed = runTool({"supname", "rename", ortho, "--pattern-file", supPattern});
+    EXPECT_EQ(renamed.code, 0) << renamed.err;
+    EXPECT_EQ(renamed.out, "AB_110115_1234_3001_PANF02AL1_012_034_ortho\n");
+    const ToolResult refused =
+        runTool({"supname", "rename", "notes", "--pattern-file", supPattern});
     EXPECT_EQ(refused.code, 1);
     EXPECT_EQ(refused.out, "");
-    EXPECT_EQ(
-        runTool({"supname", "rename", "notes", "--pattern-file", pattern, "--ignore-prefix-error"})
-            .out,
-        "AB_ortho\n");
-
+    EXPECT_EQ(runTool({"supname", "rename", "notes", "--pattern-file", supPattern,
+                       "--ignore-prefix-error"})
+                  .out,
+              "AB_ortho\n");
     const ToolResult notXml = runTool({"supname", "rename", ortho, "--pattern-file",
                                        quortest::dataPath("naming/bad_collection_truncated.xml")});
     EXPECT_EQ(notXml.code, 1);
     EXPECT_NE(notXml.err.find("is not XML"), std::string::npos) << notXml.err;
-    EXPECT_EQ(
-        runTool({"supname", "rename", ortho, "--pattern-file", m_dir.filePath("none.xml")}).code,
-        1);
 }
 
-TEST_F(NameCommands, NamesCarryAsciiDigitsUnderAnyLocale)
+TEST(NameCommands, NamesCarryAsciiDigitsUnderAnyLocale)
 {
-    const QString pattern =
-        writeCollection("p.xml", R"(<Pattern separator="_"><Date pos="0"><Year pos="0" checked="2"/>
-<Month pos="1" checked="2"/><Day pos="2" checked="2"/></Date><Time pos="1"><Hour pos="0"
-checked="2"/><Minute pos="1" checked="2"/></Time><Band pos="2" checked="2"/></Pattern>)");
-    const struct
-    {
-        const char *name;
-        QStringList args;
-        QString expected;
-    } rows[] = {
-        {"Date and Time pieces",
-         {"name", "--example", "--pattern",
-          R"(<FilePattern separator="_"><Date pos="0" checked="1"><Year pos="0" checked="1"/>
-<Day pos="1" checked="1"/></Date><Time pos="1" checked="1"><Hour pos="0" checked="1"/>
-</Time><TakeNumber pos="2" checked="1"/></FilePattern>)"},
-         "201115_12_001"},
-        {"date-time tokens",
-         {"name", "--example", "--pattern", "$yyMMdd$-$hh:mm:ss$-$SERIAL$"},
-         "110115-12:34:58-30001"},
-        {"support-file rename",
-         {"supname", "rename", "SN3001_110115_123458_PANF02AL1", "--pattern-file", pattern},
-         "110115_1234_PAN"},
-    };
-    for (const char *locale : {"ar_EG.UTF-8", "fa_IR.UTF-8", "de_DE.UTF-8"}) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LC_ALL", locale);
-        env.insert("LANG", locale);
-        for (const auto &row : rows) {
-            const ToolResult r = runToolProcess(row.args, env);
-            EXPECT_EQ(QString::fromStdString(r.out), row.expected + "\n")
-                << row.name << " under " << locale << ": " << r.err;
-        }
-    }
-}
-
-TEST_F(NameCommands, ConfiguredNamingNeedsTheSettingsFile)
-{
-    // Even with a collection in the root, the settings file is read first.
-    writeCollection("root/etc/ZeduvidoFileNaming.xml", quortest::collectionXml({{"Default", "d"}}));
-    const QString missing = m_dir.filePath("nowhere/quor.ini");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QUOR_DEVELOP", root());
-    env.insert("QUOR_INI", missing);
-    const ToolResult r = runToolProcess({"name", "--example"}, env);
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "quorutil name: Can't find quor.ini: " + missing.toStdString() + "\n");
+    const QList<QPair<QStringList, std::string>> rows = {
+        {{"name", "--example", "--pattern", quortest::namingData("worked_file_pattern.xml")},
+         "L0_Project_Take_001_20110115_1234_001_PANF02A_raw\n"},
+        {{"name", "--example", "--pattern", "$yyMMdd$-$hh:mm:ss$-$SERIAL$"},
+         "110115-12:34:58-30001\n"},
+        {{"supname", "rename", ortho, "--pattern-file", supPattern},
+         "AB_110115_1234_3001_PANF02AL1_012_034_ortho\n"}};
+    for (const QString locale : {"ar_EG.UTF-8", "fa_IR.UTF-8", "de_DE.UTF-8"})
+        for (const auto &row : rows)
+            EXPECT_EQ(runToolProcess(row.first, {"LC_ALL=" + locale, "LANG=" + locale}).out,
+                      row.second)
+                << locale.toStdString() << ": " << row.first.join(' ').toStdString();
 }
