@@ -29,7 +29,6 @@ struct Undeletable
             ::chmod(dir.constData(), 0755);
     }
     int expectedError() const { return asRoot ? EPERM : EACCES; }
-    static constexpr const char *how = "chattr +i as root, chmod of its folder otherwise";
 
     const QByteArray dir;
     const QString file;

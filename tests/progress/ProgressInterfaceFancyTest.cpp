@@ -37,7 +37,6 @@ TEST(ProgressInterfaceFancy, StatusLineShowsPercentTimeAndRate)
         {100, 12, 0, "bytes", "T: 12.0% "}, // first second: no estimate
         {1000, 100, 10, "bytes", "T: 10.0% (90 seconds remaining, 10.000 bytes/sec) "},
         {1000, 100, 10, nullptr, "T: 10.0% (90 seconds remaining, 10.000 units/sec) "},
-        {60.9, 1, 1, "bytes", "T: 1.64% (59 seconds remaining, 1.000 bytes/sec) "},
         {121, 1, 1, "bytes", "T: 0.826% (120 seconds remaining, 1.000 bytes/sec) "},
         {122, 1, 1, "bytes", "T: 0.820% (2.02 minutes remaining, 1.000 bytes/sec) "},
         {3610, 10, 10, "bytes", "T: 0.277% (60.0 minutes remaining, 1.000 bytes/sec) "},

@@ -51,51 +51,32 @@ protected:
 
 } // namespace
 
-TEST_F(ProgressInterfaceUdpTest, SendsNoticesWithZeroAndFullStatus)
-{
-    ProgressInterfaceUdp reporter;
-    reporter.starting("Rectify strip 4");
-    EXPECT_EQ(received(),
-              (Datagrams {"Starting Rectify strip 4", "#########0############127.0.0.1###"}));
-
-    reporter.setProperties("ORTHO", "p2", "p3", "p4", "p5", "p6", "host7");
-    reporter.percentDone(0.3); // within the interval: held back
-    reporter.finished("t");
-    EXPECT_EQ(received(),
-              (Datagrams {"###ORTHO###p3###100###p2###p5###p6###host7###", "Finished t"}));
-}
-
 TEST_F(ProgressInterfaceUdpTest, LayoutFollowsTheApplicationName)
 {
-    struct Row
-    {
-        const char *app;
-        double total, fraction;
-        const char *expected;
-    };
-    const Row rows[] = {
+    // application, total, fraction, status text
+    const std::tuple<const char *, double, double, const char *> rows[] = {
         {"RECTIFIER", 2000, 0.25, "###RECTIFIER###a###b###c###2000###500###d###e###f###"},
         {"rectifier", 2000, 0.25, "###rectifier###b###25###a###d###e###f###"},
         {"RECTIFIERS", 2000, 0.25, "###RECTIFIERS###b###25###a###d###e###f###"},
         {"RECTIFIER", 12345678, 1.0 / 3.0,
          "###RECTIFIER###a###b###c###1.23457e+07###4.11523e+06###d###e###f###"},
-        {"", 1, 0.455, "######b###45.5###a###d###e###f###"},
-    };
-    for (const Row &row : rows) {
-        ProgressInterfaceUdp reporter(row.app, "a", "b", "c", "d", "e", "f");
-        reporter.totalAmount(row.total, "lines");
-        reporter.percentDone(row.fraction);
-        EXPECT_EQ(reporter.statusText(), row.expected);
+        {"", 1, 0.455, "######b###45.5###a###d###e###f###"}};
+    for (const auto &[app, total, fraction, expected] : rows) {
+        ProgressInterfaceUdp reporter(app, "a", "b", "c", "d", "e", "f");
+        reporter.totalAmount(total, "lines");
+        reporter.percentDone(fraction);
+        EXPECT_EQ(reporter.statusText(), expected);
         EXPECT_EQ(reporter.totalAmount(), 0.0); // the base answer, whatever the total
     }
 }
 
-TEST_F(ProgressInterfaceUdpTest, ThrottlesStatusToTheInterval)
+TEST_F(ProgressInterfaceUdpTest, SendsNoticesAndThrottlesStatus)
 {
     ProgressInterfaceUdp reporter;
     reporter.setInterval(300);
-    reporter.starting("job");
-    received();
+    reporter.starting("Rectify strip 4");
+    EXPECT_EQ(received(),
+              (Datagrams {"Starting Rectify strip 4", "#########0############127.0.0.1###"}));
     reporter.totalAmount(100, "bytes");
     reporter.amountDone(10);
     reporter.amountDone(20);
@@ -107,6 +88,11 @@ TEST_F(ProgressInterfaceUdpTest, ThrottlesStatusToTheInterval)
     reporter.amountDone(30);
     reporter.amountDone(40);
     EXPECT_EQ(received(), Datagrams {"#########30############127.0.0.1###"});
+    // Finishing sends the full status at once, then the notice.
+    reporter.setProperties("ORTHO", "p2", "p3", "p4", "p5", "p6", "host7");
+    reporter.finished("t");
+    EXPECT_EQ(received(),
+              (Datagrams {"###ORTHO###p3###100###p2###p5###p6###host7###", "Finished t"}));
 }
 
 TEST_F(ProgressInterfaceUdpTest, RedirectsToAMonitorOnPort45454)
