@@ -54,11 +54,3 @@ TEST(SupportFile, SettersThatFillSeveralOrSharedFields)
                   "originalCalibration=a\\b\\c.cal; "
                   "adjustedCalibration=\\x\\y\\z.cal; adjustedOrientation=d/e.odf"));
 }
-
-TEST(SupportFile, KeywordOfAValueOutsideItsEnumerationIsThatOfValueZero)
-{
-    EXPECT_STREQ(SupportFile::keyword(static_cast<SupportFile::SensorType>(7)), "VYN");
-    EXPECT_STREQ(SupportFile::keyword(static_cast<SupportFile::ViewOfLine>(-1)), "NADIR");
-    EXPECT_STREQ(SupportFile::keyword(static_cast<SupportFile::CorrectionType>(4)),
-                 "NO_CORRECTION");
-}

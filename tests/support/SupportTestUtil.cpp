@@ -1,12 +1,12 @@
 #include "tests/support/SupportTestUtil.h"
 
+#include <QDateTime>
 #include <QDir>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
-#include <ctime>
 
 namespace quortest {
 
@@ -125,14 +125,8 @@ FieldList supportFileFields(const util::SupportFile &r)
 
 std::int64_t utcSeconds(int year, int month, int day, int hour, int minute, int second)
 {
-    std::tm t {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return timegm(&t);
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC)
+        .toSecsSinceEpoch();
 }
 
 QStringList wellFormedSupportFiles()
@@ -154,50 +148,32 @@ std::string writeText(const QTemporaryDir &dir, const std::string &name, const s
     return path.toStdString();
 }
 
+// Plain values come from a seed file, values of several parts and dates from the setters.
 util::SupportFile goldenL1Record(const QTemporaryDir &dir)
 {
     util::SupportFile r;
-    r.loadFile(
-        writeText(dir, "seed_L1.sup",
-                  "IMAGE_LEVEL 1\n"
-                  "IMAGE_FILE_NAME 1 \"/data/sn3001/SN3001_110115_123458_PANF02A_L1.tif\"\n"
-                  "LINES 48000\nSAMPLES 12000\n"
-                  "IMAGE_FILE_NAME 2 \"/data/sn3001/SN3001_110115_123458_PANF02A_L1_2.tif\"\n"
-                  "LINES 24000\nSAMPLES 6000\n"
-                  "IMAGE_DATE Sun Jun  5 09:05:03 2011\n"));
-    r.setImageID("SN3001_110115_123458_PANF02A_L1");
+    r.loadFile(writeText(
+        dir, "seed_L1.sup",
+        "IMAGE_LEVEL 1\nIMAGE_ID \"SN3001_110115_123458_PANF02A_L1\"\n"
+        "IMAGE_FILE_NAME 1 \"/data/sn3001/SN3001_110115_123458_PANF02A_L1.tif\"\n"
+        "LINES 48000\nSAMPLES 12000\n"
+        "IMAGE_FILE_NAME 2 \"/data/sn3001/SN3001_110115_123458_PANF02A_L1_2.tif\"\n"
+        "LINES 24000\nSAMPLES 6000\nIMAGE_DATE Sun Jun  5 09:05:03 2011\n"
+        "BIAS 2.5 GAIN 1.25\nCOORD_SYSTEM 3\nUNITS 1\nUSE_FAST_MATH 1\nIMAGE_MOTION 1\n"
+        "INITIALIZED 2\nSTATUS 4\nQUALITY 3\nSENSOR_TYPE VYN\nMEAN_TERRAIN_HEIGHT 432.125\n"
+        "LINE_STAGGERED TRUE\nVIEW_OF_LINE FORWARD\nRADIOMETRIC_PROPERTY PANCHROMATIC\n"
+        "NUMBER_SCAN_LINES 48000\nSENSOR_ROTATION FALSE\nCORRECTION EARTH_AND_ATMOSPH_CORR\n"
+        "LEVEL_0_GSD 0.0625\nORIGINAL_ORIENTATION /data/sn3001/orientation/SN3001_110115.odf\n"
+        "RECT_SCALE 0.5\nRECT_ROTATION 0.0125\nRECT_HEIGHT 432.125\nRECT_USE_CALIBRATION TRUE\n"));
     r.setRectificationTerms(1250.5, 0.25, 1.0, -3.75, 1.0, 0.0005);
     r.setGroundBias(0.1, -0.2, 12.5);
-    r.setBias(2.5);
-    r.setGain(1.25);
     r.setGroundZero(4512345.25, 512345.75, 123.5);
-    r.setCoordSystem(3);
-    r.setUnit(1);
-    r.setUseFastMath(true);
     r.setElevationRange(850.0, 120.5);
-    r.setImageMotion(1);
-    r.setInitialized(2);
-    r.setStatus(4);
     r.setPhotoDate(utcSeconds(2011, 1, 15, 11, 34, 58)); // 12:34:58 CET
-    r.setImageQuality(3);
-    r.setSensorType(util::SupportFile::VYN);
-    r.setMeanTerrainHeight(432.125);
     r.setAnchorPoint(47.376887, 8.541694);
-    r.setLineStaggered(true);
-    r.setViewOfLine(util::SupportFile::FORWARD);
-    r.setRadiometricProperty(util::SupportFile::PANCHROMATIC);
-    r.setNumberScanLines(48000);
-    r.setSensorRotation(false);
-    r.setCorrection(util::SupportFile::EARTH_AND_ATMOSPH_CORR);
-    r.setL0GSD(0.0625);
-    r.setOriginalOrientation("/data/sn3001/orientation/SN3001_110115.odf");
     r.setOriginalCalibration("calib/SN3001.cal");
     r.setL0ImageName("/data/sn3001/SN3001_110115_123458_PANF02A_L0.vyn");
-    r.setRectScale(0.5);
-    r.setRectRotation(0.0125);
     r.setRectOffset(12.5, 101.25);
-    r.setRectHeight(432.125);
-    r.setRectUseCalibration(true);
     r.setFootprintRange(10.5, 47990.25, 11990.75, 20.125);
     r.setLocalOrigin(4512345.25, 512345.75, 432.125);
     const double basis[9] = {0, -1, 0, 1, 0, 0, 0, 0, 1};
@@ -209,11 +185,12 @@ util::SupportFile goldenL2Record(const QTemporaryDir &dir)
 {
     util::SupportFile r;
     r.loadFile(writeText(dir, "seed_L2.sup",
+                         "IMAGE_ID \"SN3001_110115_123458_RGBN00AL2_012_034\"\n"
                          "IMAGE_FILE_NAME 1 \"ortho/SN3001_110115_123458_RGBN00AL2_012_034.tif\"\n"
-                         "LINES 4000\nSAMPLES 4000\n"));
-    r.setImageID("SN3001_110115_123458_RGBN00AL2_012_034");
+                         "LINES 4000\nSAMPLES 4000\nSENSOR_TYPE ORTHO\nELLIPSOID WGS_84\n"
+                         "VERTICAL_REFERENCE 1\nPROJECTION_TYPE UTM_PROJECTION\nZONE 32\n"
+                         "GRID_NAME UTM_32N\n"));
     r.setPhotoDate(utcSeconds(2011, 1, 15, 11, 34, 58));
-    r.setSensorType(util::SupportFile::ORTHO);
     r.setLatLonReference(0.826, 0.149, 0.0015, 0.0021);
     r.setHeightReference(450, 500);
     r.setLSReference(6000.5, 6000.5, 6000, 6000);
@@ -223,13 +200,8 @@ util::SupportFile goldenL2Record(const QTemporaryDir &dir)
         sample[i] = 1.0 / (1 << i);
     }
     r.setPoly20(line, sample);
-    r.setEllipsoid("WGS_84");
-    r.setVerticalReference(1);
     r.setEllipsoidRadius(6378137.0, 0.0818191908426215);
-    r.setProjectionType("UTM_PROJECTION");
-    r.setProjectionZone(32);
     r.setProjectionOriginOffset(0, 10000000, 500000, 500000);
-    r.setGridName("UTM_32N");
     return r;
 }
 

@@ -41,9 +41,7 @@ QStringList wellFormedSupportFiles();
 /// Writes text to name inside dir and returns the full path.
 std::string writeText(const QTemporaryDir &dir, const std::string &name, const std::string &text);
 
-/// The records that tests/data/support/golden_L1.sup and golden_L2.sup describe, built through
-/// a small seed file (for the image list and the image date, which have no setters) and the
-/// setters.
+/// The records that tests/data/support/golden_L1.sup and golden_L2.sup describe.
 util::SupportFile goldenL1Record(const QTemporaryDir &dir);
 util::SupportFile goldenL2Record(const QTemporaryDir &dir);
 
