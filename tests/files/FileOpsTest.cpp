@@ -16,11 +16,8 @@
 
 #include <sys/mount.h>
 
-using quortest::readFile;
-using quortest::writeFile;
+using namespace quortest;
 using testing::ElementsAre;
-
-namespace {
 
 // The fixture also records what copyFile reports.
 class FileOps : public testing::Test, public util::ProgressInterface
@@ -63,8 +60,6 @@ protected:
     std::vector<std::string> calls;
     std::vector<double> amounts;
 };
-
-} // namespace
 
 TEST_F(FileOps, ReplacesTheDestinationWithCumulativeProgress)
 {
@@ -148,10 +143,7 @@ TEST_F(FileOps, RemovesATreeWithoutFollowingLinksOutOfIt)
     EXPECT_FALSE(QFileInfo::exists(root));
     EXPECT_EQ(entries(outside), QStringList({"keep"}));
 
-    // Nothing there, or not a directory: nothing to remove, and the file stays.
-    EXPECT_TRUE(util::removeDir(path(root)));
-    EXPECT_TRUE(util::removeDir(path(outside + "/keep")));
-    EXPECT_EQ(entries(outside), QStringList({"keep"}));
+    EXPECT_TRUE(util::removeDir(path(root))); // nothing there: nothing to do
 }
 
 TEST_F(FileOps, RemoveDirStopsAtAnUndeletableFileInQDirOrder)
@@ -171,7 +163,7 @@ TEST_F(FileOps, RemoveDirStopsAtAnUndeletableFileInQDirOrder)
         writeFile(root + "/A-file", "x");
         ASSERT_TRUE(QFile::link(at("elsewhere"), root + "/link")); // listed with the directories
         const QStringList order = entries(root);
-        filetest::Undeletable lock(root + "/" + lockName, locked);
+        filetest::Undeletable lock {root + "/" + lockName, locked};
         if (!lock.ok)
             GTEST_SKIP() << "cannot make a file undeletable (chattr +i as root, chmod otherwise)";
         std::string failedPath;

@@ -10,30 +10,25 @@
 
 namespace filetest {
 
-// Makes a file undeletable while alive. Root ignores permissions, so as root the file gets the
-// immutable attribute; other users lose write permission on its directory.
+// `Undeletable lock {dir, file};` makes the file undeletable while alive: as root (who ignores
+// permissions) by the immutable attribute, otherwise by taking write permission from dir.
 struct Undeletable
 {
-    Undeletable(const QString &dir, const QString &file)
-        : dir(QFile::encodeName(dir))
-        , file(file)
+    bool set(bool on) const
     {
-        ok = asRoot ? QProcess::execute("chattr", {"+i", file}) == 0
-                    : ::chmod(this->dir.constData(), 0555) == 0;
-    }
-    ~Undeletable()
-    {
-        if (ok && asRoot)
-            QProcess::execute("chattr", {"-i", file});
-        else if (ok)
-            ::chmod(dir.constData(), 0755);
+        return asRoot ? QProcess::execute("chattr", {on ? "+i" : "-i", file}) == 0
+                      : ::chmod(QFile::encodeName(dir).constData(), on ? 0555 : 0755) == 0;
     }
     int expectedError() const { return asRoot ? EPERM : EACCES; }
+    ~Undeletable()
+    {
+        if (ok)
+            set(false);
+    }
 
-    const QByteArray dir;
-    const QString file;
+    const QString dir, file;
     const bool asRoot = ::geteuid() == 0;
-    bool ok = false;
+    const bool ok = set(true);
 };
 
 } // namespace filetest

@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-using quortest::CaptureFd;
-using quortest::ScopedEnv;
+using namespace quortest;
 using util::ProgressInterfaceStd;
 
 TEST(ProgressInterfaceStd, WritesLinesInStepsOfOnePercent)

@@ -14,10 +14,7 @@
 #include <atomic>
 #include <thread>
 
-using util::ProgressInterfaceQt;
-using util::QtProgressDialog;
-
-namespace {
+using namespace util;
 
 struct ClockedDialog : QtProgressDialog
 {
@@ -35,8 +32,6 @@ struct ClockedDialog : QtProgressDialog
     QProgressBar &bar(const char *name) { return child<QProgressBar>(name); }
 };
 
-} // namespace
-
 TEST(QtProgressDialog, FormHasItsWidgetsTextsAndFrame)
 {
     ProgressInterfaceQt relay;
@@ -48,11 +43,9 @@ TEST(QtProgressDialog, FormHasItsWidgetsTextsAndFrame)
     EXPECT_EQ(dialog.windowFlags()
                   & (Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint),
               Qt::WindowTitleHint | Qt::CustomizeWindowHint);
-    EXPECT_EQ(&dialog.progressInterface(), &relay);
     EXPECT_EQ(dialog.child<QGroupBox>("mOverallGroup").title(), "Overall Progress");
     EXPECT_EQ(dialog.child<QGroupBox>("mSubtaskGroup").title(), "Current Subtask");
     EXPECT_EQ(dialog.bar("mProgressBar").maximum(), 100);
-    EXPECT_EQ(dialog.bar("mProgressBar").value(), 0);
     EXPECT_FALSE(dialog.bar("mProgressBar").isTextVisible());
     EXPECT_EQ(dialog.text("mOverallTimeLabel"), "Total completed: 0% (unknown time left)");
     EXPECT_EQ(dialog.text("mSubtaskLabel"), "Rectifying");
