@@ -1,5 +1,5 @@
-// Prints "ini <address> <file name>" or "error <message>" for each "ini" argument, from a fresh
-// process; "touch:PATH" creates a file and "env:NAME=VALUE" sets a variable between the looks.
+// Prints "ini <address> <file name>" or "error <message>" for each "ini" argument, from a process
+// of its own; "touch:PATH" creates a file in between.
 #include "util/config/QuorEnvironment.h"
 
 #include <QCoreApplication>
@@ -16,8 +16,6 @@ int main(int argc, char **argv)
         try {
             if (step.startsWith("touch:"))
                 QFile(step.mid(6)).open(QIODevice::WriteOnly);
-            else if (step.startsWith("env:"))
-                qputenv(qPrintable(step.mid(4).section('=', 0, 0)), step.section('=', 1).toUtf8());
             else
                 std::printf("ini %p %s\n", static_cast<const void *>(&util::getQuorIni()),
                             qPrintable(util::getQuorIni().fileName()));
