@@ -36,11 +36,8 @@ TEST(SupportFile, NewRecordHasDefaults)
 TEST(SupportFile, SettersThatFillSeveralOrSharedFields)
 {
     SupportFile r;
-    r.setGroundZero(1, 2, 3);
     r.setElevationRange(50, 100); // either order
-    r.setCellSize(0.5);
     r.setLSReference(5, 6, 7, 8);
-    r.setLCCProjectionParams(1, 2, 3, 4);
     r.setAlbersProjectionParams(5, 6, 7, 8);
     r.setWebMercatorProjectionParams(9);
     r.setOriginalCalibration("a/b/c.cal");
@@ -48,9 +45,11 @@ TEST(SupportFile, SettersThatFillSeveralOrSharedFields)
     r.setAdjustedOrientation("d/e.odf");
     EXPECT_TRUE(
         hasFields(r,
-                  "loadPoint=1 2 3; minElevation=50; maxElevation=100; interlineDistance=0.5; "
-                  "interpixelDistance=0.5; lineRef=5; sampleRef=6; lineScale=7; sampleScale=8; "
-                  "standardParallel1=5; standardParallel2=6; originLatitude=7; originLongitude=9; "
-                  "originalCalibration=a\\b\\c.cal; "
+                  "minElevation=50; maxElevation=100; lineRef=5; sampleRef=6; lineScale=7; "
+                  "sampleScale=8; standardParallel1=5; standardParallel2=6; originLatitude=7; "
+                  "originLongitude=9; originalCalibration=a\\b\\c.cal; "
                   "adjustedCalibration=\\x\\y\\z.cal; adjustedOrientation=d/e.odf"));
+    r.setLCCProjectionParams(1, 2, 3, 4);
+    EXPECT_TRUE(hasFields(
+        r, "standardParallel1=1; standardParallel2=2; originLatitude=3; originLongitude=4"));
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <type_traits>
 
 namespace quortest {
 
@@ -14,32 +15,30 @@ namespace {
 
 // Every test of the suite runs in the time zone of the golden files.
 const bool timeZonePinned = [] {
-    setenv("TZ", goldenTimeZone, 1);
+    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
     tzset();
     return true;
 }();
 
 // The text of a field, by the field's type.
-struct Text
+template<typename T> std::string text(const T &value)
 {
-    static std::string of(int v) { return std::to_string(v); }
-    static std::string of(std::int64_t v) { return std::to_string(v); }
-    static std::string of(bool v) { return v ? "true" : "false"; }
-    static std::string of(const std::string &v) { return v; }
-    template<typename Enum> static std::string of(Enum v) { return util::SupportFile::keyword(v); }
-    static std::string of(double v)
-    {
+    if constexpr (std::is_same_v<T, bool>) {
+        return value ? "true" : "false";
+    } else if constexpr (std::is_enum_v<T>) {
+        return util::SupportFile::keyword(value);
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        return value;
+    } else if constexpr (std::is_arithmetic_v<T>) {
         char buf[64];
-        return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-    }
-    template<std::size_t N> static std::string of(const std::array<double, N> &values)
-    {
+        return std::string(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+    } else {
         std::string result;
-        for (double v : values)
-            result += (result.empty() ? "" : " ") + of(v);
+        for (double v : value)
+            result += (result.empty() ? "" : " ") + text(v);
         return result;
     }
-};
+}
 
 template<typename... Fields> FieldList fieldList(Fields &&...fields)
 {
@@ -79,7 +78,7 @@ FieldList supportFileFields(const util::SupportFile &r)
         images += "[" + std::to_string(m.level) + " '" + m.fileName + "' " + std::to_string(m.lines)
             + " " + std::to_string(m.samples) + "]";
     }
-#define F(Name) std::make_pair(lowerFirst(#Name), Text::of(r.get##Name()))
+#define F(Name) std::make_pair(lowerFirst(#Name), text(r.get##Name()))
     FieldList fields = fieldList(
         F(SupportFileTag), F(ImageID), F(RectificationTerms), F(GroundBias), F(Bias), F(Gain),
         F(GroundZero), F(LoadPoint), F(CoordSystem), F(Unit), F(UseFastMath), F(MaxElevation),

@@ -1,7 +1,6 @@
 #pragma once
 
-// Helpers of the support-file tests. Every test of the suite runs with TZ pinned to
-// goldenTimeZone, the time zone of the golden files.
+// Helpers of the support-file tests, which all run in the time zone of the golden files.
 
 #include "tests/common/TestUtil.h"
 #include "util/support/SupportFile.h"
@@ -17,8 +16,6 @@
 #include <vector>
 
 namespace quortest {
-
-constexpr const char *goldenTimeZone = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 /// Every field of a record as text, named after its getter ("bias", "imageFiles", ...), so tests
 /// compare whole records and name the field that differs.
