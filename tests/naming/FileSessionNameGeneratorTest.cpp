@@ -10,18 +10,23 @@
 #include <random>
 #include <stdexcept>
 
-using quortest::collectionXml;
 using quortest::namingData;
 using util::FileSessionNameGenerator;
 using Options = FileSessionNameGenerator::Options;
 
 namespace {
 
+// Options that stand for the example values, whatever their other fields hold.
 Options exampleOptions()
 {
     Options o;
     o.useExample = true;
-    return FileSessionNameGenerator(o).options();
+    o.project = "Other";
+    o.lineNumber = 77;
+    o.serialNumber = 5;
+    o.band = "NIRB16";
+    o.dateTime = QDateTime(QDate(1999, 3, 4), QTime(5, 6, 7));
+    return o;
 }
 
 // The name, or "error: " and the exception's text.
@@ -39,36 +44,18 @@ const QString noPattern = "error: Can't create a name. No pattern given and no d
 
 } // namespace
 
-TEST(FileSessionNameGenerator, BuildsTheWorkedExampleNamesFromTheExampleValues)
-{
-    Options other; // the example values replace every field
-    other.useExample = true;
-    other.project = "Other";
-    other.lineNumber = 77;
-    other.serialNumber = 5;
-    other.dateTime = QDateTime(QDate(1999, 3, 4), QTime(5, 6, 7));
-    EXPECT_EQ(nameOf(namingData("worked_file_pattern.xml"), other), workedName);
-    EXPECT_EQ(nameOf("$PROJECT$_$yyMMdd$_$LINENUMBER$.$BAND$", other),
-              "Project_110115_002.PANF02A");
-    EXPECT_EQ(
-        nameOf("$FLIGHTPLAN$|$SERIAL$|$ABRVSERIAL$|$LINENAME$|$SENSORTYPE$|$dd hh:mm:ss$", other),
-        "Plan|30001|001|Take|QK17|15 12:34:58");
-}
-
 TEST(FileSessionNameGenerator, CopyTakesTheDocumentOverAndAFailedNameKeepsTheOutput)
 {
-    FileSessionNameGenerator xml(exampleOptions(), namingData("worked_file_pattern.xml"));
-    FileSessionNameGenerator xmlCopy(xml);
+    FileSessionNameGenerator xml(exampleOptions(), namingData("worked_file_pattern.xml")),
+        xmlCopy(xml);
     EXPECT_FALSE(xml.hasPatternDocument());
     EXPECT_EQ(xmlCopy.createNameFromPattern(), workedName);
-    FileSessionNameGenerator token(exampleOptions(), "$BAND$");
-    FileSessionNameGenerator tokenCopy(token);
+    FileSessionNameGenerator token(exampleOptions(), "$BAND$"), tokenCopy(token);
     EXPECT_EQ(token.tokenPattern(), "$BAND$");
     EXPECT_EQ(tokenCopy.createNameFromPattern(), "PANF02A");
 
     QDomDocument doc;
-    doc.setContent(QString(R"(<FilePattern><Project pos="1" checked="1"/><Band pos="1" checked="1"/>
-                              </FilePattern>)"));
+    doc.setContent(QString("<FilePattern><Band checked='1'/></FilePattern>"));
     QString name = "old";
     EXPECT_THROW(xmlCopy.createNameFromPattern(doc.documentElement(), name), std::runtime_error);
     EXPECT_EQ(name, "old");
@@ -76,7 +63,8 @@ TEST(FileSessionNameGenerator, CopyTakesTheDocumentOverAndAFailedNameKeepsTheOut
 
 TEST(FileSessionNameGenerator, NamesOrRefusesEachPatternOfTheTables)
 {
-    Options odd = exampleOptions();
+    EXPECT_EQ(nameOf(namingData("worked_file_pattern.xml")), workedName);
+    Options odd = FileSessionNameGenerator(exampleOptions()).options();
     odd.serialNumber = 7;
     odd.lineNumber = 0;
     odd.flightPlan.clear();
@@ -114,16 +102,12 @@ TEST(FileSessionNameGenerator, SurvivesTruncatedAndRandomPatternTexts)
 
 TEST(FileSessionNameGenerator, LoadPatternGivesTheFirstPatternWithTheIdOrAnEmptyText)
 {
-    QTemporaryDir dir;
-    const QString twins = dir.filePath("c.xml"), empty = dir.filePath("e.xml");
-    quortest::writeFile(twins,
-                        collectionXml({{"Twin", "first"}, {"Twin", "second"}, {"twin", "lower"}}));
-    quortest::writeFile(empty, QByteArray());
+    const QDir data(quortest::dataPath("naming"));
+    const QString twins = data.filePath("twins.XML");
     EXPECT_EQ(nameOf(FileSessionNameGenerator::loadPattern(twins, "Twin")), "first_Project");
     EXPECT_EQ(nameOf(FileSessionNameGenerator::loadPattern(twins, "twin")), "lower_Project");
-    QStringList unusable = {twins, dir.filePath("missing.xml"),   QString(), dir.path(),
-                            empty, ":/Resources/noSuchNaming.xml"};
-    const QDir data(quortest::dataPath("naming"));
+    QStringList unusable = {twins, data.filePath("missing.xml"), QString(), data.path(),
+                            ":/Resources/noSuchNaming.xml"};
     for (const QString &bad : data.entryList({"bad_collection_*"}))
         unusable << data.filePath(bad);
     ASSERT_EQ(unusable.size(), 11);
@@ -157,7 +141,7 @@ TEST(FileSessionNameGenerator, ShippedCollectionsLoadWhenWholeAndNameWithEveryPa
         for (int length = 0; length <= full.size(); length += length + 5 < full.size() ? 5 : 1) {
             quortest::writeFile(cut, full.left(length));
             const bool whole = full.left(length).contains("</Patterns>");
-            for (const QString &id : ids) {
+            for (const QString &id : whole ? ids : QStringList("Default")) {
                 const QString name = nameOf(FileSessionNameGenerator::loadPattern(cut, id));
                 EXPECT_TRUE(whole ? !name.isEmpty() && !name.startsWith("error")
                                   : name == noPattern)
@@ -165,22 +149,15 @@ TEST(FileSessionNameGenerator, ShippedCollectionsLoadWhenWholeAndNameWithEveryPa
             }
         }
     }
-    EXPECT_EQ(nameOf(FileSessionNameGenerator::loadPattern(":/Resources/defaultFileNaming.xml",
-                                                           "Default")),
-              "Project_Take_30001_20110115_123458_001_PANF02A");
-    EXPECT_EQ(nameOf(FileSessionNameGenerator::loadPattern(":/Resources/defaultSessionNaming.xml",
-                                                           "Default")),
-              "Project_30001_20110115_1234");
 }
 
-// The fallbacks that a collection provides are shown through "quorutil name", in processes of
-// their own, since the settings object is made once per process.
+// Makes the settings object of the process; the other fallbacks: NameCommands.*EveryFallback.
 TEST(FileSessionNameGenerator, LoadPatternTakesATokenPatternAloneAndFailsWithoutACollection)
 {
     QTemporaryDir dir;
     quortest::writeFile(dir.filePath("quor.ini"),
-                        "[NamingConfig]\nZeduvidoSessionNaming=S-$BAND$.xmlish\nZeduvidoFileNaming="
-                            + dir.filePath("none.xml").toUtf8() + "\n");
+                        "[NamingConfig]\nZeduvidoSessionNaming=none.xml\n"
+                        "ZeduvidoFileNaming=$PROJECT$.xmlish\n");
     const quortest::ScopedEnv ini("QUOR_INI", dir.filePath("quor.ini").toUtf8());
     QStringList results;
     Q_CLEANUP_RESOURCE(quor); // not even the built-in collections
@@ -193,7 +170,7 @@ TEST(FileSessionNameGenerator, LoadPatternTakesATokenPatternAloneAndFailsWithout
         }
     }
     Q_INIT_RESOURCE(quor);
-    EXPECT_EQ(results,
-              QStringList({"S-$BAND$.xmlish", "Can't load naming configuration.",
-                           "Can't load naming configuration."}));
+    EXPECT_EQ(
+        results,
+        QStringList({"Can't load naming configuration.", "$PROJECT$.xmlish", "$PROJECT$.xmlish"}));
 }

@@ -25,14 +25,4 @@ inline QList<QStringList> namingTable(const QString &file)
     return rows;
 }
 
-/// A collection with one FilePattern per (id, prefix), each naming "<prefix>_Project".
-inline QByteArray collectionXml(const QList<QPair<QString, QString>> &patterns)
-{
-    QByteArray xml = "<Patterns>";
-    for (const auto &p : patterns)
-        xml += "<FilePattern id=\"" + p.first.toUtf8() + "\" prefix=\"" + p.second.toUtf8()
-            + "\" separator=\"_\"><Project pos=\"0\" checked=\"1\"/></FilePattern>";
-    return xml + "</Patterns>";
-}
-
 } // namespace quortest
