@@ -42,7 +42,6 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", sandbox.filePath("data").toUtf8());
     qputenv("XDG_CACHE_HOME", sandbox.filePath("cache").toUtf8());
     qputenv("XDG_RUNTIME_DIR", sandbox.path().toUtf8()); // QTemporaryDir is created 0700
-    qputenv("QUOR_TEST_SANDBOX", sandbox.path().toUtf8());
     qunsetenv("QUOR_PROGRESS_TARGET");
 
     // QCoreApplication calls setlocale(LC_ALL, "") as every Qt application does.
