@@ -3,6 +3,7 @@
 
 #include "util/files/FileOps.h"
 
+#include "util/files/UniqueFd.h"
 #include "util/progress/ProgressInterface.h"
 
 #include <QFile>
@@ -29,36 +30,7 @@ namespace {
 std::atomic<int> faultError {0};
 std::atomic<std::uint64_t> faultAfter {0};
 
-class UniqueFd
-{
-public:
-    explicit UniqueFd(int fd = -1)
-        : m_fd(fd)
-    {
-    }
-    ~UniqueFd() { reset(); }
-    UniqueFd(const UniqueFd &) = delete;
-    UniqueFd &operator=(const UniqueFd &) = delete;
-
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    /// Closes now and returns what close() said, so that late write errors are not lost.
-    int close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd >= 0 ? ::close(fd) : 0;
-    }
-
-private:
-    int m_fd;
-};
+using detail::UniqueFd;
 
 // Deletes the temporary copy unless it was renamed into place.
 class TempFileGuard

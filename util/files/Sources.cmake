@@ -1,3 +1,4 @@
 list(APPEND UTIL_SOURCES
+    files/UniqueFd.h
     files/auto_file.h files/auto_file.cpp
     files/FileOps.h files/FileOps_linux.cpp)

@@ -1,5 +1,7 @@
 #include "util/support/SupportFileIO.h"
 
+#include "util/files/UniqueFd.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -11,36 +13,12 @@
 namespace util {
 namespace detail {
 
-namespace {
-
-class Fd
-{
-public:
-    explicit Fd(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-} // namespace
-
 bool readWholeFile(const std::string &path, std::string &out)
 {
     out.clear();
     if (path.empty())
         return false;
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0)
         return false;
     struct stat st;
