@@ -3,11 +3,11 @@
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/Tool.h"
 
+#include "util/files/AtomicWrite.h"
 #include "util/support/SupportFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <charconv>
 #include <cmath>
@@ -486,15 +486,10 @@ int exportCommand(const QStringList &args, std::ostream &err)
     const std::string text = level == 1 ? record.formatL1SupportFile(
                                  QFile::encodeName(output).toStdString(), level0Name, relativeNames)
                                         : record.formatL2SupportFile();
-    // A temporary file beside OUT, renamed into place only when complete. The explicit flush:
-    // commit() alone renames even when writing out the buffered text failed.
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(text.data(), static_cast<qint64>(text.size()))
-            != static_cast<qint64>(text.size())
-        || !file.flush() || !file.commit()) {
+    QString writeError;
+    if (!util::writeFileAtomically(output, text.data(), text.size(), &writeError)) {
         err << "quorutil sup: cannot write " << output.toStdString() << ": "
-            << file.errorString().toStdString() << "\n";
+            << writeError.toStdString() << "\n";
         return ExitFailure;
     }
     return ExitOk;

@@ -1,9 +1,10 @@
 #include "util/config/IniTool.h"
 
+#include "util/files/AtomicWrite.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegExp>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -81,12 +82,8 @@ void IniTool::mergeIniFiles(std::string const &source, std::string const &destin
     for (const QString &line : destinationLines)
         bytes += line.toLatin1();
     // Written beside the file and renamed into place, so a failure leaves the old file whole.
-    // The explicit flush matters: commit() would rename a file whose buffered tail failed to
-    // reach the disk.
-    QSaveFile out(destinationPath);
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush()
-        || !out.commit())
+    if (!writeFileAtomically(destinationPath, bytes.constData(),
+                             static_cast<std::size_t>(bytes.size())))
         throw std::runtime_error("Destination INI file " + destination + " can't be written!");
 }
 

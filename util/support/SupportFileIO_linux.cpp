@@ -1,9 +1,9 @@
 #include "util/support/SupportFileIO.h"
 
+#include "util/files/AtomicWrite.h"
 #include "util/files/UniqueFd.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -50,24 +50,8 @@ bool readWholeFile(const std::string &path, std::string &out)
 
 bool writeWholeFile(const std::string &path, std::string_view text)
 {
-    if (path.empty())
-        return false;
-    // A temporary file beside the target, renamed over it only once complete, so a failed
-    // write never leaves a half-written file where a good one stood. QSaveFile keeps the old
-    // file's permissions and writes through a link to its target; where the folder does not
-    // allow a new file but the file itself is writable, it writes in place.
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // A short file stays in QFileDevice's buffer until the flush, and commit() would rename the
-    // temporary file into place even when that flush failed (a full disk, a size limit).
-    if (file.write(text.data(), static_cast<qint64>(text.size()))
-            != static_cast<qint64>(text.size())
-        || !file.flush()) {
-        file.cancelWriting();
-    }
-    return file.commit();
+    return !path.empty()
+        && writeFileAtomically(QFile::decodeName(path.c_str()), text.data(), text.size());
 }
 
 } // namespace detail
