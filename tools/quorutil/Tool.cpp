@@ -16,20 +16,22 @@ struct Command
     const char *name;
     const char *synopsis;
     CommandFn run;
+    QStringList subcommands; // empty for commands without subcommands
 };
 
 const Command commands[] = {
-    {"sup", "sup show FILE... [--json] | sup export FILE --level 1|2 -o OUT", supCommand},
-    {"copy", "copy SRC DST [--progress none|std|fancy|udp] [--gui]", copyCommand},
-    {"rmtree", "rmtree DIR", rmtreeCommand},
-    {"monitor", "monitor [--port N] [--listen ADDR] [--once]", monitorCommand},
-    {"env", "env", envCommand},
-    {"ini-merge", "ini-merge SOURCE DEST", iniMergeCommand},
-    {"xml", "xml validate SCHEMA FILE... | xml compare A B", xmlCommand},
+    {"sup", "sup show FILE... [--json] | sup export FILE --level 1|2 -o OUT", supCommand,
+     {"show", "export"}},
+    {"copy", "copy SRC DST [--progress none|std|fancy|udp] [--gui]", copyCommand, {}},
+    {"rmtree", "rmtree DIR", rmtreeCommand, {}},
+    {"monitor", "monitor [--port N] [--listen ADDR] [--once]", monitorCommand, {}},
+    {"env", "env", envCommand, {}},
+    {"ini-merge", "ini-merge SOURCE DEST", iniMergeCommand, {}},
+    {"xml", "xml validate SCHEMA FILE... | xml compare A B", xmlCommand, {"validate", "compare"}},
     {"name", "name [--session] [--pattern TEXT | --collection FILE --id ID] [options]",
-     nameCommand},
+     nameCommand, {}},
     {"supname", "supname parse NAME... [--json] | supname rename NAME --pattern-file XML",
-     supnameCommand},
+     supnameCommand, {"parse", "rename"}},
 };
 
 } // namespace
@@ -41,6 +43,17 @@ std::string usage()
         text += std::string("  ") + c.synopsis + "\n";
     text += "\nRun 'quorutil COMMAND --help' for the options of one command.\n";
     return text;
+}
+
+std::vector<QStringList> commandPaths()
+{
+    std::vector<QStringList> paths;
+    for (const Command &c : commands) {
+        paths.push_back({QLatin1String(c.name)});
+        for (const QString &sub : c.subcommands)
+            paths.push_back({QLatin1String(c.name), sub});
+    }
+    return paths;
 }
 
 bool wantsGui(const QStringList &args)

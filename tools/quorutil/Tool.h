@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <iosfwd>
+#include <vector>
 
 namespace quorutil {
 
@@ -15,6 +16,9 @@ int run(const QStringList &args, std::ostream &out, std::ostream &err);
 
 /// The top-level usage text.
 std::string usage();
+
+/// Every command and subcommand ({"sup"}, {"sup", "show"}, ...): each answers --help.
+std::vector<QStringList> commandPaths();
 
 /// True when the arguments ask for the Qt GUI (the caller then needs a QApplication).
 bool wantsGui(const QStringList &args);
