@@ -10,20 +10,13 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
-cmake -S "$consumer_src" -B "$work/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" \
-      -DCMAKE_CXX_FLAGS="$extra_flags" >/dev/null
-cmake --build "$work/build" >/dev/null
-"$work/build/consumer"
-
-export PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig"
-# shellcheck disable=SC2046
-g++ -std=c++17 -fPIC $extra_flags "$consumer_src/main.cpp" -o "$work/consumer-pc" \
-    $(pkg-config --cflags --libs quorutil) -Wl,-rpath,"$work/prefix/lib"
-"$work/consumer-pc"
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build_dir/CMakeCache.txt")
+bash "$(dirname "$0")/build-consumer.sh" "$work/prefix" "$libdir" "$consumer_src" "$work/consumer" \
+     "$extra_flags"
 
 # The installed tool runs from its installation root without any environment variable.
 test -x "$work/prefix/bin/quorutil"
-test -f "$work/prefix/lib/quor/quor.ini"
-test -d "$work/prefix/lib/quor/etc"
+test -f "$work/prefix/$libdir/quor/quor.ini"
+test -d "$work/prefix/$libdir/quor/etc"
 "$work/prefix/bin/quorutil" --help >/dev/null
 echo "consumer project built and ran against the installed package"

@@ -125,6 +125,11 @@ int dispatchSubcommand(const char *command, const std::string &usage,
         if (sub == QLatin1String(s.name))
             return s.run(args.mid(1), out, err);
     }
+    if (sub.startsWith(QLatin1Char('-')) && sub.size() > 1) {
+        err << "quorutil " << command << ": unknown option " << sub.section(QLatin1Char('='), 0, 0).toStdString()
+            << "\n\n" << usage;
+        return ExitUsage;
+    }
     err << "quorutil " << command << ": unknown subcommand '" << sub.toStdString() << "'\n\n"
         << usage;
     return ExitUsage;

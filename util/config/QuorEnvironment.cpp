@@ -1,5 +1,7 @@
 #include "util/config/QuorEnvironment.h"
 
+#include "util/UtilVersion.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -107,7 +109,7 @@ std::string getHelpFile()
 {
     const QString root = QString::fromStdString(getQuorRoot());
     const QStringList patterns {
-        QStringLiteral("*quor*%1.%2*manual*.pdf").arg(QUOR_VERSION_MAJOR).arg(QUOR_VERSION_MINOR),
+        QStringLiteral("*quor*%1.%2*manual*.pdf").arg(UTIL_VERSION_MAJOR).arg(UTIL_VERSION_MINOR),
         QStringLiteral("Quor*Viewer*Manual.pdf")};
     // Without QDir::CaseSensitive the name filters ignore letter case.
     const QStringList found = QDir(root).entryList(patterns, QDir::Files, QDir::NoSort);

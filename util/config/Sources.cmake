@@ -1,9 +1,9 @@
-list(APPEND UTIL_SOURCES
+list(APPEND UTIL_PUBLIC_HEADERS
     config/QuorEnvironment.h
+    config/WaitCursor.h
+    config/IniTool.h)
+list(APPEND UTIL_SOURCES
     config/QuorEnvironment.cpp
     config/QuorEnvironment_linux.cpp
-    config/WaitCursor.h
-    config/WaitCursor.cpp)
-list(APPEND UTIL_SOURCES
-    config/IniTool.h
+    config/WaitCursor.cpp
     config/IniTool.cpp)

@@ -3,7 +3,7 @@
 
 #include "util/files/FileOps.h"
 
-#include "util/files/UniqueFd.h"
+#include "util/files/UniqueFd_p.h"
 #include "util/progress/ProgressInterface.h"
 
 #include <QFile>

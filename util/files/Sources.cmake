@@ -1,5 +1,10 @@
+list(APPEND UTIL_PUBLIC_HEADERS
+    files/AtomicWrite.h
+    files/auto_file.h
+    files/FileOps.h)
 list(APPEND UTIL_SOURCES
-    files/UniqueFd.h
-    files/AtomicWrite.h files/AtomicWrite.cpp
-    files/auto_file.h files/auto_file.cpp
-    files/FileOps.h files/FileOps_linux.cpp)
+    TestSeam_p.h
+    files/UniqueFd_p.h
+    files/AtomicWrite.cpp
+    files/auto_file.cpp
+    files/FileOps_linux.cpp)

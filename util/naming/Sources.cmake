@@ -1,4 +1,8 @@
+list(APPEND UTIL_PUBLIC_HEADERS
+    naming/NameGenerator.h
+    naming/FileSessionNameGenerator.h
+    naming/SupFilenamePattern.h)
 list(APPEND UTIL_SOURCES
-    naming/NameGenerator.h naming/NameGenerator.cpp
-    naming/FileSessionNameGenerator.h naming/FileSessionNameGenerator.cpp
-    naming/SupFilenamePattern.h naming/SupFilenamePattern.cpp)
+    naming/NameGenerator.cpp
+    naming/FileSessionNameGenerator.cpp
+    naming/SupFilenamePattern.cpp)

@@ -1,8 +1,17 @@
+list(APPEND UTIL_PUBLIC_HEADERS
+    progress/ProgressInterface.h
+    progress/SubtaskProgressInterface.h
+    progress/ProgressInterfaceStd.h
+    progress/ProgressInterfaceFancy.h
+    progress/ProgressInterfaceUdp.h
+    progress/ProgressInterfaceQt.h
+    progress/QtProgressDialog.h)
 list(APPEND UTIL_SOURCES
-    progress/ProgressInterface.h progress/ProgressInterface.cpp
-    progress/SubtaskProgressInterface.h progress/SubtaskProgressInterface.cpp
-    progress/ProgressInterfaceStd.h progress/ProgressInterfaceStd.cpp
-    progress/ProgressInterfaceFancy.h progress/ProgressInterfaceFancy.cpp
-    progress/ProgressInterfaceUdp.h progress/ProgressInterfaceUdp.cpp
-    progress/ProgressInterfaceQt.h progress/ProgressInterfaceQt.cpp
-    progress/QtProgressDialog.h progress/QtProgressDialog.cpp progress/QtProgressDialog.ui)
+    progress/ProgressInterface.cpp
+    progress/SubtaskProgressInterface.cpp
+    progress/ProgressInterfaceStd.cpp
+    progress/ProgressInterfaceFancy.cpp
+    progress/ProgressInterfaceUdp.cpp
+    progress/ProgressInterfaceQt.cpp
+    progress/QtProgressDialog.cpp
+    progress/QtProgressDialog.ui)

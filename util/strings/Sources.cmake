@@ -1,5 +1,10 @@
+list(APPEND UTIL_PUBLIC_HEADERS
+    strings/NumberFormat.h
+    strings/StringHelpers.h
+    strings/IOString.h
+    strings/IOQString.h)
 list(APPEND UTIL_SOURCES
-    strings/NumberFormat.h strings/NumberFormat.cpp
-    strings/StringHelpers.h strings/StringHelpers.cpp
-    strings/IOString.h strings/IOString.cpp
-    strings/IOQString.h strings/IOQString.cpp)
+    strings/NumberFormat.cpp
+    strings/StringHelpers.cpp
+    strings/IOString.cpp
+    strings/IOQString.cpp)

@@ -1,5 +1,8 @@
+list(APPEND UTIL_PUBLIC_HEADERS
+    support/SupportFile.h)
 list(APPEND UTIL_SOURCES
-    support/SupportFile.h support/SupportFile.cpp
+    support/SupportFile.cpp
     support/SupportFileReader.cpp
     support/SupportFileWriter.cpp
-    support/SupportFileIO.h support/SupportFileIO_linux.cpp)
+    support/SupportFileIO_p.h
+    support/SupportFileIO_linux.cpp)

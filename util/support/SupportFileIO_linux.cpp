@@ -1,7 +1,7 @@
-#include "util/support/SupportFileIO.h"
+#include "util/support/SupportFileIO_p.h"
 
 #include "util/files/AtomicWrite.h"
-#include "util/files/UniqueFd.h"
+#include "util/files/UniqueFd_p.h"
 
 #include <QFile>
 

@@ -6,7 +6,7 @@
 #include "util/support/SupportFile.h"
 
 #include "util/strings/NumberFormat.h"
-#include "util/support/SupportFileIO.h"
+#include "util/support/SupportFileIO_p.h"
 
 #include <cstring>
 #include <ctime>

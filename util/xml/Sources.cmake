@@ -1,5 +1,6 @@
-list(APPEND UTIL_SOURCES
+list(APPEND UTIL_PUBLIC_HEADERS
     xml/XmlValidator.h
+    xml/XmlCompare.h)
+list(APPEND UTIL_SOURCES
     xml/XmlValidator.cpp
-    xml/XmlCompare.h
     xml/XmlCompare.cpp)

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the source the way a packager would: no tests, no benchmarks, no -Werror, test seams
+# off, installed with prefix /usr (so the libdir is Debian's multiarch lib/<triplet>) into a
+# staging folder. Then checks the installed library's symbol table and builds the consumer
+# against the staged tree through the CMake package and through pkg-config.
+set -euo pipefail
+source_dir=$1
+consumer_src=$2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake -S "$source_dir" -B "$work/build" -G Ninja -DBUILD_TESTING=OFF \
+      -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+cmake --build "$work/build" >/dev/null
+DESTDIR="$work/root" cmake --install "$work/build" >/dev/null
+
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$work/build/CMakeCache.txt")
+lib="$work/root/usr/$libdir/libquorutil.so"
+test -f "$lib"
+
+# No test hook and no implementation detail in the dynamic symbol table.
+if nm -D --defined-only "$lib" | c++filt | grep -E 'util::(detail|testseam)::'; then
+    echo "the installed library exports test hooks or internal details (above)" >&2
+    exit 1
+fi
+# No internal header is installed.
+if find "$work/root/usr/include" -name '*_p.h' | grep .; then
+    echo "internal headers were installed (above)" >&2
+    exit 1
+fi
+
+bash "$(dirname "$0")/build-consumer.sh" "$work/root/usr" "$libdir" "$consumer_src" "$work/consumer"
+echo "plain build installed under /usr/$libdir and served the consumer"
