@@ -30,5 +30,15 @@ if find "$work/root/usr/include" -name '*_p.h' | grep .; then
     exit 1
 fi
 
+# Every installed header compiles on its own dependencies: one file includes them all, built
+# with only what the package's pkg-config file gives.
+includedir="$work/root/usr/include/quorutil"
+(cd "$includedir" && find util -name '*.h' | sort | sed 's/.*/#include "&"/') > "$work/all.cpp"
+echo 'int main() { return 0; }' >> "$work/all.cpp"
+# shellcheck disable=SC2046
+PKG_CONFIG_PATH="$work/root/usr/$libdir/pkgconfig" \
+    g++ -std=c++17 -fPIC -fsyntax-only "$work/all.cpp" \
+    $(PKG_CONFIG_PATH="$work/root/usr/$libdir/pkgconfig" pkg-config --cflags quorutil)
+
 bash "$(dirname "$0")/build-consumer.sh" "$work/root/usr" "$libdir" "$consumer_src" "$work/consumer"
 echo "plain build installed under /usr/$libdir and served the consumer"
