@@ -19,14 +19,15 @@ static QString tool()
     return QCoreApplication::applicationDirPath() + "/quorutil";
 }
 
-using quorutil::MonitorTable;
 using quortest::runTool;
+using quorutil::MonitorTable;
 
 // Starts `quorutil monitor --once` on a free loopback port; returns the port, or 0.
 static quint16 startMonitor(QProcess &monitor, const QString &timeout = "60")
 {
-    monitor.start(tool(), {"monitor", "--listen", "127.0.0.1", "--port", "0", "--once",
-                           "--timeout", timeout});
+    monitor.start(
+        tool(),
+        {"monitor", "--listen", "127.0.0.1", "--port", "0", "--once", "--timeout", timeout});
     while (monitor.waitForStarted(10000) && !monitor.canReadLine()) {
         if (!monitor.waitForReadyRead(20000))
             return 0;
@@ -91,7 +92,8 @@ TEST(MonitorCommands, HostileTextsAreShownEscapedAndAHugeTimeoutIsNoLimit)
         QUdpSocket socket;
         for (const QByteArray &datagram :
              {QByteArray("Starting \x1b[2J\x1b[H\n12:00:00  10.0.0.9  finish  forged"),
-              QByteArray("###APP\x1b]0;title\x07###job\r###1###\xc2\x9b" "31m###p5###\xe2\x80\xae"
+              QByteArray("###APP\x1b]0;title\x07###job\r###1###\xc2\x9b"
+                         "31m###p5###\xe2\x80\xae"
                          "evil###h\\x1b###"),
               QByteArray("Finished done\n")})
             socket.writeDatagram(datagram, QHostAddress::LocalHost, port);
@@ -102,7 +104,8 @@ TEST(MonitorCommands, HostileTextsAreShownEscapedAndAHugeTimeoutIsNoLimit)
         const QList<QByteArray> lines = out.split('\n');
         ASSERT_EQ(lines.size(), 4) << out.toStdString(); // three lines and the last line end
         EXPECT_FALSE(out.contains('\x1b') || out.contains('\r') || out.contains('\x07'));
-        EXPECT_TRUE(lines[0].endsWith("start   \\x1b[2J\\x1b[H\\n12:00:00  10.0.0.9  finish  forged"))
+        EXPECT_TRUE(
+            lines[0].endsWith("start   \\x1b[2J\\x1b[H\\n12:00:00  10.0.0.9  finish  forged"))
             << lines[0].toStdString();
         EXPECT_TRUE(lines[1].endsWith("status  APP\\x1b]0;title\\x07 | \\u{009b}31m / job\\r / p5 "
                                       "/ \\u{202e}evil | 1% | h\\\\x1b"))
@@ -113,8 +116,8 @@ TEST(MonitorCommands, HostileTextsAreShownEscapedAndAHugeTimeoutIsNoLimit)
 
 TEST(MonitorCommands, TimeoutEndsTheWatch)
 {
-    const auto plain = runTool({"monitor", "--listen", "127.0.0.1", "--port", "0", "--timeout",
-                                "0.2"});
+    const auto plain =
+        runTool({"monitor", "--listen", "127.0.0.1", "--port", "0", "--timeout", "0.2"});
     EXPECT_EQ(plain.code, 0) << plain.err;
     EXPECT_TRUE(QRegularExpression("^Listening for progress datagrams on 127\\.0\\.0\\.1:\\d+\n$")
                     .match(QString::fromStdString(plain.out))
@@ -122,8 +125,8 @@ TEST(MonitorCommands, TimeoutEndsTheWatch)
         << plain.out;
     EXPECT_EQ(plain.err, "");
 
-    const auto once = runTool({"monitor", "--listen=127.0.0.1", "--port=0", "--once",
-                               "--timeout=0"});
+    const auto once =
+        runTool({"monitor", "--listen=127.0.0.1", "--port=0", "--once", "--timeout=0"});
     EXPECT_EQ(once.code, 1);
     EXPECT_EQ(once.err, "quorutil monitor: no finish notice within 0 s\n");
 
@@ -178,10 +181,19 @@ TEST(MonitorTable, EscapesWhatATerminalWouldObey)
         {"backslash doubled, so escapes cannot be forged", "\\x1b", "\\\\x1b"},
         {"UTF-8 letters pass", "\xc3\xa9t\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80",
          "\xc3\xa9t\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80"},
-        {"C1 control (CSI)", "\xc2\x9b" "2J", "\\u{009b}2J"},
-        {"bidirectional override", "\xe2\x80\xae" "abc", "\\u{202e}abc"},
+        {"C1 control (CSI)",
+         "\xc2\x9b"
+         "2J",
+         "\\u{009b}2J"},
+        {"bidirectional override",
+         "\xe2\x80\xae"
+         "abc",
+         "\\u{202e}abc"},
         {"zero-width space and line separator", "\xe2\x80\x8b\xe2\x80\xa8", "\\u{200b}\\u{2028}"},
-        {"lone C1 byte", "\x9b" "2J", "\\x9b2J"},
+        {"lone C1 byte",
+         "\x9b"
+         "2J",
+         "\\x9b2J"},
         {"truncated sequence", "\xe6\x97", "\\xe6\\x97"},
         {"overlong slash", "\xc0\xaf", "\\xc0\\xaf"},
         {"UTF-16 surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
@@ -195,7 +207,8 @@ namespace {
 
 QByteArray status(const QByteArray &app, const QByteArray &job, double percent = 10)
 {
-    return "###" + app + "###" + job + "###" + QByteArray::number(percent) + "###src###p5###p6###host###";
+    return "###" + app + "###" + job + "###" + QByteArray::number(percent)
+        + "###src###p5###p6###host###";
 }
 
 } // namespace
@@ -208,7 +221,8 @@ TEST(MonitorTable, KeepsABoundedNumberOfJobsAndSenders)
     std::string line;
     const qint64 t0 = 1700000000000;
     for (int i = 0; i < 2000; ++i) {
-        const std::string sender = "10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256);
+        const std::string sender =
+            "10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256);
         table.receive("Starting " + longText, sender, t0 + i, &line);
         table.receive(status("APP" + QByteArray::number(i), longText), sender, t0 + i, &line);
         ASSERT_LE(table.jobCount(), MonitorTable::MAX_JOBS);

@@ -91,8 +91,8 @@ TEST(ProgressDatagram, RoundTripKeepsEveryField)
         }
     }
     for (const std::string &task : odd) {
-        for (const auto &notice : {ProgressDatagram::startNotice(task),
-                                   ProgressDatagram::finishNotice(task)}) {
+        for (const auto &notice :
+             {ProgressDatagram::startNotice(task), ProgressDatagram::finishNotice(task)}) {
             const ProgressDatagram got = ProgressDatagram::parse(notice.encode());
             EXPECT_EQ(got.kind(), notice.kind()) << printable(notice.encode());
             EXPECT_EQ(got.taskName(), task);

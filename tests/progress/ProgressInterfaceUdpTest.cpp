@@ -143,8 +143,9 @@ TEST_F(ProgressInterfaceUdpTest, MalformedTargetTurnsSendingOffQuietly)
         QString why;
         EXPECT_FALSE(ProgressInterfaceUdp::targetFromEnvironment(address, port, &why));
         EXPECT_TRUE(address.isNull()) << row.constData();
-        EXPECT_EQ(why, "QUOR_PROGRESS_TARGET is not host:port (" + QString::fromUtf8(row)
-                           + "); progress datagrams are not sent");
+        EXPECT_EQ(why,
+                  "QUOR_PROGRESS_TARGET is not host:port (" + QString::fromUtf8(row)
+                      + "); progress datagrams are not sent");
         EXPECT_FALSE(ProgressInterfaceUdp::targetFromEnvironment(address, port)); // no message
     }
     EXPECT_TRUE(received().isEmpty());
@@ -156,8 +157,9 @@ TEST_F(ProgressInterfaceUdpTest, MalformedTargetTurnsSendingOffQuietly)
         {"[::1]:9", "::1", 9},
         {nullptr, "255.255.255.255", 45454}};
     for (const auto &[value, host, expectedPort] : good) {
-        std::unique_ptr<ScopedEnv> env = value ? std::make_unique<ScopedEnv>("QUOR_PROGRESS_TARGET", value)
-                                               : std::make_unique<ScopedEnv>("QUOR_PROGRESS_TARGET");
+        std::unique_ptr<ScopedEnv> env = value
+            ? std::make_unique<ScopedEnv>("QUOR_PROGRESS_TARGET", value)
+            : std::make_unique<ScopedEnv>("QUOR_PROGRESS_TARGET");
         QHostAddress address;
         quint16 port = 0;
         QString why = "untouched";

@@ -1,5 +1,5 @@
-#include "tools/quorutil/Commands.h"
 #include "tools/quorutil/CommandLine.h"
+#include "tools/quorutil/Commands.h"
 #include "tools/quorutil/MonitorTable.h"
 #include "tools/quorutil/Tool.h"
 
@@ -276,14 +276,12 @@ MonitorTable::Event MonitorTable::receive(const QByteArray &bytes, const std::st
     }
 
     const std::string app = keep(d.property(1));
-    const std::string texts =
-        d.isRectifierLayout()
-            ? joinTexts({&d.property(2), &d.property(3), &d.property(4), &d.property(5),
-                         &d.property(6)})
-            : joinTexts({&d.property(2), &d.property(3), &d.property(5), &d.property(6)});
-    const std::string progress = d.isRectifierLayout()
-                                     ? number(d.done()) + "/" + number(d.total())
-                                     : number(d.percent()) + "%";
+    const std::string texts = d.isRectifierLayout()
+        ? joinTexts(
+            {&d.property(2), &d.property(3), &d.property(4), &d.property(5), &d.property(6)})
+        : joinTexts({&d.property(2), &d.property(3), &d.property(5), &d.property(6)});
+    const std::string progress = d.isRectifierLayout() ? number(d.done()) + "/" + number(d.total())
+                                                       : number(d.percent()) + "%";
     const std::string host = keep(d.property(7));
     const std::string key = sender + '\n' + app + '\n' + keep(texts) + '\n' + host;
 
@@ -308,7 +306,7 @@ MonitorTable::Event MonitorTable::receive(const QByteArray &bytes, const std::st
         s.pendingTask.clear();
     }
     *line = stamp + "status  " + shown(d.property(1)) + " | " + shown(texts) + " | " + progress
-            + " | " + shown(d.property(7));
+        + " | " + shown(d.property(7));
     return Status;
 }
 
@@ -322,15 +320,14 @@ std::string MonitorTable::render(const std::string &where) const
               [](const Job *a, const Job *b) { return a->order < b->order; });
 
     std::string out = "quorutil monitor on " + where + ": " + std::to_string(rows.size())
-                      + " job(s), " + std::to_string(m_malformed)
-                      + " malformed datagram(s) skipped\n\n" + fit("APPLICATION", 12) + ' '
-                      + fit("JOB", 40) + ' ' + fit("TASK", 24) + ' ' + fit("PROGRESS", 16) + ' '
-                      + fit("HOST", 16) + ' ' + fit("LAST SEEN", 9) + " STATE\n";
+        + " job(s), " + std::to_string(m_malformed) + " malformed datagram(s) skipped\n\n"
+        + fit("APPLICATION", 12) + ' ' + fit("JOB", 40) + ' ' + fit("TASK", 24) + ' '
+        + fit("PROGRESS", 16) + ' ' + fit("HOST", 16) + ' ' + fit("LAST SEEN", 9) + " STATE\n";
     for (const Job *job : rows) {
         out += fit(shown(job->app), 12) + ' ' + fit(shown(job->texts), 40) + ' '
-               + fit(shown(job->task), 24) + ' ' + fit(job->progress, 16) + ' '
-               + fit(shown(job->host), 16) + ' ' + fit(clockText(job->lastSeen), 9) + ' '
-               + (job->finished ? "finished" : "running") + '\n';
+            + fit(shown(job->task), 24) + ' ' + fit(job->progress, 16) + ' '
+            + fit(shown(job->host), 16) + ' ' + fit(clockText(job->lastSeen), 9) + ' '
+            + (job->finished ? "finished" : "running") + '\n';
     }
     return out;
 }
@@ -353,14 +350,15 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
         bool ok = false;
         const uint value = cl.value("--port").toUInt(&ok);
         if (!ok || value > 65535)
-            return cl.usageError(err, "--port needs a number from 0 to 65535, not '"
-                                          + cl.value("--port").toStdString() + "'");
+            return cl.usageError(err,
+                                 "--port needs a number from 0 to 65535, not '"
+                                     + cl.value("--port").toStdString() + "'");
         port = static_cast<quint16>(value);
     }
     QHostAddress listen(QHostAddress::AnyIPv4);
     if (cl.isSet("--listen") && !listen.setAddress(cl.value("--listen")))
-        return cl.usageError(err, "--listen needs an IP address, not '"
-                                      + cl.value("--listen").toStdString() + "'");
+        return cl.usageError(
+            err, "--listen needs an IP address, not '" + cl.value("--listen").toStdString() + "'");
     const bool once = cl.isSet("--once");
     const std::string timeoutText = cl.value("--timeout").toStdString();
     // Milliseconds to run; a timeout too long to count in milliseconds is no limit at all.
@@ -368,22 +366,21 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
     if (cl.isSet("--timeout")) {
         double seconds = 0;
         if (!util::parseDouble(timeoutText, seconds) || !(seconds >= 0))
-            return cl.usageError(err, "--timeout needs a number of seconds, not '" + timeoutText
-                                          + "'");
+            return cl.usageError(err,
+                                 "--timeout needs a number of seconds, not '" + timeoutText + "'");
         const double ms = seconds * 1000.0;
         limitMs = ms < 9.0e18 ? static_cast<qint64>(ms) : std::numeric_limits<qint64>::max();
     }
 
+    const std::string host = listen.protocol() == QAbstractSocket::IPv6Protocol
+        ? "[" + listen.toString().toStdString() + "]"
+        : listen.toString().toStdString();
     QUdpSocket socket;
     if (!socket.bind(listen, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
-        return cl.failure(err, "cannot listen on " + listen.toString().toStdString() + ":"
-                                   + std::to_string(port) + ": "
-                                   + socket.errorString().toStdString());
-    const std::string host = listen.toString().toStdString();
-    const std::string where = (listen.protocol() == QAbstractSocket::IPv6Protocol
-                                   ? "[" + host + "]"
-                                   : host)
-                              + ":" + std::to_string(socket.localPort());
+        return cl.failure(err,
+                          "cannot listen on " + host + ":" + std::to_string(port) + ": "
+                              + socket.errorString().toStdString());
+    const std::string where = host + ":" + std::to_string(socket.localPort());
     const bool table = &out == &std::cout && ::isatty(STDOUT_FILENO);
     out << "Listening for progress datagrams on " << where << std::endl;
 
@@ -422,13 +419,13 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
                 address = QHostAddress(v4);
             const std::string sender = address.toString().toStdString();
             std::string line;
-            const MonitorTable::Event event = jobs.receive(
-                datagram.data(), sender, QDateTime::currentMSecsSinceEpoch(), &line);
+            const MonitorTable::Event event =
+                jobs.receive(datagram.data(), sender, QDateTime::currentMSecsSinceEpoch(), &line);
             dirty = true;
             if (!table) {
                 if (event == MonitorTable::Malformed) {
-                    err << "quorutil monitor: skipped a malformed datagram from " << sender
-                        << " (" << jobs.malformedCount() << " so far)" << std::endl;
+                    err << "quorutil monitor: skipped a malformed datagram from " << sender << " ("
+                        << jobs.malformedCount() << " so far)" << std::endl;
                 } else {
                     out << line << std::endl;
                 }

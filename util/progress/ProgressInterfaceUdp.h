@@ -4,10 +4,10 @@
 #include "util/progress/ProgressInterface.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
+#include <QString>
 
 #include <memory>
 #include <string>

@@ -50,9 +50,9 @@ std::string shortened(const QString &name)
         if (count == QtProgressDialog::MAX_MESSAGE_SIZE)
             return name.left(cut).toStdString() + "...";
         cut += name.at(cut).isHighSurrogate() && cut + 1 < name.size()
-                    && name.at(cut + 1).isLowSurrogate()
-                ? 2
-                : 1;
+                && name.at(cut + 1).isLowSurrogate()
+            ? 2
+            : 1;
     }
     return name.toStdString();
 }
