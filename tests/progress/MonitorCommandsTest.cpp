@@ -1,6 +1,10 @@
-// The monitor runs as the built tool next to this binary, on 127.0.0.1 and a port of its own.
+// The monitor runs as the built tool next to this binary, on 127.0.0.1 and a port of its own,
+// or in-process; its job table is driven directly.
+
+#include "tools/quorutil/MonitorTable.h"
 
 #include "tests/common/TestUtil.h"
+#include "tests/common/ToolRun.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -15,11 +19,15 @@ static QString tool()
     return QCoreApplication::applicationDirPath() + "/quorutil";
 }
 
+using quortest::runTool;
+using quorutil::MonitorTable;
+
 // Starts `quorutil monitor --once` on a free loopback port; returns the port, or 0.
-static quint16 startMonitor(QProcess &monitor)
+static quint16 startMonitor(QProcess &monitor, const QString &timeout = "60")
 {
-    monitor.start(tool(),
-                  {"monitor", "--listen", "127.0.0.1", "--port", "0", "--once", "--timeout", "60"});
+    monitor.start(
+        tool(),
+        {"monitor", "--listen", "127.0.0.1", "--port", "0", "--once", "--timeout", timeout});
     while (monitor.waitForStarted(10000) && !monitor.canReadLine()) {
         if (!monitor.waitForReadyRead(20000))
             return 0;
@@ -71,4 +79,195 @@ TEST(MonitorCommands, FollowsAUdpCopyAndSkipsMalformedDatagrams)
     EXPECT_TRUE(lines[3].contains(QRegularExpression(when + "status  .*" + job + "0% \\| ")));
     EXPECT_TRUE(lines[4].contains(QRegularExpression(job + "100% \\| "))) << out.toStdString();
     EXPECT_TRUE(lines[5].endsWith("finish  Copy to " + dst));
+}
+
+TEST(MonitorCommands, HostileTextsAreShownEscapedAndAHugeTimeoutIsNoLimit)
+{
+    // A sender on the subnet must not reach the terminal: no escape sequence, no forged line.
+    // The timeout is far beyond what milliseconds can count; it must not end the watch.
+    for (const char *timeout : {"1e300", "inf"}) {
+        QProcess monitor;
+        const quint16 port = startMonitor(monitor, timeout);
+        ASSERT_NE(port, 0) << timeout;
+        QUdpSocket socket;
+        for (const QByteArray &datagram :
+             {QByteArray("Starting \x1b[2J\x1b[H\n12:00:00  10.0.0.9  finish  forged"),
+              QByteArray("###APP\x1b]0;title\x07###job\r###1###\xc2\x9b"
+                         "31m###p5###\xe2\x80\xae"
+                         "evil###h\\x1b###"),
+              QByteArray("Finished done\n")})
+            socket.writeDatagram(datagram, QHostAddress::LocalHost, port);
+        ASSERT_TRUE(monitor.waitForFinished(60000)) << timeout;
+        EXPECT_EQ(monitor.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(monitor.exitCode(), 0) << monitor.readAllStandardError().toStdString();
+        const QByteArray out = monitor.readAllStandardOutput();
+        const QList<QByteArray> lines = out.split('\n');
+        ASSERT_EQ(lines.size(), 4) << out.toStdString(); // three lines and the last line end
+        EXPECT_FALSE(out.contains('\x1b') || out.contains('\r') || out.contains('\x07'));
+        EXPECT_TRUE(
+            lines[0].endsWith("start   \\x1b[2J\\x1b[H\\n12:00:00  10.0.0.9  finish  forged"))
+            << lines[0].toStdString();
+        EXPECT_TRUE(lines[1].endsWith("status  APP\\x1b]0;title\\x07 | \\u{009b}31m / job\\r / p5 "
+                                      "/ \\u{202e}evil | 1% | h\\\\x1b"))
+            << lines[1].toStdString();
+        EXPECT_TRUE(lines[2].endsWith("finish  done\\n")) << lines[2].toStdString();
+    }
+}
+
+TEST(MonitorCommands, TimeoutEndsTheWatch)
+{
+    const auto plain =
+        runTool({"monitor", "--listen", "127.0.0.1", "--port", "0", "--timeout", "0.2"});
+    EXPECT_EQ(plain.code, 0) << plain.err;
+    EXPECT_TRUE(QRegularExpression("^Listening for progress datagrams on 127\\.0\\.0\\.1:\\d+\n$")
+                    .match(QString::fromStdString(plain.out))
+                    .hasMatch())
+        << plain.out;
+    EXPECT_EQ(plain.err, "");
+
+    const auto once =
+        runTool({"monitor", "--listen=127.0.0.1", "--port=0", "--once", "--timeout=0"});
+    EXPECT_EQ(once.code, 1);
+    EXPECT_EQ(once.err, "quorutil monitor: no finish notice within 0 s\n");
+
+    // An IPv6 address is bracketed before its port.
+    const auto v6 = runTool({"monitor", "--listen", "::1", "--port", "0", "--timeout", "0"});
+    if (v6.code == 1)
+        GTEST_SKIP() << "no IPv6 loopback here: " << v6.err;
+    EXPECT_EQ(v6.out.rfind("Listening for progress datagrams on [::1]:", 0), 0u) << v6.out;
+}
+
+TEST(MonitorCommands, BadArgumentsAreUsageErrors)
+{
+    // arguments, start of the error line
+    const std::pair<QStringList, const char *> rows[] = {
+        {{"--port", "70000"}, "--port needs a number from 0 to 65535, not '70000'"},
+        {{"--port", "-1"}, "--port needs a number from 0 to 65535, not '-1'"},
+        {{"--listen", "example.com"}, "--listen needs an IP address, not 'example.com'"},
+        {{"--timeout", "-1"}, "--timeout needs a number of seconds, not '-1'"},
+        {{"--timeout", "nan"}, "--timeout needs a number of seconds, not 'nan'"},
+        {{"--timeout", "1,5"}, "--timeout needs a number of seconds, not '1,5'"},
+        {{"--timeout"}, "--timeout needs a value"},
+        {{"--once=yes"}, "--once takes no value"},
+        {{"extra"}, "unexpected argument extra"},
+    };
+    for (const auto &[args, message] : rows) {
+        const auto result = runTool(QStringList {"monitor"} + args);
+        EXPECT_EQ(result.code, 2) << message;
+        EXPECT_EQ(result.err.rfind(std::string("quorutil monitor: ") + message + "\n\nUsage: ", 0),
+                  0u)
+            << result.err;
+    }
+    // Nothing sends from a documentation address; binding to it fails on any test machine.
+    const auto bind = runTool({"monitor", "--listen", "192.0.2.1", "--timeout", "0"});
+    EXPECT_EQ(bind.code, 1);
+    EXPECT_EQ(bind.err.rfind("quorutil monitor: cannot listen on 192.0.2.1:45454: ", 0), 0u)
+        << bind.err;
+    EXPECT_EQ(std::count(bind.err.begin(), bind.err.end(), '\n'), 1);
+}
+
+TEST(MonitorTable, EscapesWhatATerminalWouldObey)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        const char *shown;
+    } rows[] = {
+        {"plain", "job 4: a/b", "job 4: a/b"},
+        {"escape sequence", "\x1b[31mred", "\\x1b[31mred"},
+        {"line breaks and tab", "a\nb\rc\td", "a\\nb\\rc\\td"},
+        {"NUL and DEL", QByteArray("a\0b\x7f", 4), "a\\x00b\\x7f"},
+        {"backslash doubled, so escapes cannot be forged", "\\x1b", "\\\\x1b"},
+        {"UTF-8 letters pass", "\xc3\xa9t\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80",
+         "\xc3\xa9t\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80"},
+        {"C1 control (CSI)",
+         "\xc2\x9b"
+         "2J",
+         "\\u{009b}2J"},
+        {"bidirectional override",
+         "\xe2\x80\xae"
+         "abc",
+         "\\u{202e}abc"},
+        {"zero-width space and line separator", "\xe2\x80\x8b\xe2\x80\xa8", "\\u{200b}\\u{2028}"},
+        {"lone C1 byte",
+         "\x9b"
+         "2J",
+         "\\x9b2J"},
+        {"truncated sequence", "\xe6\x97", "\\xe6\\x97"},
+        {"overlong slash", "\xc0\xaf", "\\xc0\\xaf"},
+        {"UTF-16 surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
+        {"beyond U+10FFFF", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(quorutil::escapeForTerminal(row.bytes), row.shown) << row.name;
+}
+
+namespace {
+
+QByteArray status(const QByteArray &app, const QByteArray &job, double percent = 10)
+{
+    return "###" + app + "###" + job + "###" + QByteArray::number(percent)
+        + "###src###p5###p6###host###";
+}
+
+} // namespace
+
+TEST(MonitorTable, KeepsABoundedNumberOfJobsAndSenders)
+{
+    // A flood of forged jobs from forged senders, each with long texts.
+    MonitorTable table;
+    const QByteArray longText(4000, 'x');
+    std::string line;
+    const qint64 t0 = 1700000000000;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string sender =
+            "10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256);
+        table.receive("Starting " + longText, sender, t0 + i, &line);
+        table.receive(status("APP" + QByteArray::number(i), longText), sender, t0 + i, &line);
+        ASSERT_LE(table.jobCount(), MonitorTable::MAX_JOBS);
+        ASSERT_LE(table.senderCount(), MonitorTable::MAX_SENDERS);
+    }
+    EXPECT_EQ(table.jobCount(), MonitorTable::MAX_JOBS);
+    const std::string view = table.render("127.0.0.1:1");
+    // The most recent jobs stay, the oldest went; every row fits its columns.
+    EXPECT_NE(view.find("APP1999 "), std::string::npos);
+    EXPECT_EQ(view.find("APP0 "), std::string::npos);
+    EXPECT_LT(view.size(), (MonitorTable::MAX_JOBS + 3) * 200);
+
+    // A status refreshes its job instead of adding one.
+    MonitorTable one;
+    for (int percent = 0; percent <= 100; ++percent)
+        one.receive(status("APP", "job", percent), "10.0.0.1", t0 + percent, &line);
+    EXPECT_EQ(one.jobCount(), 1u);
+    EXPECT_NE(one.render("x").find(" 100% "), std::string::npos);
+}
+
+TEST(MonitorTable, FinishedAndSilentJobsLeave)
+{
+    MonitorTable table;
+    std::string line;
+    const qint64 t0 = 1700000000000;
+    EXPECT_EQ(table.receive("Starting Copy", "10.0.0.1", t0, &line), MonitorTable::Start);
+    EXPECT_EQ(table.receive(status("A", "one"), "10.0.0.1", t0, &line), MonitorTable::Status);
+    EXPECT_EQ(table.receive(status("B", "two"), "10.0.0.2", t0, &line), MonitorTable::Status);
+    EXPECT_EQ(table.receive("Finished Copy", "10.0.0.1", t0 + 1000, &line), MonitorTable::Finish);
+    EXPECT_EQ(table.receive("garbage", "10.0.0.3", t0 + 1000, &line), MonitorTable::Malformed);
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(table.malformedCount(), 1);
+    const std::string view = table.render("x");
+    EXPECT_NE(view.find("Copy"), std::string::npos) << view;
+    EXPECT_NE(view.find("finished"), std::string::npos) << view;
+
+    table.expire(t0 + 1000 + MonitorTable::FINISHED_MS - 1);
+    EXPECT_EQ(table.jobCount(), 2u);
+    table.expire(t0 + 1000 + MonitorTable::FINISHED_MS);
+    EXPECT_EQ(table.jobCount(), 1u); // the finished job went
+    EXPECT_NE(table.render("x").find("two"), std::string::npos);
+    table.expire(t0 + MonitorTable::STALE_MS - 1);
+    EXPECT_EQ(table.jobCount(), 1u);
+    // A job that is silent for long has gone away without a finish notice.
+    table.receive("garbage", "10.0.0.3", t0 + MonitorTable::STALE_MS, &line);
+    EXPECT_EQ(table.jobCount(), 0u);
+    EXPECT_EQ(table.senderCount(), 0u);
 }

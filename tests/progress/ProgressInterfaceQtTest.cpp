@@ -39,3 +39,14 @@ TEST(ProgressInterfaceQt, AmountsAreThrottledToTenthsOfAPercent)
     EXPECT_EQ(QList<QVariantList>(amount),
               (QList<QVariantList> {{10}, {20}, {9999}, {10000}, {10000}}));
 }
+
+TEST(ProgressInterfaceQt, NamesAreReadAsUtf8)
+{
+    ProgressInterfaceQt relay;
+    QSignalSpy started(&relay, &ProgressInterfaceQt::taskStarting);
+    QSignalSpy finished(&relay, &ProgressInterfaceQt::taskFinished);
+    relay.starting("Kopie nach /daten/\xc3\xa9t\xc3\xa9");
+    relay.finished("\xe6\x97\xa5");
+    EXPECT_EQ(started.value(0).value(0).toString(), QString::fromUtf8("Kopie nach /daten/été"));
+    EXPECT_EQ(finished.value(0).value(0).toString(), QString(QChar(0x65e5)));
+}

@@ -1,5 +1,7 @@
 #include "util/progress/ProgressInterfaceUdp.h"
 
+#include "util/progress/ProgressDatagram.h"
+
 #include "tests/common/TestUtil.h"
 
 #include <QNetworkDatagram>
@@ -8,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace quortest;
 using namespace util;
 using Datagrams = QList<QByteArray>;
+using namespace std::string_literals;
 
 // What the socket received so far; a marker sent last on the same path ends the wait.
 static Datagrams receivedBy(QUdpSocket &receiver, quint16 port)
@@ -52,9 +57,16 @@ TEST_F(ProgressInterfaceUdpTest, LayoutFollowsTheApplicationName)
     for (const auto &[app, total, fraction, expected] : rows) {
         ProgressInterfaceUdp reporter(app, "a", "b", "c", "d", "e", "f");
         reporter.totalAmount(total, "lines");
-        reporter.percentDone(fraction);
-        EXPECT_EQ(reporter.statusText(), expected);
+        reporter.percentDone(fraction); // before starting(): kept, not sent
+        ASSERT_TRUE(QMetaObject::invokeMethod(&reporter, "broadcastMsg"));
+        const Datagrams got = received();
+        EXPECT_EQ(got, Datagrams {expected});
         EXPECT_EQ(reporter.totalAmount(), 0.0); // the base answer, whatever the total
+        // What the reporter sends, the parser beside its encoder reads back.
+        ASSERT_EQ(got.size(), 1);
+        const ProgressDatagram parsed = ProgressDatagram::parse(got[0]);
+        EXPECT_EQ(parsed.kind(), ProgressDatagram::Status) << expected;
+        EXPECT_EQ(parsed.property(1) + parsed.property(2) + parsed.property(3), app + "ab"s);
     }
 }
 
@@ -105,4 +117,55 @@ TEST_F(ProgressInterfaceUdpTest, RedirectsToAMonitorOnPort45454)
     reporter.setTarget(QHostAddress::LocalHost, port);
     reporter.starting("job");
     EXPECT_EQ(receivedBy(monitor, port), expected) << "setter";
+}
+
+TEST_F(ProgressInterfaceUdpTest, MalformedTargetTurnsSendingOffQuietly)
+{
+    // The reporter itself says nothing; the program asks targetFromEnvironment() and warns.
+    QByteArrayList rows;
+    for (const QByteArray &line : readFile(dataPath("progress/bad_targets.txt")).split('\n')) {
+        if (!line.isEmpty() && !line.startsWith("//"))
+            rows << line;
+    }
+    ASSERT_GT(rows.size(), 5);
+    for (const QByteArray &row : rows) {
+        ScopedEnv bad("QUOR_PROGRESS_TARGET", row);
+        CaptureFd err(2);
+        {
+            ProgressInterfaceUdp reporter;
+            reporter.starting("job");
+            reporter.finished("job");
+            EXPECT_TRUE(reporter.targetAddress().isNull()) << row.constData();
+        }
+        EXPECT_EQ(err.text(), "") << row.constData();
+        QHostAddress address(QHostAddress::LocalHost);
+        quint16 port = 1;
+        QString why;
+        EXPECT_FALSE(ProgressInterfaceUdp::targetFromEnvironment(address, port, &why));
+        EXPECT_TRUE(address.isNull()) << row.constData();
+        EXPECT_EQ(why,
+                  "QUOR_PROGRESS_TARGET is not host:port (" + QString::fromUtf8(row)
+                      + "); progress datagrams are not sent");
+        EXPECT_FALSE(ProgressInterfaceUdp::targetFromEnvironment(address, port)); // no message
+    }
+    EXPECT_TRUE(received().isEmpty());
+
+    // Good values, and the default without the variable.
+    const std::tuple<const char *, const char *, quint16> good[] = {
+        {"127.0.0.1:45500", "127.0.0.1", 45500},
+        {"localhost:7", "127.0.0.1", 7},
+        {"[::1]:9", "::1", 9},
+        {nullptr, "255.255.255.255", 45454}};
+    for (const auto &[value, host, expectedPort] : good) {
+        std::unique_ptr<ScopedEnv> env = value
+            ? std::make_unique<ScopedEnv>("QUOR_PROGRESS_TARGET", value)
+            : std::make_unique<ScopedEnv>("QUOR_PROGRESS_TARGET");
+        QHostAddress address;
+        quint16 port = 0;
+        QString why = "untouched";
+        EXPECT_TRUE(ProgressInterfaceUdp::targetFromEnvironment(address, port, &why)) << host;
+        EXPECT_EQ(address, QHostAddress(QString::fromLatin1(host))) << host;
+        EXPECT_EQ(port, expectedPort) << host;
+        EXPECT_EQ(why, "untouched");
+    }
 }

@@ -9,6 +9,8 @@
 #include <QProgressBar>
 #include <QThread>
 
+#include "tests/progress/StoppedClock.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -16,11 +18,10 @@
 
 using namespace util;
 
+// The dialog with lookups of its form's widgets by object name.
 struct ClockedDialog : QtProgressDialog
 {
     using QtProgressDialog::QtProgressDialog;
-    std::int64_t now = 5000;
-    std::int64_t currentTime() const override { return now; }
 
     template<typename T = QLabel> T &child(const char *name)
     {
@@ -54,33 +55,67 @@ TEST(QtProgressDialog, FormHasItsWidgetsTextsAndFrame)
     EXPECT_TRUE(dialog.child("mEstimatedTimeRemaining").alignment() & Qt::AlignTop);
 }
 
-TEST(QtProgressDialog, SlotsShowTheTaskAndTheOverallEstimate)
+TEST(QtProgressDialog, SlotsShowTheShortenedTaskName)
 {
     ProgressInterfaceQt relay;
     ClockedDialog dialog(nullptr, relay, std::string(150, 'c'));
     dialog.show();
+    EXPECT_EQ(dialog.text("mSubtaskLabel"), QString(150, 'c')); // the first text stays whole
     relay.starting(std::string(150, 's').c_str());
     EXPECT_EQ(dialog.text("mSubtaskLabel"), QString(100, 's') + "...");
     // Without subtasks the subtask bar and its time label go.
     EXPECT_TRUE(dialog.bar("mSubtaskProgress").isHidden());
     EXPECT_TRUE(dialog.child("mEstimatedTimeRemaining").isHidden());
 
-    relay.percentDone(0.457);
-    EXPECT_EQ(dialog.text("mOverallTimeLabel"), "Total completed: 45% ");
-    EXPECT_EQ(dialog.bar("mProgressBar").value(), 45);
-    dialog.now += 10;
-    relay.percentDone(0.5);
-    EXPECT_EQ(dialog.text("mOverallTimeLabel"), "Total completed: 50%  (10 seconds remaining)");
-    relay.finished(std::string(100, 'f').c_str());
-    EXPECT_EQ(dialog.text("mSubtaskLabel"), QString(100, 'f'));
-    // A multi-byte character is not cut in half.
-    EXPECT_EQ(QtProgressDialog::shortened(std::string(99, 'a') + "\xc3\xa4" + "b"),
-              std::string(99, 'a') + "...");
-    // Minutes are rounded, hours truncated; a huge estimate does not overflow.
-    EXPECT_EQ(QtProgressDialog::estimateText(150), " (3 minutes remaining)");
-    EXPECT_EQ(QtProgressDialog::estimateText(12340), " (3 hours 25 minutes remaining)");
-    EXPECT_EQ(QtProgressDialog::estimateText(1e300),
-              " (2555555555555555 hours 33 minutes remaining)");
+    // Names are UTF-8 and the limit counts characters, not bytes.
+    const QString e = QString::fromUtf8("\xc3\xa9"), smile = QString::fromUtf8("\xf0\x9f\x98\x80");
+    const struct
+    {
+        const char *name;
+        QString task, shown;
+    } rows[] = {
+        {"exactly 100", QString(100, 'f'), QString(100, 'f')},
+        {"60 two-byte letters stay whole", e.repeated(60), e.repeated(60)},
+        {"150 two-byte letters", e.repeated(150), e.repeated(100) + "..."},
+        {"a two-byte letter last", QString(99, 'a') + e + "b", QString(99, 'a') + e + "..."},
+        {"a surrogate pair is one character", QString(99, 'a') + smile + "b",
+         QString(99, 'a') + smile + "..."},
+        {"100 surrogate pairs", smile.repeated(100), smile.repeated(100)},
+    };
+    for (const auto &row : rows) {
+        relay.finished(row.task.toUtf8().constData());
+        EXPECT_EQ(dialog.text("mSubtaskLabel"), row.shown) << row.name;
+        relay.starting(row.task.toUtf8().constData());
+        EXPECT_EQ(dialog.text("mSubtaskLabel"), row.shown) << row.name;
+    }
+}
+
+TEST(QtProgressDialog, PercentShowsTheOverallEstimate)
+{
+    QUOR_REQUIRE_CLOCK_SEAM();
+#ifdef QUOR_TEST_SEAMS
+    ProgressInterfaceQt relay;
+    ClockedDialog dialog(nullptr, relay, "task");
+    dialog.show();
+    // seconds since starting, fraction, label, bar
+    const std::tuple<int, double, const char *, int> rows[] = {
+        {0, 0.457, "Total completed: 45% ", 45}, // first second: no estimate
+        {10, 0.5, "Total completed: 50%  (10 seconds remaining)", 50},
+        {150, 0.5, "Total completed: 50%  (3 minutes remaining)", 50}, // 2.5 rounds to 3
+        {12340, 0.5, "Total completed: 50%  (3 hours 25 minutes remaining)", 50},
+        // An absurd estimate is clamped, not cast out of range.
+        {10, 1e-300, "Total completed: 0%  (2555555555555555 hours 33 minutes remaining)", 0},
+        {10, 1.0, "Total completed: 100% ", 100},
+    };
+    for (const auto &[elapsed, fraction, label, bar] : rows) {
+        quortest::StoppedClock clock(5000);
+        relay.starting("task");
+        clock.advance(elapsed);
+        dialog.percent(fraction); // the slot itself: the relay would hold back a tiny fraction
+        EXPECT_EQ(dialog.text("mOverallTimeLabel"), label);
+        EXPECT_EQ(dialog.bar("mProgressBar").value(), bar) << label;
+    }
+#endif
 }
 
 TEST(QtProgressDialog, FollowsAWorkerThroughQueuedSignals)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 
 using util::DMSString;
@@ -32,9 +33,38 @@ TEST(DMSString, FormatsAnglesAndCarries)
     EXPECT_EQ(DMSString(-10, 5, 12.5, true), "-10:05:12.5000");
     EXPECT_EQ(DMSString(0, 5, 12.5, true), "-  0:05:12.5000");
     EXPECT_EQ(DMSString(7, 5, 12.5, true), "  7:05:12.5000");
-    // Angles beyond the int range must not be undefined behaviour.
-    EXPECT_FALSE(DMSString(1e300, false, 4).empty());
-    EXPECT_FALSE(DMSString(std::nan(""), true, 4).empty());
+}
+
+TEST(DMSString, ClampsAnglesBeyondTheIntRange)
+{
+    // Angles come from files and datagrams: a huge, infinite or NaN value must give a clamped
+    // text, never an out-of-range cast (the sanitizer build traps float-cast-overflow).
+    const struct
+    {
+        const char *name;
+        double angle;
+        bool inRadians;
+        const char *expected;
+    } rows[] = {
+        {"huge positive", 1e300, false, " 2147483647:00:0.0000"},
+        {"huge negative", -1e300, false, "-2147483648:00:0.0000"},
+        {"huge in radians", 1e300, true, " 2147483647:00:0.0000"},
+        {"just above the range", 2147483648.5, false, " 2147483647:00:0.0000"},
+        {"positive infinity", HUGE_VAL, false, " 2147483647:00:0.0000"},
+        {"negative infinity", -HUGE_VAL, true, "-2147483648:00:0.0000"},
+        {"NaN reads as a negative zero", std::nan(""), false, "-  0:00:0.0000"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(DMSString(row.angle, row.inRadians, 4), row.expected) << row.name;
+    // Any precision is a threshold, even one whose negation overflows an int: so coarse that
+    // every second carries.
+    EXPECT_EQ(DMSString(10.5, false, INT_MIN), " 10:31:0.0000");
+    EXPECT_EQ(DMSString(10.5, false, INT_MAX), " 10:30:0.0000");
+    // A carry at the largest degree value stays there.
+    EXPECT_EQ(DMSString(2147483647.9999997, false, 0), " 2147483647:00:0.0000");
+    // Seconds that are not finite are printed as such, not cast.
+    EXPECT_EQ(DMSString(1, 2, HUGE_VAL, false), "  1:02:   inf");
+    EXPECT_EQ(DMSString(1, 2, std::nan(""), false), "  1:02:   nan");
 }
 
 TEST(Tokenize, SplitsQuotesAndEscapes)

@@ -1,9 +1,9 @@
 #include "util/progress/ProgressInterfaceFancy.h"
 
+#include "util/progress/ProgressTime_p.h"
 #include "util/progress/SubtaskProgressInterface.h"
 
 #include <cstring>
-#include <ctime>
 #include <iostream>
 #include <locale>
 #include <sstream>
@@ -18,17 +18,12 @@ ProgressInterfaceFancy::ProgressInterfaceFancy()
 
 ProgressInterfaceFancy::~ProgressInterfaceFancy() = default;
 
-std::int64_t ProgressInterfaceFancy::currentTime() const
-{
-    return static_cast<std::int64_t>(std::time(nullptr));
-}
-
 void ProgressInterfaceFancy::totalAmount(double total, const char *units)
 {
     m_total = total;
     m_lastFraction = 0.0;
     m_units = units;
-    m_startTime = currentTime();
+    m_startTime = detail::progressClock();
 }
 
 double ProgressInterfaceFancy::totalAmount()
@@ -39,48 +34,6 @@ double ProgressInterfaceFancy::totalAmount()
 void ProgressInterfaceFancy::starting(const char *taskName)
 {
     m_taskName = taskName;
-}
-
-void ProgressInterfaceFancy::writeRemainingTime(std::ostream &out, double seconds)
-{
-    if (seconds > 3600.0)
-        out << seconds / 3600.0 << " hours remaining";
-    else if (seconds > 120.0)
-        out << seconds / 60.0 << " minutes remaining";
-    else
-        out << static_cast<long long>(seconds) << " seconds remaining";
-}
-
-std::string ProgressInterfaceFancy::subtaskStatus(const SubtaskProgressInterface &subtask)
-{
-    std::ostringstream text;
-    text.imbue(std::locale::classic());
-    const double elapsed = static_cast<double>(subtask.elapsed()) * 0.001;
-    const double done = subtask.amountDone();
-    const double rate = done / elapsed;
-    const double remaining = rate > 0 ? (subtask.totalAmount() - done) / rate : 0.0;
-    if (!(rate > 0))
-        return "<no estimate yet>";
-
-    if (!subtask.units().empty()) {
-        if (rate > 1e9)
-            text << rate * 1e-9 << " giga";
-        else if (rate > 1e6)
-            text << rate * 1e-6 << " mega";
-        else if (rate > 1000)
-            text << rate * 0.001 << " kilo";
-        else
-            text << rate << " ";
-        text << subtask.units() << "/sec";
-    } else {
-        text << static_cast<double>(subtask.elapsed()) * 0.001 << "s elapsed";
-    }
-    if (remaining > 0) {
-        text << " (";
-        writeRemainingTime(text, remaining);
-        text << ")";
-    }
-    return text.str();
 }
 
 void ProgressInterfaceFancy::eraseLine()
@@ -98,7 +51,7 @@ void ProgressInterfaceFancy::amountDone(double amount)
     if (fraction - m_lastFraction < 0.001)
         return;
 
-    const double elapsed = static_cast<double>(currentTime() - m_startTime);
+    const double elapsed = static_cast<double>(detail::progressClock() - m_startTime);
     const double rate = amount / elapsed;
     const double remaining = rate > 0 ? (m_total - amount) / rate : 0.0;
 
@@ -110,7 +63,7 @@ void ProgressInterfaceFancy::amountDone(double amount)
     if (m_subtasks.empty()) {
         if (remaining > 0) {
             line << " (";
-            writeRemainingTime(line, remaining);
+            detail::writeRemainingTime(line, remaining);
             line << ", " << std::fixed << rate << " " << (m_units ? m_units : "units") << "/sec)";
         }
     } else {
@@ -118,7 +71,7 @@ void ProgressInterfaceFancy::amountDone(double amount)
         for (std::size_t i = 0; i < m_subtasks.size(); ++i) {
             if (m_subtasks[i]->isRunning()) {
                 line << i + 1 << " of " << m_subtasks.size() << ": "
-                     << subtaskStatus(*m_subtasks[i]);
+                     << detail::subtaskStatus(*m_subtasks[i]);
                 break;
             }
         }

@@ -4,7 +4,6 @@
 #include "util/progress/ProgressInterface.h"
 
 #include <cstdint>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -33,19 +32,8 @@ public:
     void message(const std::string &text) override;
     void subtaskAdded(SubtaskProgressInterface *subtask) override;
 
-    /// Writes a remaining time in seconds in the stream's current number format: hours above
-    /// 3600 s, minutes above 120 s, whole seconds otherwise ("12 seconds remaining").
-    static void writeRemainingTime(std::ostream &out, double seconds);
-    /// A subtask's status: its rate (with giga/mega/kilo prefix) or elapsed seconds, and the
-    /// remaining time in parentheses; "<no estimate yet>" before its rate is known.
-    static std::string subtaskStatus(const SubtaskProgressInterface &subtask);
-
     /// Longest status line that the next update erases.
     static constexpr unsigned int ERASE_LIMIT = 255;
-
-protected:
-    /// Calendar time in whole seconds; the clock of the estimates.
-    virtual std::int64_t currentTime() const;
 
 private:
     void eraseLine();

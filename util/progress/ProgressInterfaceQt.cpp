@@ -25,12 +25,12 @@ double ProgressInterfaceQt::totalAmount()
 
 void ProgressInterfaceQt::starting(const char *taskName)
 {
-    emit taskStarting(QString(taskName));
+    emit taskStarting(QString::fromUtf8(taskName));
 }
 
 void ProgressInterfaceQt::finished(const char *taskName)
 {
-    emit taskFinished(QString(taskName));
+    emit taskFinished(QString::fromUtf8(taskName));
 }
 
 void ProgressInterfaceQt::amountDone(double amount)

@@ -13,6 +13,9 @@ namespace util {
 /// Relays every progress call as a Qt signal, so that an operation may report from a worker
 /// thread while widgets listen on the GUI thread (connections then queue the signals).
 /// Progress signals are throttled to steps of 0.1 %; reaching 100 % always gets through.
+///
+/// Task names are read as UTF-8, like every 8-bit text of the library: taskStarting() and
+/// taskFinished() carry QString::fromUtf8() of the name given.
 class UTIL_EXPORT ProgressInterfaceQt : public QObject, public ProgressInterface
 {
     Q_OBJECT

@@ -7,6 +7,10 @@
 
 namespace util {
 
+namespace testseam {
+struct ProgressInspector;
+}
+
 /// Plain console reporter: one line per event on standard output ("Starting: ", "Finished: ",
 /// "Percent Done: " in steps of at least 1 %). Silent when the process runs as a batch-scheduler
 /// job (_CONDOR_SLOT defined at construction).
@@ -26,11 +30,9 @@ public:
     void amountDone(double amount) override;
     void percentDone(double fraction) override;
 
-    /// The name given to the last starting() that was not silenced.
-    const std::string &taskName() const { return m_taskName; }
-    bool isQuiet() const { return m_quiet; }
-
 private:
+    friend struct testseam::ProgressInspector;
+
     std::string m_taskName;
     double m_lastFraction = 0.0;
     double m_total = 0.0;

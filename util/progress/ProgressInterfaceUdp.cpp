@@ -1,26 +1,10 @@
 #include "util/progress/ProgressInterfaceUdp.h"
 
+#include "util/progress/ProgressDatagram.h"
+
 #include <QUdpSocket>
 
-#include <iostream>
-
 namespace util {
-
-namespace {
-
-const char SEPARATOR[] = "###";
-
-QByteArray bytes(const std::string &text)
-{
-    return QByteArray(text.data(), static_cast<int>(text.size()));
-}
-
-QByteArray number(double value)
-{
-    return QByteArray::number(value, 'g', 6);
-}
-
-} // namespace
 
 ProgressInterfaceUdp::ProgressInterfaceUdp()
     : ProgressInterfaceUdp("", "", "", "", "", "", "127.0.0.1")
@@ -37,23 +21,10 @@ ProgressInterfaceUdp::ProgressInterfaceUdp(const char *p1, const char *p2, const
     , m_p5(p5)
     , m_p6(p6)
     , m_p7(p7)
-    , m_target(QHostAddress::Broadcast)
 {
-    const QByteArray env = qgetenv("QUOR_PROGRESS_TARGET");
-    if (!env.isEmpty()) {
-        QHostAddress address;
-        quint16 port = 0;
-        if (parseTarget(QString::fromLocal8Bit(env), address, port)) {
-            m_target = address;
-            m_targetPort = port;
-        } else {
-            // Someone meant to redirect the datagrams; broadcasting them instead could reach
-            // a network they were keeping clear of.
-            std::cerr << "QUOR_PROGRESS_TARGET is not host:port (" << env.constData()
-                      << "); progress datagrams are not sent" << std::endl;
-            m_target = QHostAddress();
-        }
-    }
+    // A malformed variable leaves the target null: someone meant to redirect the datagrams,
+    // and broadcasting them instead could reach a network they were keeping clear of.
+    targetFromEnvironment(m_target, m_targetPort);
     createSocket();
 }
 
@@ -73,6 +44,27 @@ void ProgressInterfaceUdp::createSocket()
     if (wantsBoundSocket())
         m_socket->bind(QHostAddress::AnyIPv4, DEFAULT_PORT,
                        QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
+}
+
+bool ProgressInterfaceUdp::targetFromEnvironment(QHostAddress &address, quint16 &port,
+                                                 QString *errorString)
+{
+    const QByteArray env = qgetenv("QUOR_PROGRESS_TARGET");
+    if (env.isEmpty()) {
+        address = QHostAddress(QHostAddress::Broadcast);
+        port = DEFAULT_PORT;
+        return true;
+    }
+    if (parseTarget(QString::fromLocal8Bit(env), address, port))
+        return true;
+    address = QHostAddress();
+    port = DEFAULT_PORT;
+    if (errorString) {
+        *errorString = QStringLiteral("QUOR_PROGRESS_TARGET is not host:port (%1); progress "
+                                      "datagrams are not sent")
+                           .arg(QString::fromLocal8Bit(env));
+    }
+    return false;
 }
 
 void ProgressInterfaceUdp::setTarget(const QHostAddress &address, quint16 port)
@@ -128,40 +120,15 @@ void ProgressInterfaceUdp::send(const QByteArray &datagram)
     m_socket->writeDatagram(datagram, m_target, m_targetPort);
 }
 
-QByteArray ProgressInterfaceUdp::statusText() const
-{
-    QByteArray text = SEPARATOR;
-    const auto field = [&text](const QByteArray &value) {
-        text += value;
-        text += SEPARATOR;
-    };
-    if (m_p1 == "RECTIFIER") {
-        field(bytes(m_p1));
-        field(bytes(m_p2));
-        field(bytes(m_p3));
-        field(bytes(m_p4));
-        field(number(m_total));
-        field(number(m_fraction * m_total));
-    } else {
-        field(bytes(m_p1));
-        field(bytes(m_p3));
-        field(number(m_fraction * 100.0));
-        field(bytes(m_p2));
-    }
-    field(bytes(m_p5));
-    field(bytes(m_p6));
-    field(bytes(m_p7));
-    return text;
-}
-
 void ProgressInterfaceUdp::broadcastMsg()
 {
-    send(statusText());
+    const std::string properties[7] = {m_p1, m_p2, m_p3, m_p4, m_p5, m_p6, m_p7};
+    send(ProgressDatagram::status(properties, m_fraction, m_total).encode());
 }
 
 void ProgressInterfaceUdp::starting(const char *taskName)
 {
-    send(QByteArray("Starting ") + taskName);
+    send(ProgressDatagram::startNotice(taskName).encode());
     m_fraction = 0.0;
     broadcastMsg();
     m_clock.start();
@@ -171,7 +138,7 @@ void ProgressInterfaceUdp::finished(const char *taskName)
 {
     m_fraction = 1.0;
     broadcastMsg();
-    send(QByteArray("Finished ") + taskName);
+    send(ProgressDatagram::finishNotice(taskName).encode());
 }
 
 void ProgressInterfaceUdp::totalAmount(double total, const char *)

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
+#include <QString>
 
 #include <memory>
 #include <string>
@@ -20,10 +21,14 @@ namespace util {
 /// interval, and "Finished <task>". Seven job texts identify the job; the first names the
 /// application, and "RECTIFIER" there selects the rectifier layout.
 ///
+/// The datagram format is ProgressDatagram's (util/progress/ProgressDatagram.h); monitors parse
+/// with the same class.
+///
 /// Datagrams go to the broadcast address, port 45454, unless redirected with setTarget() or the
 /// environment variable QUOR_PROGRESS_TARGET=host:port (read at construction; host is an IP
 /// address or "localhost"). A malformed QUOR_PROGRESS_TARGET turns sending off rather than fall
-/// back to broadcast. Failed sends are ignored.
+/// back to broadcast; the constructor says nothing about it, so a program that wants to warn
+/// the user asks targetFromEnvironment() for the reason. Failed sends are ignored.
 ///
 /// While the destination is the broadcast address the socket is bound to port 45454 (shared, so
 /// a monitor on the same machine can still listen there); a redirected reporter sends from a
@@ -49,14 +54,20 @@ public:
                        const char *p5, const char *p6, const char *p7);
     /// Minimum time between status datagrams sent by percentDone(), in milliseconds.
     void setInterval(unsigned int milliseconds) { m_interval = milliseconds; }
-    unsigned int interval() const { return m_interval; }
 
     /// Sends to address:port from now on; a null address sends nothing.
     void setTarget(const QHostAddress &address, quint16 port);
+    /// Where datagrams go now (a null address when sending is off).
     QHostAddress targetAddress() const { return m_target; }
     quint16 targetPort() const { return m_targetPort; }
     /// Parses "host:port" ("[v6]:port" for IPv6); host is an IP address or "localhost".
     static bool parseTarget(const QString &text, QHostAddress &address, quint16 &port);
+    /// The destination a reporter constructed now takes: QUOR_PROGRESS_TARGET when it is set,
+    /// else the broadcast address and port 45454. Returns false when QUOR_PROGRESS_TARGET is
+    /// set but is not host:port; address is then null (such a reporter sends nothing) and
+    /// *errorString, when given, says why.
+    static bool targetFromEnvironment(QHostAddress &address, quint16 &port,
+                                      QString *errorString = nullptr);
 
     using ProgressInterface::totalAmount;
     void starting(const char *taskName) override;
@@ -64,9 +75,6 @@ public:
     void totalAmount(double total, const char *units) override;
     void amountDone(double amount) override;
     void percentDone(double fraction) override;
-
-    /// The status datagram that would be sent now.
-    QByteArray statusText() const;
 
 private slots:
     void broadcastMsg();

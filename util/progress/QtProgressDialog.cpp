@@ -1,16 +1,13 @@
 #include "util/progress/QtProgressDialog.h"
 
-#include "util/progress/ProgressInterfaceFancy.h"
 #include "util/progress/ProgressInterfaceQt.h"
+#include "util/progress/ProgressTime_p.h"
 #include "util/progress/SubtaskProgressInterface.h"
 #include "util/strings/NumberFormat.h"
 
 #include "ui_QtProgressDialog.h"
 
 #include <QCoreApplication>
-
-#include <cmath>
-#include <ctime>
 
 namespace util {
 
@@ -22,6 +19,42 @@ qint64 wholeSeconds(double seconds)
     if (!(seconds < 9.2e18))
         return Q_INT64_C(9200000000000000000);
     return static_cast<qint64>(seconds);
+}
+
+QString estimateText(double remaining)
+{
+    if (!(remaining > 0))
+        return QString();
+    QString time;
+    if (remaining > 3600.0) {
+        const qint64 seconds = wholeSeconds(remaining);
+        time = QCoreApplication::translate("QtProgressDialog", "%1 hours %2 minutes remaining")
+                   .arg(seconds / 3600)
+                   .arg((seconds % 3600) / 60);
+    } else if (remaining > 120.0) {
+        time = QCoreApplication::translate("QtProgressDialog", "%1 minutes remaining")
+                   .arg(static_cast<int>(remaining / 60.0 + 0.5));
+    } else {
+        time = QCoreApplication::translate("QtProgressDialog", "%1 seconds remaining")
+                   .arg(static_cast<int>(remaining));
+    }
+    return QStringLiteral(" (") + time + QStringLiteral(")");
+}
+
+// The first MAX_MESSAGE_SIZE characters and "...". Characters are code points: a name of
+// accented letters is as long as it looks, and no surrogate pair is cut in half.
+std::string shortened(const QString &name)
+{
+    int cut = 0;
+    for (unsigned int count = 0; cut < name.size(); ++count) {
+        if (count == QtProgressDialog::MAX_MESSAGE_SIZE)
+            return name.left(cut).toStdString() + "...";
+        cut += name.at(cut).isHighSurrogate() && cut + 1 < name.size()
+                && name.at(cut + 1).isLowSurrogate()
+            ? 2
+            : 1;
+    }
+    return name.toStdString();
 }
 
 } // namespace
@@ -48,42 +81,6 @@ QtProgressDialog::QtProgressDialog(QWidget *parent, ProgressInterfaceQt &relay,
 
 QtProgressDialog::~QtProgressDialog() = default;
 
-std::int64_t QtProgressDialog::currentTime() const
-{
-    return static_cast<std::int64_t>(std::time(nullptr));
-}
-
-std::string QtProgressDialog::shortened(const std::string &name)
-{
-    if (name.size() <= MAX_MESSAGE_SIZE)
-        return name;
-    std::size_t cut = MAX_MESSAGE_SIZE;
-    // Do not split a UTF-8 sequence: the label would show a replacement character.
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-        --cut;
-    return name.substr(0, cut) + "...";
-}
-
-QString QtProgressDialog::estimateText(double remaining)
-{
-    if (!(remaining > 0))
-        return QString();
-    QString time;
-    if (remaining > 3600.0) {
-        const qint64 seconds = wholeSeconds(remaining);
-        time = QCoreApplication::translate("QtProgressDialog", "%1 hours %2 minutes remaining")
-                   .arg(seconds / 3600)
-                   .arg((seconds % 3600) / 60);
-    } else if (remaining > 120.0) {
-        time = QCoreApplication::translate("QtProgressDialog", "%1 minutes remaining")
-                   .arg(static_cast<int>(remaining / 60.0 + 0.5));
-    } else {
-        time = QCoreApplication::translate("QtProgressDialog", "%1 seconds remaining")
-                   .arg(static_cast<int>(remaining));
-    }
-    return QStringLiteral(" (") + time + QStringLiteral(")");
-}
-
 void QtProgressDialog::showTaskText()
 {
     m_ui->mSubtaskLabel->setText(QString::fromStdString(m_taskText));
@@ -99,21 +96,21 @@ void QtProgressDialog::starting(QString name)
     } else {
         m_ui->mSubtaskProgress->setMaximum(100);
     }
-    m_taskText = shortened(name.toStdString());
+    m_taskText = shortened(name);
     showTaskText();
     m_ui->mSubtaskProgress->setValue(0);
-    m_startTime = currentTime();
+    m_startTime = detail::progressClock();
 }
 
 void QtProgressDialog::finished(QString name)
 {
-    m_taskText = shortened(name.toStdString());
+    m_taskText = shortened(name);
     showTaskText();
 }
 
 void QtProgressDialog::percent(double f)
 {
-    const double elapsed = static_cast<double>(currentTime() - m_startTime);
+    const double elapsed = static_cast<double>(detail::progressClock() - m_startTime);
     const double rate = f / elapsed;
     const double remaining = rate > 0 ? (1.0 - f) / rate : 0.0;
 
@@ -126,8 +123,7 @@ void QtProgressDialog::percent(double f)
     for (const SubtaskProgressInterface *subtask : m_relay.subtasks()) {
         if (!subtask->isRunning())
             continue;
-        m_ui->mSubtaskTimeLabel->setText(
-            QString::fromStdString(ProgressInterfaceFancy::subtaskStatus(*subtask)));
+        m_ui->mSubtaskTimeLabel->setText(QString::fromStdString(detail::subtaskStatus(*subtask)));
         m_ui->mSubtaskProgress->setValue(truncateToInt(subtask->fractionDone() * 100.0));
     }
 }

@@ -21,12 +21,16 @@ class ProgressInterfaceQt;
 /// with a remaining-time estimate, and the running subtask's progress and status. The relay may
 /// be driven from a worker thread; the dialog updates on its own (GUI) thread. It does not own
 /// the relay, which must outlive it.
+///
+/// Task texts are UTF-8, like every 8-bit text of the library (the text given here and the
+/// names the relay passes on). A task name longer than MAX_MESSAGE_SIZE characters (characters,
+/// not bytes) is shown as its first MAX_MESSAGE_SIZE characters followed by "...".
 class UTIL_EXPORT QtProgressDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    /// Longest task text shown unshortened; longer ones are cut and end in "...".
+    /// Longest task name shown unshortened, in characters.
     static const unsigned int MAX_MESSAGE_SIZE = 100;
 
     QtProgressDialog(QWidget *parent, ProgressInterfaceQt &relay, const std::string &text);
@@ -34,20 +38,10 @@ public:
 
     ProgressInterfaceQt &progressInterface() { return m_relay; }
 
-    /// The estimate shown after the percentage: "" when remaining is not positive, else
-    /// " (" + hours and minutes, rounded minutes or whole seconds + " remaining)".
-    static QString estimateText(double remainingSeconds);
-    /// The task text as shown: at most MAX_MESSAGE_SIZE characters, then "...".
-    static std::string shortened(const std::string &name);
-
 public slots:
     void starting(QString name);
     void finished(QString name);
     void percent(double f);
-
-protected:
-    /// Calendar time in whole seconds; the clock of the estimate.
-    virtual std::int64_t currentTime() const;
 
 private:
     void showTaskText();

@@ -3,14 +3,19 @@ list(APPEND UTIL_PUBLIC_HEADERS
     progress/SubtaskProgressInterface.h
     progress/ProgressInterfaceStd.h
     progress/ProgressInterfaceFancy.h
+    progress/ProgressDatagram.h
     progress/ProgressInterfaceUdp.h
     progress/ProgressInterfaceQt.h
     progress/QtProgressDialog.h)
 list(APPEND UTIL_SOURCES
+    progress/ProgressInspector_p.h
+    progress/ProgressTime_p.h
     progress/ProgressInterface.cpp
     progress/SubtaskProgressInterface.cpp
+    progress/ProgressTime.cpp
     progress/ProgressInterfaceStd.cpp
     progress/ProgressInterfaceFancy.cpp
+    progress/ProgressDatagram.cpp
     progress/ProgressInterfaceUdp.cpp
     progress/ProgressInterfaceQt.cpp
     progress/QtProgressDialog.cpp

@@ -2,6 +2,7 @@
 
 #include "util/strings/NumberFormat.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -44,13 +45,18 @@ std::string DMSString(int degrees, int minutes, double seconds, bool negative)
 
 std::string DMSString(double angle, bool inRadians, int precision)
 {
-    const double d = inRadians ? angle * 57.29577951308232 : angle;
-    int degrees = truncateToInt(d);
-    const double f = std::isfinite(d) ? d - degrees : 0.0;
+    double d = inRadians ? angle * 57.29577951308232 : angle;
+    // Clamp first, so that the fraction below stays within one degree and every cast to int is
+    // defined; NaN reads as 0.
+    if (std::isnan(d))
+        d = 0.0;
+    d = std::clamp(d, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX));
+    int degrees = static_cast<int>(d);
+    const double f = d - degrees;
     int minutes = static_cast<int>(std::fabs(f * 60));
     double seconds = (std::fabs(f) - minutes * 0.016666666666666666) * 60 * 60;
 
-    if (seconds >= 60 - 0.5 * std::pow(10.0, -precision)) {
+    if (seconds >= 60 - 0.5 * std::pow(10.0, -static_cast<double>(precision))) {
         seconds = 0;
         if (minutes >= 59) {
             minutes = 0;
