@@ -32,6 +32,10 @@ const Command commands[] = {
      nameCommand, {}},
     {"supname", "supname parse NAME... [--json] | supname rename NAME --pattern-file XML",
      supnameCommand, {"parse", "rename"}},
+    {"bands", "bands ccd FILE... | bands master BAND... | bands code BAND... | bands split CODE",
+     bandsCommand, {"ccd", "master", "code", "split"}},
+    {"products", "products [--config FILE] [--selected BAND,...] [--json] BAND...",
+     productsCommand, {}},
 };
 
 } // namespace

@@ -1,0 +1,177 @@
+// The product-to-band map: what each map (good, odd or broken) gives both ways, and the check
+// against the installed products schema.
+
+#include "util/bands/ProductBandMapper.h"
+#include "util/bands/ProductsXml_p.h"
+
+#include "tests/bands/BandsTestUtil.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gmock/gmock.h>
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+using quortest::bandsData;
+using quortest::ScopedEnv;
+
+namespace {
+
+std::string decoded(const QString &cell)
+{
+    return QUrl::fromPercentEncoding(cell.toUtf8()).toStdString();
+}
+
+std::vector<std::string> bandsOf(const QString &cell)
+{
+    std::vector<std::string> bands;
+    for (const QString &band : cell.split('+', Qt::SkipEmptyParts))
+        bands.push_back(decoded(band));
+    return bands;
+}
+
+std::optional<util::ProductBandMapper> mapperFor(const QString &file, std::string *error)
+{
+    QFile device(bandsData(file));
+    EXPECT_TRUE(device.open(QIODevice::ReadOnly)) << file.toStdString();
+    try {
+        return util::ProductBandMapper(&device);
+    } catch (const std::runtime_error &e) {
+        *error = e.what();
+        return std::nullopt;
+    }
+}
+
+bool schemaAccepts(const QString &file, QString *error = nullptr)
+{
+    QFile device(bandsData(file));
+    EXPECT_TRUE(device.open(QIODevice::ReadOnly)) << file.toStdString();
+    return util::validateProductBandMap(&device, error);
+}
+
+} // namespace
+
+// Every map under tests/data/bands, broken ones included, gives the documented products,
+// band lists and lookups (also through a copy that outlives the original) and the schema's
+// verdict; every bad_* map is a row.
+TEST(ProductBandMapper, GivesTheDocumentedMapForEveryFile)
+{
+    ScopedEnv develop("QUOR_DEVELOP", quortest::resourcePath("").toUtf8());
+    const auto rows = quortest::bandsTable("map_outcomes.txt");
+    QStringList covered;
+    for (const QStringList &row : rows) {
+        ASSERT_EQ(row.size(), 4) << row.join('|').toStdString();
+        const std::string name = row[0].toStdString();
+        covered << row[0];
+        std::string error;
+        auto original = mapperFor(row[0], &error);
+        if (row[1].startsWith('!')) {
+            EXPECT_FALSE(original) << name;
+            EXPECT_EQ(error, row[1].mid(1).toStdString()) << name;
+        } else if (!original) {
+            ADD_FAILURE() << name << ": " << error;
+        } else {
+            util::ProductBandMapper mapper(*original);
+            original.reset();
+            std::vector<std::string> list;
+            for (const QString &product : row[1].split(';', Qt::SkipEmptyParts)) {
+                const std::string productName = decoded(product.section(':', 0, 0));
+                list.push_back(productName);
+                EXPECT_EQ(mapper.productToBands(productName), bandsOf(product.section(':', 1)))
+                    << name << " " << productName;
+            }
+            EXPECT_EQ(mapper.getProductList(), list) << name;
+            EXPECT_EQ(mapper.productToBands("NOSUCH"), std::vector<std::string>()) << name;
+            for (const QString &lookup : row[2].split(';', Qt::SkipEmptyParts))
+                EXPECT_EQ(mapper.bandsToProduct(bandsOf(lookup.section('=', 0, 0))),
+                          decoded(lookup.section('=', 1)))
+                    << name << " " << lookup.toStdString();
+        }
+        QString why;
+        EXPECT_EQ(schemaAccepts(row[0], &why), row[3] == "valid") << name;
+        EXPECT_EQ(why.isEmpty(), row[3] == "valid") << name << ": " << why.toStdString();
+    }
+    const QStringList bad = QDir(bandsData("")).entryList({"bad_*.xml"}, QDir::Files);
+    ASSERT_GE(bad.size(), 10);
+    for (const QString &file : bad)
+        EXPECT_TRUE(covered.contains(file)) << file.toStdString() << " has no row";
+}
+
+TEST(ProductBandMapper, NoDeviceReadsAsNoDocument)
+{
+    EXPECT_THAT([] { util::ProductBandMapper mapper(nullptr); },
+                testing::ThrowsMessage<std::runtime_error>("Can't read config. Invalid xml."));
+}
+
+// The shipped configuration is valid, and the schema check names the file's fault.
+TEST(ProductBandMapper, SchemaCheckAcceptsTheShippedMapAndExplainsRefusals)
+{
+    ScopedEnv develop("QUOR_DEVELOP", quortest::resourcePath("").toUtf8());
+    QFile shipped(quortest::resourcePath("etc/products.xml"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    QString error = "untouched";
+    EXPECT_TRUE(util::validateProductBandMap(&shipped, &error));
+    EXPECT_EQ(error, "untouched");
+
+    EXPECT_FALSE(schemaAccepts("bad_duplicate_names.xml", &error));
+    EXPECT_THAT(error.toStdString(), testing::StartsWith("Xml file is invalid: line 4, column "));
+    EXPECT_FALSE(schemaAccepts("bad_whitespace_names.xml", &error));
+    EXPECT_THAT(error.toStdString(), testing::StartsWith("Xml file is invalid: line 2, column "));
+    EXPECT_FALSE(error.contains('<')) << "markup left in " << error.toStdString();
+
+    QBuffer closed; // a device that cannot be read is refused, not a crash
+    EXPECT_FALSE(util::validateProductBandMap(&closed, &error));
+    EXPECT_FALSE(util::validateProductBandMap(nullptr));
+}
+
+TEST(ProductBandMapper, SchemaCheckRefusesAMissingOrBrokenSchema)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    ScopedEnv develop("QUOR_DEVELOP", root.path().toUtf8());
+    const QString schema = root.path() + "/etc/schemas/products.xsd";
+    for (const QByteArray &content :
+         {QByteArray(), QByteArray("<xs:schema>broken"), QByteArray("<notaschema/>")}) {
+        if (!content.isNull()) {
+            QDir().mkpath(root.path() + "/etc/schemas");
+            quortest::writeFile(schema, content);
+        }
+        QString error;
+        EXPECT_FALSE(schemaAccepts("generator.xml", &error)) << content.toStdString();
+        EXPECT_EQ(error, "Schema invalid: " + schema) << content.toStdString();
+    }
+}
+
+// The class's own check throws the two fixed messages.
+TEST(ProductBandMapper, ValidateWithSchemaThrowsTheFixedMessages)
+{
+#ifdef QUOR_TEST_SEAMS
+    const auto check = [](const QString &file) {
+        QFile device(bandsData(file));
+        EXPECT_TRUE(device.open(QIODevice::ReadOnly));
+        util::testseam::validateWithProductsSchema(&device);
+    };
+    {
+        ScopedEnv develop("QUOR_DEVELOP", quortest::resourcePath("").toUtf8());
+        EXPECT_NO_THROW(check("generator.xml"));
+        EXPECT_THAT([&] { check("bad_two_bands_lists.xml"); },
+                    testing::ThrowsMessage<std::runtime_error>("Xml file is invalid"));
+        EXPECT_THAT([&] { check("bad_truncated.xml"); },
+                    testing::ThrowsMessage<std::runtime_error>("Xml file is invalid"));
+    }
+    QTemporaryDir root;
+    ScopedEnv develop("QUOR_DEVELOP", root.path().toUtf8());
+    EXPECT_THAT(
+        [&] { check("generator.xml"); },
+        testing::ThrowsMessage<std::runtime_error>(
+            ("Schema invalid: " + root.path() + "/etc/schemas/products.xsd").toStdString()));
+#else
+    GTEST_SKIP() << "needs QUOR_TEST_SEAMS";
+#endif
+}

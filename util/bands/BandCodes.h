@@ -1,0 +1,45 @@
+#pragma once
+
+#include "util/UtilExport.h"
+
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+namespace util {
+
+/// Index of the band the other bands of a set are referred to: a panchromatic band (name holds
+/// "PAN") with a CCD number below 5, else a green band (holds "GRN", not "PAN") with a CCD
+/// number below 5, else the first panchromatic band, else the first green band, else the first
+/// band with a CCD number below 5, else 0 (also for an empty list).
+///
+/// The CCD number is the two characters at 0-based positions 4 and 5 (fewer when the name is
+/// shorter); unless they are all decimal digits they count as 0.
+/// Throws std::runtime_error "Band name too short: <name>" for a name of fewer than four
+/// characters, which no CCD name is.
+UTIL_EXPORT unsigned int masterBand(const std::vector<std::string> &bands);
+/// The same for a Qt string list.
+UTIL_EXPORT unsigned int masterBand(const QStringList &bands);
+
+/// 0 if band contains "NIR", else -1.
+UTIL_EXPORT int getNIRChannel(const std::string &band);
+/// Index of the first band containing "NIR", else -1 (also for an empty list).
+UTIL_EXPORT int getNIRChannel(const std::vector<std::string> &bands);
+
+/// The image code of bands that share direction, CCD number and line letter: the first letter
+/// of every band, then the first band's name from 0-based position 3 on (REDN00A, GRNN00A,
+/// BLUN00A give RGBN00A). No band gives "", one band gives its name unchanged.
+/// With two or more bands, throws std::runtime_error "Band name too short: <name>" for a name
+/// of fewer than four characters.
+UTIL_EXPORT std::string createImageCode(const std::vector<std::string> &bands);
+
+/// Replaces bands with the band names of an image code: RGBN00A gives REDN00A, GRNN00A,
+/// BLUN00A; a single band name (PANF28A) gives itself.
+/// Throws std::runtime_error "Unknown band letter in image code: <code>" at a letter other than
+/// P, N, R, G, B; the bands before it stay in the list. Throws std::runtime_error
+/// "Image code too short: <code>" for a code of fewer than four characters, leaving bands
+/// untouched.
+UTIL_EXPORT void splitImageCode(const std::string &code, std::vector<std::string> &bands);
+
+} // namespace util

@@ -1,0 +1,40 @@
+#pragma once
+
+// Internal: how the bands family reads and checks its XML.
+
+#include "util/TestSeam_p.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <string>
+
+class QDomDocument;
+class QIODevice;
+
+namespace util {
+namespace detail {
+
+/// The one place the family turns bytes into a DOM (no namespace processing). False, with a
+/// one-line reason in *error, when the bytes are not a well-formed document.
+bool loadDom(const QByteArray &bytes, QDomDocument &document, QString *error = nullptr);
+
+/// The outcome of checking a document against the products schema.
+enum class SchemaVerdict { Valid, SchemaInvalid, DocumentInvalid };
+
+/// Checks the device against <root>/etc/schemas/products.xsd. *schemaPath receives the path
+/// tried; *message the validator's first complaint as plain text ("line L, column C: ...").
+SchemaVerdict checkAgainstProductsSchema(QIODevice *device, std::string *schemaPath,
+                                         QString *message);
+
+/// The check behind ProductBandMapper::validateWithSchema: throws its two messages.
+void validateWithProductsSchema(QIODevice *device);
+
+} // namespace detail
+
+namespace testseam {
+/// ProductBandMapper::validateWithSchema, which only the class itself may call.
+UTIL_TEST_SEAM void validateWithProductsSchema(QIODevice *device);
+} // namespace testseam
+
+} // namespace util
