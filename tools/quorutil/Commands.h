@@ -17,6 +17,8 @@ int envCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int iniMergeCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int xmlCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int nameCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int pyramidCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int gpsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int supnameCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 
 } // namespace quorutil

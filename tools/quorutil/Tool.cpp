@@ -32,6 +32,9 @@ const Command commands[] = {
      nameCommand, {}},
     {"supname", "supname parse NAME... [--json] | supname rename NAME --pattern-file XML",
      supnameCommand, {"parse", "rename"}},
+    {"pyramid", "pyramid --tool PATH [--timeout SECONDS] IMAGE...", pyramidCommand, {}},
+    {"gps", "gps date WEEK SECONDS_OF_WEEK | gps time SECONDS | gps las SECONDS", gpsCommand,
+     {"date", "time", "las"}},
 };
 
 } // namespace
