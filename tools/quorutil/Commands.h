@@ -18,6 +18,8 @@ int iniMergeCommand(const QStringList &args, std::ostream &out, std::ostream &er
 int xmlCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int nameCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int pyramidCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int tfwCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int likCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int gpsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int supnameCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 
