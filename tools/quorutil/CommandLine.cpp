@@ -32,7 +32,11 @@ bool CommandLine::parse(const QStringList &args, std::ostream &out, std::ostream
     bool optionsEnded = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
-        if (optionsEnded || arg == QLatin1String("-") || !arg.startsWith(QLatin1Char('-'))) {
+        // "-" alone and negative numbers ("-20", "-.5") are arguments, not options.
+        const bool negativeNumber = arg.size() > 1 && arg.at(0) == QLatin1Char('-')
+                                    && (arg.at(1).isDigit() || arg.at(1) == QLatin1Char('.'));
+        if (optionsEnded || arg == QLatin1String("-") || negativeNumber
+            || !arg.startsWith(QLatin1Char('-'))) {
             m_positional << arg;
             continue;
         }

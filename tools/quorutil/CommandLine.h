@@ -6,7 +6,8 @@
 //  - "--help" or "-h" anywhere before "--" prints the command's usage to out and exits 0;
 //  - "--opt value" and "--opt=value" are the same; a flag given a value is an error;
 //  - "--" ends the options: what follows is positional, even when it starts with '-';
-//  - "-" alone is positional (commands read it as standard input or output);
+//  - "-" alone is positional (commands read it as standard input or output), and so is a
+//    negative number ("-20", "-.5");
 //  - an unknown option names itself: "quorutil CMD: unknown option --x", then the usage, exit 2.
 
 #include <QString>

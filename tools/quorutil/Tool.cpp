@@ -22,6 +22,9 @@ struct Command
 const Command commands[] = {
     {"sup", "sup show FILE... [--json] | sup export FILE --level 1|2 -o OUT", supCommand,
      {"show", "export"}},
+    {"tfw", "tfw show FILE | tfw minify FILE FACTOR -o OUT | tfw offset FILE DX DY -o OUT",
+     tfwCommand, {"show", "minify", "offset"}},
+    {"lik", "lik show FILE | lik make IMAGE [-o LIK]", likCommand, {"show", "make"}},
     {"copy", "copy SRC DST [--progress none|std|fancy|udp] [--gui]", copyCommand, {}},
     {"rmtree", "rmtree DIR", rmtreeCommand, {}},
     {"monitor", "monitor [--port N] [--listen ADDR] [--once]", monitorCommand, {}},
@@ -36,6 +39,9 @@ const Command commands[] = {
      bandsCommand, {"ccd", "master", "code", "split"}},
     {"products", "products [--config FILE] [--selected BAND,...] [--json] BAND...",
      productsCommand, {}},
+    {"pyramid", "pyramid --tool PATH [--timeout SECONDS] IMAGE...", pyramidCommand, {}},
+    {"gps", "gps date WEEK SECONDS_OF_WEEK | gps time SECONDS | gps las SECONDS", gpsCommand,
+     {"date", "time", "las"}},
 };
 
 } // namespace

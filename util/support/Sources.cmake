@@ -6,3 +6,11 @@ list(APPEND UTIL_SOURCES
     support/SupportFileWriter.cpp
     support/SupportFileIO_p.h
     support/SupportFileIO_linux.cpp)
+list(APPEND UTIL_PUBLIC_HEADERS
+    support/WorldFile.h
+    support/WorldFileWriter.h
+    support/LikFile.h)
+list(APPEND UTIL_SOURCES
+    support/WorldFile.cpp
+    support/WorldFileWriter.cpp
+    support/LikFile.cpp)

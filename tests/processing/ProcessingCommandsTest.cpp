@@ -1,0 +1,150 @@
+// quorutil gps and quorutil pyramid, and the leap-second table behind the UTC lines.
+
+#include "tools/quorutil/GpsUtc.h"
+
+#include "tests/common/TestUtil.h"
+#include "tests/common/ToolRun.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+using quortest::runTool;
+
+namespace {
+
+std::int64_t gpsSecondsOf(const QDateTime &utc, int gpsMinusUtc)
+{
+    const QDateTime origin(QDate(1980, 1, 6), QTime(0, 0), Qt::UTC);
+    return origin.secsTo(utc) + gpsMinusUtc;
+}
+
+TEST(GpsUtc, FollowsThePublishedLeapSeconds)
+{
+    QFile file(quortest::dataPath(QStringLiteral("processing/leap-seconds.txt")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QTextStream in(&file);
+    int rows = 0;
+    int before = 0;
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        if (line.startsWith(QLatin1Char('#')) || line.trimmed().isEmpty())
+            continue;
+        const QStringList cols = line.split(QLatin1Char(' '));
+        const QDateTime from(QDate::fromString(cols.at(0), Qt::ISODate), QTime(0, 0), Qt::UTC);
+        const int offset = cols.at(1).toInt();
+        const std::int64_t first = gpsSecondsOf(from, offset);
+        EXPECT_EQ(quorutil::gpsMinusUtc(first), offset) << line.toStdString();
+        EXPECT_EQ(quorutil::gpsMinusUtc(first - 2), before) << line.toStdString();
+        EXPECT_EQ(quorutil::utcText(first).toStdString(),
+                  from.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString());
+        // The second before is the leap second itself.
+        EXPECT_EQ(quorutil::utcText(first - 1).toStdString(),
+                  from.addDays(-1).toString(QStringLiteral("yyyy-MM-dd")).toStdString()
+                      + " 23:59:60");
+        before = offset;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 18);
+    EXPECT_EQ(quorutil::gpsMinusUtc(0), 0);
+    EXPECT_EQ(quorutil::gpsMinusUtc(-5), 0);
+}
+
+TEST(GpsCommands, ShowGpsAndUtc)
+{
+    struct Row
+    {
+        QStringList args;
+        std::string out;
+    };
+    const Row rows[] = {
+        {{"gps", "date", "1024", "0"},
+         "GPS date: 2019-04-07\nGPS date and time: 2019-04-07 00:00:00\n"
+         "UTC date and time: 2019-04-06 23:59:42 (GPS - 18 s)\n"},
+        {{"gps", "date", "0", "86399.999"},
+         "GPS date: 1999-08-22\nGPS date and time: 1999-08-22 23:59:59\n"
+         "UTC date and time: 1999-08-22 23:59:46 (GPS - 13 s)\n"},
+        {{"gps", "time", "90061.7"},
+         "GPS time of day: 01:01:01\nGPS date and time: 1999-08-23 01:01:01\n"
+         "UTC date and time: 1999-08-23 01:00:48 (GPS - 13 s)\n"},
+        {{"gps", "las", "0"},
+         "LAS adjusted standard GPS time: -380684800\nGPS date and time: 1999-08-22 00:00:00\n"
+         "UTC date and time: 1999-08-21 23:59:47 (GPS - 13 s)\n"},
+        {{"gps", "las", "380684800"},
+         "LAS adjusted standard GPS time: 0\nGPS date and time: 2011-09-14 01:46:40\n"
+         "UTC date and time: 2011-09-14 01:46:25 (GPS - 15 s)\n"},
+        {{"gps", "las", "--", "-619315200"},
+         "LAS adjusted standard GPS time: -1000000000\nGPS date and time: 1980-01-06 00:00:00\n"
+         "UTC date and time: 1980-01-06 00:00:00 (GPS - 0 s)\n"},
+    };
+    for (const Row &row : rows) {
+        const auto result = runTool(row.args);
+        EXPECT_EQ(result.code, 0) << row.args.join(' ').toStdString() << ": " << result.err;
+        EXPECT_EQ(result.out, row.out) << row.args.join(' ').toStdString();
+    }
+}
+
+TEST(GpsCommands, RejectNonNumbersAndOutOfRangeValuesAsUsageErrors)
+{
+    const QStringList bad[] = {
+        {"gps", "date", "x", "0"},      {"gps", "date", "-1", "0"},
+        {"gps", "date", "7102", "0"},   {"gps", "date", "1.5", "0"},
+        {"gps", "date", "1", "604800"}, {"gps", "date", "1", "-0.5"},
+        {"gps", "date", "1", "nan"},    {"gps", "date", "1"},
+        {"gps", "time", "inf"},         {"gps", "time", "--", "-1"},
+        {"gps", "time", "1e300"},       {"gps", "time", "12abc"},
+        {"gps", "las", ""},             {"gps", "las", "--", "-619315201"},
+        {"gps", "las", "1", "2"},       {"gps", "week"},
+    };
+    for (const QStringList &args : bad) {
+        const auto result = runTool(args);
+        EXPECT_EQ(result.code, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(result.out, "") << args.join(' ').toStdString();
+        EXPECT_EQ(result.err.rfind("quorutil gps", 0), 0u) << result.err;
+    }
+}
+
+TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
+{
+    QTemporaryDir dir;
+    const QString builder = dir.filePath(QStringLiteral("make_pyr"));
+    // Fails for images whose name contains "bad", succeeds otherwise.
+    quortest::writeFile(builder, "#!/bin/sh\ncase \"$1\" in *bad*) echo broken >&2; exit 4;; esac\n");
+    QFile::setPermissions(builder, QFile::ReadOwner | QFile::ExeOwner);
+
+    auto result = runTool({"pyramid", "--tool", builder, "--progress=none", "a.tif", "b.tif"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, "== a.tif\ncommand line: " + builder.toStdString()
+                              + " a.tif -external\nProcessor elapsed seconds: 0\n== b.tif\n"
+                                "command line: " + builder.toStdString()
+                              + " b.tif -external\nProcessor elapsed seconds: 0\n");
+
+    result = runTool({"pyramid", "--tool", builder, "--progress=none", "bad.tif", "c.tif"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err, "quorutil pyramid: bad.tif: make_pyr exited with error code 4\n");
+    EXPECT_NE(result.out.find("== bad.tif (failed)\n"), std::string::npos);
+    EXPECT_NE(result.out.find("standard error:\nbroken\n"), std::string::npos);
+    EXPECT_NE(result.out.find("== c.tif\n"), std::string::npos);
+
+    // A builder that never ends is given up after the time-out.
+    quortest::writeFile(builder, "#!/bin/sh\nexec sleep 30\n");
+    result = runTool({"pyramid", "--tool", builder, "--timeout", "0.2", "--progress=none", "x"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err, "quorutil pyramid: x: make_pyr timed out\n");
+
+    result = runTool({"pyramid", "--tool", dir.filePath("none"), "--progress=none", "y"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err, "quorutil pyramid: y: make_pyr failed to start process\n");
+
+    for (const QStringList &args :
+         {QStringList{"pyramid", "x.tif"}, QStringList{"pyramid", "--tool", builder},
+          QStringList{"pyramid", "--tool", builder, "--timeout", "-1", "x"},
+          QStringList{"pyramid", "--tool", builder, "--progress", "udp", "x"}})
+        EXPECT_EQ(runTool(args).code, 2) << args.join(' ').toStdString();
+}
+
+} // namespace

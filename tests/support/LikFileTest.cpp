@@ -1,0 +1,102 @@
+// Image link files: the round trip, every reading failure, and the derived paths.
+
+#include "util/support/LikFile.h"
+
+#include "tests/common/TestUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+std::string readFailure(const std::string &likPath)
+{
+    try {
+        util::LikFile::createFromLikFile(likPath);
+    } catch (const std::runtime_error &e) {
+        return e.what();
+    }
+    return "(read)";
+}
+
+TEST(LikFile, WrittenLinkReadsBack)
+{
+    QTemporaryDir dir;
+    const std::string likPath = dir.filePath("a.lik").toStdString();
+    util::LikFile lik("/data/ortho <&> ä.tif", likPath);
+    lik.write();
+    EXPECT_EQ(quortest::readFile(QString::fromStdString(likPath)),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<reference version=\"1.0\">\n"
+              "   <URI>/data/ortho &lt;&amp;> \xc3\xa4.tif</URI>\n</reference>\n");
+    const util::LikFile back = util::LikFile::createFromLikFile(likPath);
+    EXPECT_EQ(back.imgFilePath(), "/data/ortho <&> ä.tif");
+    EXPECT_EQ(back.likFilePath(), likPath);
+    EXPECT_TRUE(back.existsLik());
+    EXPECT_FALSE(back.existsImage());
+    EXPECT_FALSE(util::LikFile().existsImage());
+
+    // A URI nested deeper inside the reference counts, when it is the only one.
+    quortest::writeFile(QString::fromStdString(likPath),
+                        "<doc><reference version=\"1.0\"><x><y><URI>b.tif</URI></y></x></reference></doc>");
+    util::LikFile nested("unchanged", likPath);
+    nested.read();
+    EXPECT_EQ(nested.imgFilePath(), "b.tif");
+}
+
+TEST(LikFile, MalformedFilesThrowTheirReason)
+{
+    QFile rows(quortest::dataPath(QStringLiteral("support/sidecars/bad_rows.txt")));
+    ASSERT_TRUE(rows.open(QIODevice::ReadOnly | QIODevice::Text));
+    int count = 0;
+    while (!rows.atEnd()) {
+        const QString line = QString::fromUtf8(rows.readLine()).trimmed();
+        if (!line.section('|', 0, 0).endsWith(QLatin1String(".lik")))
+            continue;
+        const std::string file =
+            quortest::dataPath("support/sidecars/" + line.section('|', 0, 0)).toStdString();
+        EXPECT_EQ(readFailure(file), "Error reading LIK file '" + file
+                                         + "'. Message is: " + line.section('|', 1).toStdString())
+            << line.toStdString();
+        // A failed read leaves the image path as it was.
+        util::LikFile lik("kept.tif", file);
+        EXPECT_THROW(lik.read(), std::runtime_error);
+        EXPECT_EQ(lik.imgFilePath(), "kept.tif");
+        ++count;
+    }
+    EXPECT_GE(count, 10);
+
+    QTemporaryDir dir;
+    const std::string missing = dir.filePath("missing.lik").toStdString();
+    EXPECT_EQ(readFailure(missing),
+              "Error reading LIK file '" + missing + "'. Message is: Could not open LIK file");
+}
+
+TEST(LikFile, WriteIntoAMissingFolderThrows)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("no/such/a.lik").toStdString();
+    util::LikFile lik("/data/a.tif", path);
+    try {
+        lik.write();
+        FAIL() << "wrote into a missing folder";
+    } catch (const std::runtime_error &e) {
+        EXPECT_EQ(std::string(e.what()), "Error reading LIK file '" + path + "'");
+    }
+}
+
+TEST(LikFile, DerivedPathsKeepTheNameUpToItsLastDot)
+{
+    using util::LikFile;
+    EXPECT_EQ(LikFile::computeLikFilePathFromGivenPath("/data/img.L1.tif"), "/data/img.L1.lik");
+    EXPECT_EQ(LikFile::computeLikFilePathFromGivenPath("/data/img"), "/data/img.lik");
+    EXPECT_EQ(LikFile::computeLovFilePathFromGivenPath("/data/img.L1.tif"), "/data/img.L1.lov");
+    EXPECT_EQ(LikFile::computeLikFilePathFromGivenPath("rel/img.tif"),
+              QDir::currentPath().toStdString() + "/rel/img.lik");
+}
+
+} // namespace

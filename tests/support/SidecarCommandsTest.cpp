@@ -1,0 +1,102 @@
+// quorutil tfw and quorutil lik.
+
+#include "tests/common/TestUtil.h"
+#include "tests/common/ToolRun.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using quortest::runTool;
+
+namespace {
+
+TEST(SidecarCommands, ShowChangeAndWriteWorldFiles)
+{
+    QTemporaryDir dir;
+    const QString tfw = dir.filePath("a.tfw");
+    quortest::writeFile(tfw, "0.5\n0\n0\n-0.5\n500000\n5200000.125\n");
+
+    auto result = runTool({"tfw", "show", tfw});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, "cell size x: 0.5\ncell size y: 0.5\nrotation x: 0\nrotation y: 0\n"
+                          "top-left x: 500000\ntop-left y: 5200000.125\n");
+
+    result = runTool({"tfw", "minify", tfw, "4", "-o", "-", "--coord-precision=3",
+                      "--cell-precision", "1"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, "2.0\n0.000\n0.000\n-2.0\n500000.750\n5199999.375\n");
+
+    const QString out = dir.filePath("moved.tfw");
+    result = runTool({"tfw", "offset", tfw, "10", "-20", "--pixels", "-o", out,
+                      "--coord-precision=2", "--cell-precision=2"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(quortest::readFile(out), "0.50\n0.00\n0.00\n-0.50\n500005.00\n5199990.12\n");
+
+    // Negative numbers are arguments, not options.
+    result = runTool({"tfw", "offset", tfw, "-1.5", "2", "-o", "-", "--coord-precision=1",
+                      "--cell-precision=1"});
+    EXPECT_EQ(result.out, "0.5\n0.0\n0.0\n-0.5\n499998.5\n5200002.1\n");
+}
+
+TEST(SidecarCommands, MakeAndShowLinkFiles)
+{
+    QTemporaryDir dir;
+    const QString image = dir.filePath("img.L1.tif");
+    quortest::writeFile(image, "raster");
+    auto result = runTool({"lik", "make", image});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, dir.filePath("img.L1.lik").toStdString() + "\n");
+    result = runTool({"lik", "show", dir.filePath("img.L1.lik")});
+    EXPECT_EQ(result.out, "image: " + image.toStdString() + "\nexists: yes\n");
+
+    result = runTool({"lik", "make", "/elsewhere/b.tif", "-o", "-"});
+    EXPECT_EQ(result.code, 0);
+    EXPECT_NE(result.out.find("<URI>/elsewhere/b.tif</URI>"), std::string::npos);
+}
+
+TEST(SidecarCommands, BadInputIsOneLineAndExitOne)
+{
+    QTemporaryDir dir;
+    const QString bad = dir.filePath("bad.tfw");
+    quortest::writeFile(bad, "1 2 3\n");
+    const QString badLik = dir.filePath("bad.lik");
+    quortest::writeFile(badLik, "<reference version=\"2\"><URI>x</URI></reference>");
+    struct Row
+    {
+        QStringList args;
+        int code;
+        std::string err;
+    };
+    const Row rows[] = {
+        {{"tfw", "show", bad}, 1,
+         "quorutil tfw show: " + bad.toStdString()
+             + ": not a world file (six numbers expected) or cannot be read\n"},
+        {{"tfw", "show", dir.filePath("none.tfw")}, 1,
+         "quorutil tfw show: " + dir.filePath("none.tfw").toStdString() + ": no such file\n"},
+        {{"tfw", "minify", bad, "2", "-o", "-"}, 1, ""},
+        {{"tfw", "minify", bad, "0", "-o", "-"}, 2, ""},
+        {{"tfw", "minify", bad, "nan", "-o", "-"}, 2, ""},
+        {{"tfw", "minify", bad, "2"}, 2, ""},
+        {{"tfw", "minify", bad, "2", "--pixels", "-o", "-"}, 2, ""},
+        {{"tfw", "offset", bad, "1", "-o", "-"}, 2, ""},
+        {{"tfw", "offset", bad, "1", "2", "-o", "-", "--coord-precision", "99"}, 2, ""},
+        {{"lik", "show", badLik}, 1,
+         "quorutil lik show: Error reading LIK file '" + badLik.toStdString()
+             + "'. Message is: Wrong version in LIK file. Expecting \"1.0\"\n"},
+        {{"lik", "make", "a.tif", "-o", dir.filePath("no/such/a.lik")}, 1,
+         "quorutil lik make: Error reading LIK file '" + dir.filePath("no/such/a.lik").toStdString()
+             + "'\n"},
+        {{"lik", "make"}, 2, ""},
+    };
+    for (const Row &row : rows) {
+        const auto result = runTool(row.args);
+        EXPECT_EQ(result.code, row.code) << row.args.join(' ').toStdString();
+        if (!row.err.empty())
+            EXPECT_EQ(result.err, row.err) << row.args.join(' ').toStdString();
+        else
+            EXPECT_NE(result.err, "") << row.args.join(' ').toStdString();
+    }
+}
+
+} // namespace

@@ -1,0 +1,219 @@
+// World files: reading, writing, resampling and moving, the writer beside an image, and GDAL as
+// an independent reader and writer of the same files.
+
+#include "util/support/WorldFile.h"
+#include "util/support/WorldFileWriter.h"
+
+#include "tests/common/TestUtil.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+class WorldFileTest : public ::testing::Test
+{
+protected:
+    std::string path(const char *name) const { return dir.filePath(QLatin1String(name)).toStdString(); }
+    std::string write(const char *name, const QByteArray &text) const
+    {
+        quortest::writeFile(QString::fromStdString(path(name)), text);
+        return path(name);
+    }
+    QByteArray contents(const std::string &file) const
+    {
+        return quortest::readFile(QString::fromStdString(file));
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(WorldFileTest, ReadsSixNumbersWithTheFourthNegated)
+{
+    const util::WorldFile tfw(write("a.tfw", "0.5\n0.01\n-0.02\n-0.5\n1000.25\n5000.75\nignored\n"));
+    ASSERT_TRUE(tfw.isValid());
+    EXPECT_EQ(tfw.cellSizeX(), 0.5);
+    EXPECT_EQ(tfw.rotY(), 0.01);
+    EXPECT_EQ(tfw.rotX(), -0.02);
+    EXPECT_EQ(tfw.cellSizeY(), 0.5);
+    EXPECT_EQ(tfw.topLeftX(), 1000.25);
+    EXPECT_EQ(tfw.topLeftY(), 5000.75);
+
+    // Any white space separates the numbers; CR LF files read alike.
+    EXPECT_TRUE(util::WorldFile(write("b.tfw", "0.5 0.01\t-0.02\r\n-0.5  1000.25 5000.75")).isValid());
+}
+
+TEST_F(WorldFileTest, AFailedReadKeepsWhatItReadAndIsNotValid)
+{
+    util::WorldFile tfw(7, 8, 9, 10);
+    EXPECT_FALSE(tfw.read(write("five.tfw", "2\n0.1\n0.2\n-3\n100\n")));
+    EXPECT_FALSE(tfw.isValid());
+    EXPECT_EQ(tfw.cellSizeX(), 2);
+    EXPECT_EQ(tfw.cellSizeY(), 3);
+    EXPECT_EQ(tfw.topLeftX(), 100);
+    EXPECT_EQ(tfw.topLeftY(), 8); // never reached
+
+    EXPECT_FALSE(tfw.read(""));
+    EXPECT_FALSE(tfw.read(path("missing.tfw")));
+    EXPECT_FALSE(tfw.read(dir.path().toStdString()));
+    EXPECT_EQ(tfw.topLeftX(), 100);
+}
+
+TEST_F(WorldFileTest, MalformedFilesReadAsNotValidWithoutCrashing)
+{
+    QFile rows(quortest::dataPath(QStringLiteral("support/sidecars/bad_rows.txt")));
+    ASSERT_TRUE(rows.open(QIODevice::ReadOnly | QIODevice::Text));
+    int count = 0;
+    while (!rows.atEnd()) {
+        const QString line = QString::fromUtf8(rows.readLine()).trimmed();
+        if (!line.endsWith(QLatin1String(".tfw|invalid")))
+            continue;
+        const QString file = quortest::dataPath("support/sidecars/" + line.section('|', 0, 0));
+        util::WorldFile tfw(file.toStdString());
+        EXPECT_FALSE(tfw.isValid()) << line.toStdString();
+        ++count;
+    }
+    EXPECT_GE(count, 6);
+}
+
+TEST_F(WorldFileTest, WritesFixedNotationWithTheDecimalPointAlwaysShown)
+{
+    const util::WorldFile north(write("n.tfw", "2\n0\n0\n-0.5\n100\n200\n"));
+    ASSERT_TRUE(north.saveAs(path("out.tfw"), 3, 1));
+    EXPECT_EQ(contents(path("out.tfw")), "2.0\n0.000\n0.000\n-0.5\n100.000\n200.000\n");
+
+    ASSERT_TRUE(north.saveAs(path("zero.tfw"), 0, 0));
+    EXPECT_EQ(contents(path("zero.tfw")), "2.\n0.\n0.\n-0.\n100.\n200.\n");
+
+    const util::WorldFile turned({10, 20}, 0, 2);
+    EXPECT_EQ(turned.cellSizeX(), 2);
+    EXPECT_EQ(turned.cellSizeY(), -2);
+    EXPECT_EQ(turned.rotX(), 0);
+    EXPECT_EQ(turned.rotY(), 0);
+    ASSERT_TRUE(turned.saveAs(path("turned.tfw"), 1, 1));
+    EXPECT_EQ(contents(path("turned.tfw")), "2.0\n0.0\n-0.0\n2.0\n10.0\n20.0\n");
+
+    // A written file reads back to the same numbers.
+    const util::WorldFile again(path("turned.tfw"));
+    EXPECT_EQ(again.cellSizeY(), -2);
+
+    // The folder does not exist: false, nothing created.
+    EXPECT_FALSE(turned.saveAs(path("no/such/folder.tfw"), 1, 1));
+}
+
+TEST_F(WorldFileTest, RotatedGridFollowsTheAngle)
+{
+    const double angle = M_PI / 6;
+    const util::WorldFile tfw({0, 0}, angle, 2);
+    EXPECT_DOUBLE_EQ(tfw.cellSizeX(), std::cos(angle) * 2);
+    EXPECT_DOUBLE_EQ(tfw.cellSizeY(), -std::cos(angle) * 2);
+    EXPECT_DOUBLE_EQ(tfw.rotY(), std::sin(angle) * 2);
+    EXPECT_DOUBLE_EQ(tfw.rotX(), -std::sin(angle) * 2);
+}
+
+TEST_F(WorldFileTest, MinifyAndOffsetsMoveTheGrid)
+{
+    util::WorldFile tfw(100, 200, 1, 1);
+    tfw.minify(2);
+    EXPECT_EQ(tfw.cellSizeX(), 2);
+    EXPECT_EQ(tfw.cellSizeY(), 2);
+    EXPECT_EQ(tfw.topLeftX(), 100.5);
+    EXPECT_EQ(tfw.topLeftY(), 199.5);
+    tfw.applyOffset(-0.5, 10);
+    EXPECT_EQ(tfw.topLeftX(), 100);
+    EXPECT_EQ(tfw.topLeftY(), 209.5);
+
+    util::WorldFileWriter writer(util::WorldFile(100, 200, 0.5, 2), 3, 4);
+    writer.applyOffsetUsingCellsize(4, -3);
+    EXPECT_EQ(writer.tfw().topLeftX(), 102);
+    EXPECT_EQ(writer.tfw().topLeftY(), 194);
+}
+
+TEST_F(WorldFileTest, WriterPutsTheFileBesideTheImageUnderItsBaseName)
+{
+    const util::WorldFileWriter writer(util::WorldFile(100, 200, 0.5, 0.25), 2, 3);
+    writer.write(novRaster::ImageWriter(path("img.L1.tif")));
+    // Coordinates with 3 decimals, cell sizes with 2: the writer hands its precisions across.
+    EXPECT_EQ(contents(path("img.tfw")), "0.50\n0.000\n0.000\n-0.25\n100.000\n200.000\n");
+
+    // A relative image path lands beside the image, not in some other folder.
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    writer.write(novRaster::ImageWriter("rel.tif"));
+    QDir::setCurrent(old);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(path("rel.tfw"))));
+}
+
+// --- GDAL as an independent reader and writer ------------------------------------------------
+
+class WorldFileGdal : public WorldFileTest
+{
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("gdal_translate")).isEmpty()) {
+            // CI installs GDAL (scripts/setup-deps); a developer machine may not have it.
+            if (qEnvironmentVariableIsSet("CI"))
+                FAIL() << "gdal_translate is missing; scripts/setup-deps installs gdal-bin";
+            GTEST_SKIP() << "gdal_translate not installed";
+        }
+        // A 4 x 3 grey image without any georeferencing of its own.
+        write("plain.pgm", QByteArray("P5\n4 3\n255\n") + QByteArray(12, '\x40'));
+    }
+
+    QByteArray run(const QString &program, const QStringList &args)
+    {
+        QProcess process;
+        process.start(program, args);
+        process.waitForFinished(60000);
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return process.readAllStandardOutput();
+    }
+};
+
+TEST_F(WorldFileGdal, GdalPlacesAnImageByOurWorldFile)
+{
+    run("gdal_translate", {"-q", "-of", "GTiff", QString::fromStdString(path("plain.pgm")),
+                           QString::fromStdString(path("img.tif"))});
+    const util::WorldFileWriter writer(util::WorldFile(1000.0, 5000.0, 0.5, 0.25), 6, 6);
+    writer.write(novRaster::ImageWriter(path("img.tif")));
+
+    const QJsonObject info =
+        QJsonDocument::fromJson(run("gdalinfo", {"-json", QString::fromStdString(path("img.tif"))}))
+            .object();
+    const QJsonArray gt = info.value(QStringLiteral("geoTransform")).toArray();
+    ASSERT_EQ(gt.size(), 6);
+    // World files name the centre of the upper-left pixel, GDAL its corner: half a pixel apart.
+    EXPECT_DOUBLE_EQ(gt.at(0).toDouble(), 1000.0 - 0.5 / 2);
+    EXPECT_DOUBLE_EQ(gt.at(3).toDouble(), 5000.0 + 0.25 / 2);
+    EXPECT_DOUBLE_EQ(gt.at(1).toDouble(), 0.5);
+    EXPECT_DOUBLE_EQ(gt.at(5).toDouble(), -0.25);
+    EXPECT_DOUBLE_EQ(gt.at(2).toDouble(), 0.0);
+    EXPECT_DOUBLE_EQ(gt.at(4).toDouble(), 0.0);
+}
+
+TEST_F(WorldFileGdal, AWorldFileGdalWritesReadsBack)
+{
+    // Corners 100..108 by 194..200 for 4 x 3 pixels: 2 by 2 cells.
+    run("gdal_translate", {"-q", "-a_ullr", "100", "200", "108", "194", "-of", "GTiff", "-co",
+                           "TFW=YES", QString::fromStdString(path("plain.pgm")),
+                           QString::fromStdString(path("geo.tif"))});
+    const util::WorldFile tfw(path("geo.tfw"));
+    ASSERT_TRUE(tfw.isValid());
+    EXPECT_DOUBLE_EQ(tfw.cellSizeX(), 2);
+    EXPECT_DOUBLE_EQ(tfw.cellSizeY(), 2);
+    EXPECT_DOUBLE_EQ(tfw.topLeftX(), 101);
+    EXPECT_DOUBLE_EQ(tfw.topLeftY(), 199);
+    EXPECT_DOUBLE_EQ(tfw.rotX(), 0);
+    EXPECT_DOUBLE_EQ(tfw.rotY(), 0);
+}
+
+} // namespace

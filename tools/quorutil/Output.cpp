@@ -1,0 +1,53 @@
+#include "tools/quorutil/Output.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <charconv>
+#include <cmath>
+#include <ostream>
+
+namespace quorutil {
+
+bool writeToOutput(const QString &dest, std::ostream &out,
+                   const std::function<bool(const std::string &path)> &write, QString *error)
+{
+    if (dest != QLatin1String("-")) {
+        if (write(QFile::encodeName(dest).toStdString()))
+            return true;
+        if (error->isEmpty())
+            *error = QStringLiteral("cannot write ") + dest;
+        return false;
+    }
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        *error = QStringLiteral("cannot make a temporary folder: ") + dir.errorString();
+        return false;
+    }
+    const QString path = dir.filePath(QStringLiteral("out"));
+    QFile file(path);
+    if (!write(QFile::encodeName(path).toStdString()) || !file.open(QIODevice::ReadOnly)) {
+        if (error->isEmpty())
+            *error = QStringLiteral("cannot write the output");
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    out.write(bytes.constData(), bytes.size());
+    out.flush();
+    return true;
+}
+
+std::string shortestNumber(double value)
+{
+    // Map coordinates and sizes read best as written (500000, not 5e+05); only the far ends of
+    // the range take an exponent.
+    const double magnitude = std::fabs(value);
+    const bool fixed = magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e16);
+    char buffer[64];
+    const auto result = fixed ? std::to_chars(buffer, buffer + sizeof buffer, value,
+                                              std::chars_format::fixed)
+                              : std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace quorutil

@@ -1,0 +1,8 @@
+list(APPEND UTIL_PUBLIC_HEADERS
+    processing/PyramidBuilder.h
+    processing/GpsTime.h
+    processing/TriangDataImagePoint.h)
+list(APPEND UTIL_SOURCES
+    processing/PyramidBuilder.cpp
+    processing/GpsTime.cpp
+    processing/TriangDataImagePoint.cpp)

@@ -1,0 +1,111 @@
+#include "util/support/WorldFile.h"
+
+#include "util/files/AtomicWrite.h"
+#include "util/strings/NumberFormat.h"
+
+#include <QFile>
+
+#include <cctype>
+#include <cmath>
+
+namespace util {
+
+namespace {
+
+// Six numbers never need more; a device or a huge file is not read to its end.
+constexpr qint64 maxWorldFileBytes = 64 * 1024;
+
+// Fixed notation that always shows the decimal point, also with no digits after it.
+std::string fixedWithPoint(double value, unsigned int decimals)
+{
+    // Beyond what a double holds, more digits only add zeros and length.
+    const int digits = static_cast<int>(decimals > 340 ? 340 : decimals);
+    std::string text = formatFixed(value, digits);
+    if (digits == 0 && std::isfinite(value))
+        text += '.';
+    return text;
+}
+
+} // namespace
+
+WorldFile::WorldFile(const std::string &path)
+{
+    read(path);
+}
+
+WorldFile::WorldFile(double topLeftX, double topLeftY, double cellSizeX, double cellSizeY)
+    : m_valid(true)
+    , m_topLeftX(topLeftX)
+    , m_topLeftY(topLeftY)
+    , m_cellSizeX(cellSizeX)
+    , m_cellSizeY(cellSizeY)
+{
+}
+
+WorldFile::WorldFile(std::pair<double, double> topLeft, double angle, double cellSize)
+    : m_valid(true)
+    , m_topLeftX(topLeft.first)
+    , m_topLeftY(topLeft.second)
+    , m_cellSizeX(std::cos(angle) * cellSize)
+    , m_cellSizeY(-std::cos(angle) * cellSize)
+    , m_rotX(-std::sin(angle) * cellSize)
+    , m_rotY(std::sin(angle) * cellSize)
+{
+}
+
+bool WorldFile::read(const std::string &path)
+{
+    m_valid = false;
+    if (path.empty())
+        return false;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = file.read(maxWorldFileBytes);
+
+    double *const targets[] = {&m_cellSizeX, &m_rotY, &m_rotX, &m_cellSizeY, &m_topLeftX,
+                               &m_topLeftY};
+    int pos = 0;
+    for (double *target : targets) {
+        while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
+            ++pos;
+        const int start = pos;
+        while (pos < text.size() && !std::isspace(static_cast<unsigned char>(text[pos])))
+            ++pos;
+        double value = 0.0;
+        if (pos == start
+            || !parseDouble(std::string_view(text.constData() + start, pos - start), value))
+            return false;
+        *target = target == &m_cellSizeY ? -value : value;
+    }
+    m_valid = true;
+    return true;
+}
+
+bool WorldFile::saveAs(const std::string &path, unsigned int coordinatePrecision,
+                       unsigned int cellSizePrecision) const
+{
+    const std::string text = fixedWithPoint(m_cellSizeX, cellSizePrecision) + "\n"
+                             + fixedWithPoint(m_rotY, coordinatePrecision) + "\n"
+                             + fixedWithPoint(m_rotX, coordinatePrecision) + "\n"
+                             + fixedWithPoint(-m_cellSizeY, cellSizePrecision) + "\n"
+                             + fixedWithPoint(m_topLeftX, coordinatePrecision) + "\n"
+                             + fixedWithPoint(m_topLeftY, coordinatePrecision) + "\n";
+    return writeFileAtomically(QString::fromStdString(path), text.data(), text.size());
+}
+
+void WorldFile::minify(double factor)
+{
+    m_topLeftX += m_cellSizeX * 0.5 * (factor - 1);
+    m_topLeftY -= m_cellSizeY * 0.5 * (factor - 1);
+    m_cellSizeX *= factor;
+    m_cellSizeY *= factor;
+}
+
+void WorldFile::applyOffset(double dx, double dy)
+{
+    m_topLeftX += dx;
+    m_topLeftY += dy;
+}
+
+} // namespace util

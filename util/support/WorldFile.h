@@ -1,0 +1,62 @@
+#pragma once
+
+#include "util/UtilExport.h"
+
+#include <string>
+#include <utility>
+
+namespace util {
+
+/// The six numbers of a world file (".tfw"), which place a raster in map coordinates: cell
+/// sizes, rotation terms and the map position of the centre of the upper-left pixel.
+///
+/// The file holds one number per line: cell size x, rotation y, rotation x, cell size y
+/// (negative for a north-up grid), top-left x, top-left y. The object holds cell size y with
+/// the opposite sign of the file's fourth number, so a north-up grid has a positive cellSizeY().
+class UTIL_EXPORT WorldFile
+{
+public:
+    /// Not valid, then read(path).
+    explicit WorldFile(const std::string &path);
+    /// The four fields given, no rotation, valid.
+    WorldFile(double topLeftX, double topLeftY, double cellSizeX, double cellSizeY);
+    /// A grid turned by angle (radians) with square cells of cellSize, its upper-left pixel at
+    /// topLeft (x, y).
+    WorldFile(std::pair<double, double> topLeft, double angle, double cellSize);
+
+    /// Reads the six numbers (separated by any white space; what follows the sixth is not
+    /// read, nor anything past the first 64 KiB). False, and not valid, when the path is empty,
+    /// the file cannot be opened or a number is missing or malformed; the numbers read before
+    /// the failure keep their new values.
+    bool read(const std::string &path);
+    /// Writes the six lines in fixed notation with the decimal point always shown: the cell
+    /// sizes with cellSizePrecision digits after the point, the rest with coordinatePrecision.
+    /// The file is replaced whole or not at all; false when it cannot be written.
+    bool saveAs(const std::string &path, unsigned int coordinatePrecision,
+                unsigned int cellSizePrecision) const;
+
+    /// Rescales the grid so one new pixel covers factor x factor old ones: the upper-left pixel
+    /// centre moves by half the difference of the pixel sizes, the cell sizes grow by factor.
+    void minify(double factor);
+    /// Moves the grid by dx, dy map units.
+    void applyOffset(double dx, double dy);
+
+    bool isValid() const { return m_valid; }
+    double topLeftX() const { return m_topLeftX; }
+    double topLeftY() const { return m_topLeftY; }
+    double cellSizeX() const { return m_cellSizeX; }
+    double cellSizeY() const { return m_cellSizeY; }
+    double rotX() const { return m_rotX; }
+    double rotY() const { return m_rotY; }
+
+private:
+    bool m_valid = false;
+    double m_topLeftX = 0.0;
+    double m_topLeftY = 0.0;
+    double m_cellSizeX = 0.0;
+    double m_cellSizeY = 0.0;
+    double m_rotX = 0.0;
+    double m_rotY = 0.0;
+};
+
+} // namespace util
