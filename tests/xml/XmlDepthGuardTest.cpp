@@ -138,6 +138,13 @@ TEST(XmlDepthGuard, EveryReaderOfTheLibraryRefusesDeepDocuments)
     util::FileSessionNameGenerator::Options example;
     example.useExample = true;
     EXPECT_EQ(util::FileSessionNameGenerator::loadPattern(deep, "Default"), QString());
+    // At the limit a collection loads, and its pattern is written out and read back whole.
+    const QString deepest = file("deepest.xml", "<Patterns><FilePattern id='Default' prefix='p'>"
+        + nested(limit - 2, "<Project pos='0' checked='1'>", "</Project>") + "</FilePattern></Patterns>");
+    EXPECT_EQ(util::FileSessionNameGenerator(example,
+                  util::FileSessionNameGenerator::loadPattern(deepest, "Default"))
+                  .createNameFromPattern(),
+              "pProject");
     // Too deep to be XML, so a token pattern: the text comes back as it is.
     const QString deepText = QString::fromUtf8(nested(25000, "<FilePattern>", "</FilePattern>"));
     EXPECT_EQ(util::FileSessionNameGenerator(example, deepText).createNameFromPattern(), deepText);
