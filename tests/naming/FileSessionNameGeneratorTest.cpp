@@ -29,14 +29,34 @@ Options exampleOptions()
     return o;
 }
 
-// The name, or "error: " and the exception's text.
-QString nameOf(const QString &pattern, const Options &options = exampleOptions())
+// The example values themselves, as fields to change one by one.
+Options exampleValues()
+{
+    Options o;
+    o.lineNumber = 1;
+    o.lineName = "Take";
+    o.serialNumber = 30001;
+    o.sensorType = "QK17";
+    o.dateTime = QDateTime(QDate(2011, 1, 15), QTime(12, 34, 58));
+    o.band = "PANF02A";
+    o.project = "Project";
+    o.flightPlan = "Plan";
+    return o;
+}
+
+// The generator's name, or "error: " and the exception's text.
+QString nameOf(const FileSessionNameGenerator &generator)
 {
     try {
-        return FileSessionNameGenerator(options, pattern).createNameFromPattern();
+        return generator.createNameFromPattern();
     } catch (const std::runtime_error &e) {
         return QString("error: ") + e.what();
     }
+}
+
+QString nameOf(const QString &pattern, const Options &options = exampleOptions())
+{
+    return nameOf(FileSessionNameGenerator(options, pattern));
 }
 
 const QString workedName = "L0_Project_Take_001_20110115_1234_001_PANF02A_raw";
@@ -48,10 +68,10 @@ TEST(FileSessionNameGenerator, CopyTakesTheDocumentOverAndAFailedNameKeepsTheOut
 {
     FileSessionNameGenerator xml(exampleOptions(), namingData("worked_file_pattern.xml")),
         xmlCopy(xml);
-    EXPECT_FALSE(xml.hasPatternDocument());
+    EXPECT_EQ(nameOf(xml), noPattern); // the source holds no document any more
     EXPECT_EQ(xmlCopy.createNameFromPattern(), workedName);
     FileSessionNameGenerator token(exampleOptions(), "$BAND$"), tokenCopy(token);
-    EXPECT_EQ(token.tokenPattern(), "$BAND$");
+    EXPECT_EQ(token.createNameFromPattern(), "PANF02A"); // a token pattern is copied
     EXPECT_EQ(tokenCopy.createNameFromPattern(), "PANF02A");
 
     QDomDocument doc;
@@ -64,7 +84,7 @@ TEST(FileSessionNameGenerator, CopyTakesTheDocumentOverAndAFailedNameKeepsTheOut
 TEST(FileSessionNameGenerator, NamesOrRefusesEachPatternOfTheTables)
 {
     EXPECT_EQ(nameOf(namingData("worked_file_pattern.xml")), workedName);
-    Options odd = FileSessionNameGenerator(exampleOptions()).options();
+    Options odd = exampleValues();
     odd.serialNumber = 7;
     odd.lineNumber = 0;
     odd.flightPlan.clear();

@@ -97,6 +97,10 @@ TEST(NameCommands, ReportsErrorsInOneLineAndUsageWithCode2)
               "1||quorutil name: Can't parse naming pattern\n");
     EXPECT_EQ(run({"name", "--pattern", "<Patterns/>"}),
               "1||quorutil name: Invalid file naming pattern\n");
+    // Text meant as XML that is not XML is not printed as a token pattern.
+    EXPECT_EQ(run({"name", "--pattern", " <FilePattern prefix='x'><Band pos='0' checked='1'>"}),
+              "1||quorutil name: --pattern is not XML: unexpected end of file (line 1, "
+              "column 52)\n");
     for (const QStringList &args :
          QList<QStringList> {{"name", "--bogus"},
                              {"name", "--line-number", "1,5"},
@@ -128,14 +132,31 @@ TEST(NameCommands, ParsesAndRenamesSupportFileNames)
         R"({"attributes":{},"name":"x_110115_126000_PANF02A","readable":false}])");
 
     EXPECT_EQ(run({"supname", "rename", "notes", "--pattern-file", supPattern}),
-              "1||quorutil supname: cannot build a name from 'notes' with this pattern\n");
+              "1||quorutil supname rename: cannot build a name from 'notes' with this pattern\n");
     EXPECT_EQ(
         run({"supname", "rename", "notes", "--pattern-file", supPattern, "--ignore-prefix-error"}),
         "0|AB_ortho\n|");
     const QString notXml = quortest::dataPath("naming/bad_collection_truncated.xml");
     EXPECT_EQ(run({"supname", "rename", ortho, "--pattern-file", notXml}),
-              "1||quorutil supname: " + notXml.toStdString()
-                  + " is not XML: unexpected end of file (line 7)\n");
+              "1||quorutil supname rename: " + notXml.toStdString()
+                  + ": unexpected end of file (line 7, column 1)\n");
+    // A path with an extension, as the shipped sample: the tiles are the last two parts.
+    EXPECT_EQ(run({"supname", "parse",
+                   quortest::resourcePath("samples/SN3001_110115_123458_RGBN00AL2_012_034.sup")}),
+              "0|" + quortest::resourcePath("samples/SN3001_110115_123458_RGBN00AL2_012_034.sup")
+                         .toStdString()
+                  + ": sensor=3001 date=110115 time=123458 band=RGB angle=N00A level=L2 "
+                    "xcoord=012 ycoord=034\n|");
+    EXPECT_EQ(run({"supname", "parse", "dir.v2/SN3001_110115_123458_PANF02A_012_034.tif.bak"}),
+              "0|dir.v2/SN3001_110115_123458_PANF02A_012_034.tif.bak: sensor=3001 date=110115 "
+              "time=123458 band=PAN angle=F02A level=\n|");
+    // A pattern of a collection, picked by its id.
+    const QString collection = quortest::dataPath("naming/sup_collection.xml");
+    EXPECT_EQ(run({"supname", "rename", ortho, "--pattern-file", collection, "--id", "Tiles"}),
+              "0|T_012_034\n|");
+    EXPECT_EQ(run({"supname", "rename", ortho, "--pattern-file", collection, "--id", "Nope"}),
+              "1||quorutil supname rename: no pattern 'Nope' in " + collection.toStdString()
+                  + "\n");
 }
 
 TEST(NameCommands, NamesCarryAsciiDigitsUnderAnyLocale)

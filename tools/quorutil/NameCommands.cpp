@@ -1,12 +1,14 @@
+#include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/naming/FileSessionNameGenerator.h"
 #include "util/naming/SupFilenamePattern.h"
+#include "util/xml/XmlFile.h"
 
 #include <QDateTime>
 #include <QDomDocument>
-#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,26 +29,55 @@ const char *const nameUsage =
     "Without --pattern or --collection the configured pattern is used, as the applications\n"
     "use it: a token pattern in quor.ini [NamingConfig], else the user's selected pattern of\n"
     "the configured collection, else the built-in default.\n"
-    "  --pattern TEXT       an XML FilePattern element or a token pattern ($PROJECT$_$yyMMdd$)\n"
+    "  --pattern TEXT       an XML FilePattern element (text starting with '<') or a token\n"
+    "                       pattern ($PROJECT$_$yyMMdd$)\n"
     "  --collection FILE    a pattern collection; --id picks the pattern (default \"Default\")\n"
     "  --example            use the example values instead of the options below\n"
     "  --date-time ISO8601  acquisition date and time (without it, names carry no date)\n";
 
-const char *const supnameUsage =
+const char *const supnameParseUsage =
     "Usage: quorutil supname parse NAME... [--json]\n"
-    "       quorutil supname rename NAME --pattern-file XML [--ignore-prefix-error]\n"
-    "\n"
-    "parse   prints the attributes read from each support-file name (sensor, date, time,\n"
-    "        band, angle, level, tile coordinates), or that the name is not readable;\n"
-    "        exit code 1 when any name is not readable.\n"
-    "rename  prints the name that the pattern (the XML file's root element) builds from NAME;\n"
-    "        --ignore-prefix-error accepts a NAME that cannot be read.\n";
+    "Prints the attributes read from each support-file name (sensor, date, time, band, angle,\n"
+    "level, tile coordinates), or that the name is not readable; exit code 1 when any name is\n"
+    "not readable. NAME may be a path and carry an extension (.sup, .tif): only the file name\n"
+    "without its extension is read.\n";
 
-int usageError(std::ostream &err, const char *command, const std::string &message,
-               const char *usage)
+const char *const supnameRenameUsage =
+    "Usage: quorutil supname rename NAME --pattern-file XML [--id ID] [--ignore-prefix-error]\n"
+    "Prints the name that the pattern builds from NAME: the XML file's root element, or with\n"
+    "--id the pattern of that id in a pattern collection.\n"
+    "  --ignore-prefix-error  accept a NAME that cannot be read\n";
+
+const std::string supnameUsage = std::string(supnameParseUsage) + "\n" + supnameRenameUsage;
+
+// Token patterns make file names, which never hold '<'; such text is meant as XML.
+bool isXmlText(const QString &pattern)
 {
-    err << "quorutil " << command << ": " << message << "\n\n" << usage;
-    return ExitUsage;
+    return pattern.trimmed().startsWith(QLatin1Char('<'));
+}
+
+// The pattern text of id in the collection file; false with one line saying why otherwise.
+bool loadCollectionPattern(const QString &collection, const QString &id, QString &pattern,
+                           QString *why)
+{
+    QDomDocument document;
+    if (!util::readXmlFile(collection, document, why))
+        return false;
+    pattern = util::FileSessionNameGenerator::loadPattern(collection, id);
+    if (pattern.isEmpty())
+        *why = QStringLiteral("no pattern '%1' in %2").arg(id, collection);
+    return !pattern.isEmpty();
+}
+
+// The name to read from a path or file name: no folder, and no extension (a last part after
+// a dot that holds no "_"), so SN3001_110115_123458_RGBN00AL2_012_034.sup keeps its tiles.
+QString supportFileName(const QString &argument)
+{
+    const QString name = QFileInfo(argument).fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0 && !name.midRef(dot).contains(QLatin1Char('_')))
+        return name.left(dot);
+    return name;
 }
 
 bool parseUnsigned(const QString &text, std::uint32_t &value)
@@ -67,94 +98,77 @@ const char *const attributeOrder[] = {"sensor", "date",  "time",   "band",
 int nameCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
     using util::FileSessionNameGenerator;
+    CommandLine cl("name", nameUsage,
+                   {{"--session"}, {"--example"}, {"--pattern", nullptr, true},
+                    {"--collection", nullptr, true}, {"--id", nullptr, true},
+                    {"--project", nullptr, true}, {"--flight-plan", nullptr, true},
+                    {"--line-name", nullptr, true}, {"--line-number", nullptr, true},
+                    {"--serial", nullptr, true}, {"--sensor-type", nullptr, true},
+                    {"--band", nullptr, true}, {"--date-time", nullptr, true}});
+    int code = ExitOk;
+    if (!cl.parse(args, out, err, &code))
+        return code;
+    if (!cl.positional().isEmpty())
+        return cl.usageError(err, "unexpected argument '" + cl.positional().first().toStdString()
+                                 + "'");
+
     FileSessionNameGenerator::Options options;
-    bool session = false;
-    bool havePattern = false;
-    QString pattern;
-    QString collection;
-    QString id;
-
-    const QStringList valued = {"--pattern",     "--collection", "--id",          "--project",
-                                "--flight-plan", "--line-name",  "--line-number", "--serial",
-                                "--sensor-type", "--band",       "--date-time"};
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == "--help" || arg == "-h") {
-            out << nameUsage;
-            return ExitOk;
-        }
-        if (arg == "--session") {
-            session = true;
-            continue;
-        }
-        if (arg == "--example") {
-            options.useExample = true;
-            continue;
-        }
-        if (!valued.contains(arg))
-            return usageError(err, "name", "unknown argument '" + arg.toStdString() + "'",
-                              nameUsage);
-        if (i + 1 >= args.size())
-            return usageError(err, "name", arg.toStdString() + " needs a value", nameUsage);
-        const QString value = args.at(++i);
-        if (arg == "--pattern") {
-            pattern = value;
-            havePattern = true;
-        } else if (arg == "--collection") {
-            collection = value;
-        } else if (arg == "--id") {
-            id = value;
-        } else if (arg == "--project") {
-            options.project = value.toStdString();
-        } else if (arg == "--flight-plan") {
-            options.flightPlan = value.toStdString();
-        } else if (arg == "--line-name") {
-            options.lineName = value.toStdString();
-        } else if (arg == "--sensor-type") {
-            options.sensorType = value.toStdString();
-        } else if (arg == "--band") {
-            options.band = value.toStdString();
-        } else if (arg == "--line-number" || arg == "--serial") {
-            std::uint32_t &field = arg == "--serial" ? options.serialNumber : options.lineNumber;
-            if (!parseUnsigned(value, field))
-                return usageError(err, "name",
-                                  arg.toStdString() + " needs a whole number from 0 to 4294967295",
-                                  nameUsage);
-        } else if (arg == "--date-time") {
-            options.dateTime = QDateTime::fromString(value, Qt::ISODate);
-            if (!options.dateTime.isValid())
-                return usageError(err, "name",
-                                  "not an ISO 8601 date and time: '" + value.toStdString() + "'",
-                                  nameUsage);
-        }
+    options.useExample = cl.isSet("--example");
+    options.project = cl.value("--project").toStdString();
+    options.flightPlan = cl.value("--flight-plan").toStdString();
+    options.lineName = cl.value("--line-name").toStdString();
+    options.sensorType = cl.value("--sensor-type").toStdString();
+    options.band = cl.value("--band").toStdString();
+    for (const char *option : {"--line-number", "--serial"}) {
+        std::uint32_t &field =
+            option == std::string("--serial") ? options.serialNumber : options.lineNumber;
+        if (cl.isSet(option) && !parseUnsigned(cl.value(option), field))
+            return cl.usageError(err, std::string(option)
+                                     + " needs a whole number from 0 to 4294967295");
     }
-    if (havePattern && !collection.isEmpty())
-        return usageError(err, "name", "--pattern and --collection exclude each other", nameUsage);
-    if (!id.isEmpty() && collection.isEmpty())
-        return usageError(err, "name", "--id needs --collection", nameUsage);
-    if (havePattern && pattern.isEmpty())
-        return usageError(err, "name", "--pattern needs a non-empty value", nameUsage);
+    if (cl.isSet("--date-time")) {
+        options.dateTime = QDateTime::fromString(cl.value("--date-time"), Qt::ISODate);
+        if (!options.dateTime.isValid())
+            return cl.usageError(err, "not an ISO 8601 date and time: '"
+                                     + cl.value("--date-time").toStdString() + "'");
+    }
 
+    const bool havePattern = cl.isSet("--pattern");
+    QString pattern = cl.value("--pattern");
+    const QString collection = cl.value("--collection");
+    QString id = cl.value("--id");
+    if (havePattern && cl.isSet("--collection"))
+        return cl.usageError(err, "--pattern and --collection exclude each other");
+    if (cl.isSet("--id") && collection.isEmpty())
+        return cl.usageError(err, "--id needs --collection");
+    if (havePattern && pattern.isEmpty())
+        return cl.usageError(err, "--pattern needs a non-empty value");
+    if (cl.isSet("--collection") && collection.isEmpty())
+        return cl.usageError(err, "--collection needs a non-empty value");
+
+    if (havePattern && isXmlText(pattern)) {
+        // The generator would take text that is not XML for a token pattern and print it.
+        QDomDocument document;
+        QString why;
+        if (!util::parseXmlText(pattern, document, &why))
+            return cl.failure(err, "--pattern is not XML: " + why.toStdString());
+    }
+    if (!collection.isEmpty()) {
+        if (id.isEmpty())
+            id = QStringLiteral("Default");
+        QString why;
+        if (!loadCollectionPattern(collection, id, pattern, &why))
+            return cl.failure(err, why.toStdString());
+    } else if (!havePattern) {
+        pattern = FileSessionNameGenerator::loadPattern(
+            cl.isSet("--session") ? FileSessionNameGenerator::SessionNaming
+                                  : FileSessionNameGenerator::FileNaming);
+    }
     try {
-        if (!collection.isEmpty()) {
-            if (id.isEmpty())
-                id = QStringLiteral("Default");
-            pattern = FileSessionNameGenerator::loadPattern(collection, id);
-            if (pattern.isEmpty()) {
-                err << "quorutil name: no pattern '" << id.toStdString() << "' in "
-                    << collection.toStdString() << "\n";
-                return ExitFailure;
-            }
-        } else if (!havePattern) {
-            pattern = FileSessionNameGenerator::loadPattern(
-                session ? FileSessionNameGenerator::SessionNaming
-                        : FileSessionNameGenerator::FileNaming);
-        }
         const FileSessionNameGenerator generator(options, pattern);
         out << generator.createNameFromPattern().toStdString() << "\n";
     } catch (const std::runtime_error &e) {
-        err << "quorutil name: " << e.what() << "\n";
-        return ExitFailure;
+        return cl.failure(err, e.what());
     }
     return ExitOk;
 }
@@ -163,25 +177,21 @@ namespace {
 
 int supnameParse(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    bool json = false;
-    QStringList names;
-    for (const QString &arg : args) {
-        if (arg == "--json")
-            json = true;
-        else if (arg.startsWith("--"))
-            return usageError(err, "supname", "unknown argument '" + arg.toStdString() + "'",
-                              supnameUsage);
-        else
-            names << arg;
-    }
+    CommandLine cl("supname parse", supnameParseUsage, {{"--json"}});
+    int code = ExitOk;
+    if (!cl.parse(args, out, err, &code))
+        return code;
+    const bool json = cl.isSet("--json");
+    const QStringList &names = cl.positional();
     if (names.isEmpty())
-        return usageError(err, "supname", "parse needs at least one name", supnameUsage);
+        return cl.usageError(err, "needs at least one name");
 
     bool allReadable = true;
     QJsonArray results;
     for (const QString &name : names) {
         QMap<QString, QString> attributes;
-        const bool readable = util::SupFilenamePattern(name).attributes(attributes);
+        const bool readable =
+            util::SupFilenamePattern(supportFileName(name)).attributes(attributes);
         allReadable = allReadable && readable;
         // A name given up half way leaves what was read so far; none of it describes the name.
         if (!readable)
@@ -215,52 +225,36 @@ int supnameParse(const QStringList &args, std::ostream &out, std::ostream &err)
 
 int supnameRename(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    QString name;
-    QString patternFile;
-    bool ignorePrefixError = false;
-    bool haveName = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == "--ignore-prefix-error") {
-            ignorePrefixError = true;
-        } else if (arg == "--pattern-file") {
-            if (i + 1 >= args.size())
-                return usageError(err, "supname", "--pattern-file needs a value", supnameUsage);
-            patternFile = args.at(++i);
-        } else if (arg.startsWith("--") || haveName) {
-            return usageError(err, "supname", "unexpected argument '" + arg.toStdString() + "'",
-                              supnameUsage);
-        } else {
-            name = arg;
-            haveName = true;
-        }
-    }
-    if (!haveName || patternFile.isEmpty())
-        return usageError(err, "supname", "rename needs a NAME and --pattern-file", supnameUsage);
+    CommandLine cl("supname rename", supnameRenameUsage,
+                   {{"--pattern-file", nullptr, true}, {"--id", nullptr, true},
+                    {"--ignore-prefix-error"}});
+    int code = ExitOk;
+    if (!cl.parse(args, out, err, &code))
+        return code;
+    if (cl.positional().size() != 1 || cl.value("--pattern-file").isEmpty())
+        return cl.usageError(err, "needs one NAME and --pattern-file");
+    const QString name = cl.positional().first();
+    const QString patternFile = cl.value("--pattern-file");
 
-    QFile file(patternFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << "quorutil supname: cannot read " << patternFile.toStdString() << "\n";
-        return ExitFailure;
-    }
+    // A collection and an id, or a file whose root element is the pattern.
     QDomDocument document;
-    QString message;
-    int line = 0;
-    if (!document.setContent(&file, false, &message, &line)) {
-        err << "quorutil supname: " << patternFile.toStdString()
-            << " is not XML: " << message.toStdString() << " (line " << line << ")\n";
-        return ExitFailure;
+    QString why;
+    if (cl.isSet("--id")) {
+        QString text;
+        if (!loadCollectionPattern(patternFile, cl.value("--id"), text, &why)
+            || !util::parseXmlText(text, document, &why))
+            return cl.failure(err, why.toStdString());
+    } else if (!util::readXmlFile(patternFile, document, &why)) {
+        return cl.failure(err, why.toStdString());
     }
 
     util::SupFilenamePattern sup(name);
-    if (ignorePrefixError)
+    if (cl.isSet("--ignore-prefix-error"))
         sup.ignoreErrorOnPrefix();
     QString newName;
-    if (!sup.createNameFromPattern(document.documentElement(), newName)) {
-        err << "quorutil supname: cannot build a name from '" << name.toStdString()
-            << "' with this pattern\n";
-        return ExitFailure;
-    }
+    if (!sup.createNameFromPattern(document.documentElement(), newName))
+        return cl.failure(err, "cannot build a name from '" + name.toStdString()
+                                   + "' with this pattern");
     out << newName.toStdString() << "\n";
     return ExitOk;
 }
@@ -269,19 +263,9 @@ int supnameRename(const QStringList &args, std::ostream &out, std::ostream &err)
 
 int supnameCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    if (args.isEmpty())
-        return usageError(err, "supname", "missing subcommand", supnameUsage);
-    const QString sub = args.first();
-    if (sub == "--help" || sub == "-h") {
-        out << supnameUsage;
-        return ExitOk;
-    }
-    if (sub == "parse")
-        return supnameParse(args.mid(1), out, err);
-    if (sub == "rename")
-        return supnameRename(args.mid(1), out, err);
-    return usageError(err, "supname", "unknown subcommand '" + sub.toStdString() + "'",
-                      supnameUsage);
+    return dispatchSubcommand("supname", supnameUsage,
+                              {{"parse", supnameParse}, {"rename", supnameRename}}, args, out,
+                              err);
 }
 
 } // namespace quorutil

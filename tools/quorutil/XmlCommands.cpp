@@ -1,9 +1,12 @@
+#include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/xml/XmlCompare.h"
+#include "util/xml/XmlFile.h"
 #include "util/xml/XmlValidator.h"
 
+#include <QDomDocument>
 #include <QFileInfo>
 
 #include <memory>
@@ -14,13 +17,24 @@ namespace quorutil {
 
 namespace {
 
-const char *const xmlUsage =
+const char *const validateUsage =
+    "Usage: quorutil xml validate SCHEMA FILE...\n"
+    "Checks each FILE against SCHEMA, a schema of the installation by name (tonalcurve.xsd,\n"
+    "products.xsd) or a schema file by path. Exit code 0 when every FILE is valid.\n";
+
+const char *const compareUsage =
+    "Usage: quorutil xml compare A B\n"
+    "Tells whether A and B hold the same document, regardless of the order of attributes and\n"
+    "sibling elements (exit code 0 equal, 1 different or unreadable).\n";
+
+const std::string xmlUsage = std::string(
     "Usage: quorutil xml validate SCHEMA FILE...\n"
     "       quorutil xml compare A B\n"
     "validate: checks each FILE against SCHEMA, a schema of the installation by name\n"
     "          (tonalcurve.xsd, products.xsd) or a schema file by path.\n"
     "compare:  tells whether A and B hold the same document, regardless of the order of\n"
-    "          attributes and sibling elements (exit code 0 equal, 1 different).\n";
+    "          attributes and sibling elements (exit code 0 equal, 1 different).\n"
+    "Documents nested deeper than 256 levels are refused.\n");
 
 // A bare name is one of the installation's schemas; anything with a folder part is a path.
 std::unique_ptr<util::XmlValidator> validatorFor(const QString &schema)
@@ -33,19 +47,29 @@ std::unique_ptr<util::XmlValidator> validatorFor(const QString &schema)
 
 int validate(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    if (args.size() < 2) {
-        err << xmlUsage;
-        return ExitUsage;
-    }
+    CommandLine cl("xml validate", validateUsage, {});
+    int code = ExitOk;
+    if (!cl.parse(args, out, err, &code))
+        return code;
+    const QStringList &files = cl.positional();
+    if (files.size() < 2)
+        return cl.usageError(err, "needs a SCHEMA and at least one FILE");
     std::unique_ptr<util::XmlValidator> validator;
     try {
-        validator = validatorFor(args[0]);
+        validator = validatorFor(files[0]);
     } catch (const std::runtime_error &e) {
-        err << "quorutil xml: " << e.what() << "\n";
-        return ExitFailure;
+        return cl.failure(err, e.what());
     }
     int status = ExitOk;
-    for (const QString &file : args.mid(1)) {
+    for (const QString &file : files.mid(1)) {
+        // The validator only says "not valid"; a file that is not there deserves its reason.
+        const QFileInfo info(file);
+        QDomDocument unused;
+        QString why;
+        if ((!info.exists() || info.isDir()) && !util::readXmlFile(file, unused, &why)) {
+            status = cl.failure(err, why.toStdString());
+            continue;
+        }
         const bool valid = validator->validate(file);
         out << file.toStdString() << ": " << (valid ? "valid" : "not valid") << "\n";
         if (!valid)
@@ -56,12 +80,23 @@ int validate(const QStringList &args, std::ostream &out, std::ostream &err)
 
 int compare(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    if (args.size() != 2) {
-        err << xmlUsage;
-        return ExitUsage;
+    CommandLine cl("xml compare", compareUsage, {});
+    int code = ExitOk;
+    if (!cl.parse(args, out, err, &code))
+        return code;
+    const QStringList &files = cl.positional();
+    if (files.size() != 2)
+        return cl.usageError(err, "needs two files");
+    // The comparison counts unreadable files as documents without a root, so two of them
+    // would be "equal"; the tool names what it cannot read instead.
+    for (const QString &file : files) {
+        QDomDocument document;
+        QString why;
+        if (!util::readXmlFile(file, document, &why))
+            return cl.failure(err, why.toStdString());
     }
-    const bool equal = util::compareXMLfiles(args[0], args[1]);
-    out << args[0].toStdString() << " and " << args[1].toStdString()
+    const bool equal = util::compareXMLfiles(files[0], files[1]);
+    out << files[0].toStdString() << " and " << files[1].toStdString()
         << (equal ? " are equal" : " differ") << "\n";
     return equal ? ExitOk : ExitFailure;
 }
@@ -70,16 +105,8 @@ int compare(const QStringList &args, std::ostream &out, std::ostream &err)
 
 int xmlCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << xmlUsage;
-        return ExitOk;
-    }
-    if (!args.isEmpty() && args[0] == QLatin1String("validate"))
-        return validate(args.mid(1), out, err);
-    if (!args.isEmpty() && args[0] == QLatin1String("compare"))
-        return compare(args.mid(1), out, err);
-    err << xmlUsage;
-    return ExitUsage;
+    return dispatchSubcommand("xml", xmlUsage, {{"validate", validate}, {"compare", compare}},
+                              args, out, err);
 }
 
 } // namespace quorutil

@@ -1,6 +1,7 @@
 #include "util/naming/FileSessionNameGenerator.h"
 
 #include "util/config/QuorEnvironment.h"
+#include "util/xml/XmlDepthGuard_p.h"
 
 #include <QDomDocument>
 #include <QDomElement>
@@ -63,7 +64,7 @@ FileSessionNameGenerator::FileSessionNameGenerator(Options const &options, QStri
     : m_options(getOptions(options))
 {
     auto document = std::make_unique<QDomDocument>(QStringLiteral("pattern"));
-    if (document->setContent(pattern, false))
+    if (detail::setXmlContent(*document, pattern, false))
         m_document = std::move(document);
     else
         m_tokenPattern = pattern;
@@ -135,7 +136,7 @@ QString FileSessionNameGenerator::loadPattern(QString const &fileName, QString c
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     QDomDocument document(QStringLiteral("PatternCollection"));
-    if (!document.setContent(&file, false))
+    if (!detail::setXmlContent(document, file.readAll(), false))
         return QString();
     const QDomElement root = document.documentElement();
     if (root.tagName() != QLatin1String("Patterns"))

@@ -48,7 +48,8 @@ public:
     /// Generator without a pattern of its own, for createNameFromPattern(node, name).
     explicit FileSessionNameGenerator(Options const &options);
     /// Generator with a pattern text: XML of a FilePattern element, or else a token pattern.
-    /// Never fails; errors show when a name is made.
+    /// Never fails; errors show when a name is made. Text whose elements nest deeper than 256
+    /// levels is not read as XML (see util/xml/XmlFile.h), so it becomes a token pattern.
     FileSessionNameGenerator(Options const &options, QString const &pattern);
     /// Copies options and token pattern and takes the parsed pattern document over: afterwards
     /// other holds no document.
@@ -64,7 +65,8 @@ public:
     /// the exception of getQuorIni().
     static QString loadPattern(PatternNameType type);
     /// The XML text of the FilePattern with the given id (exact match, first in document order)
-    /// in the collection file fileName, or an empty string on any failure.
+    /// in the collection file fileName, or an empty string on any failure (a collection nested
+    /// deeper than 256 levels among them).
     static QString loadPattern(QString const &fileName, QString const &id);
 
     /// The name from the generator's own pattern. Throws std::runtime_error
@@ -75,13 +77,6 @@ public:
     /// Writes the name built from the FilePattern node pattern into name and returns true.
     /// On a pattern error it throws "Can't parse naming pattern" and leaves name unchanged.
     bool createNameFromPattern(QDomNode const &pattern, QString &name) const override;
-
-    /// Whether the pattern text was parsed as XML.
-    bool hasPatternDocument() const { return m_document != nullptr; }
-    /// The pattern text when it is not XML; empty otherwise.
-    QString tokenPattern() const { return m_tokenPattern; }
-    /// The options the generator works with (the example values when useExample was set).
-    Options const &options() const { return m_options; }
 
 private:
     Options getOptions(Options const &options) const;

@@ -1,6 +1,10 @@
 list(APPEND UTIL_PUBLIC_HEADERS
     xml/XmlValidator.h
-    xml/XmlCompare.h)
+    xml/XmlCompare.h
+    xml/XmlFile.h)
 list(APPEND UTIL_SOURCES
+    xml/XmlDepthGuard_p.h
+    xml/XmlDepthGuard.cpp
+    xml/XmlFile_linux.cpp
     xml/XmlValidator.cpp
     xml/XmlCompare.cpp)

@@ -1,6 +1,7 @@
 #include "util/xml/XmlValidator.h"
 
 #include "util/config/QuorEnvironment.h"
+#include "util/xml/XmlDepthGuard_p.h"
 
 #include <QBuffer>
 #include <QDomNode>
@@ -50,8 +51,12 @@ void XmlValidator::load(const QString &schemaPath, const QString &schemaName)
     m_validator = std::make_unique<QXmlSchemaValidator>(schema);
 }
 
+// The schema validator's parser recurses per level of nesting too, so documents go through the
+// library's depth limit first; none of the suite's formats comes near it.
 bool XmlValidator::validate(const QByteArray &document) const
 {
+    if (!detail::withinXmlDepth(detail::decodeXml(document)))
+        return false;
     return m_validator->validate(document, QUrl());
 }
 
@@ -60,11 +65,14 @@ bool XmlValidator::validate(const QString &fileName) const
     QFile file(fileName);
     if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    return m_validator->validate(&file, QUrl());
+    return validate(file.readAll());
 }
 
 bool XmlValidator::validate(const QDomNode &node) const
 {
+    // Serializing recurses per level: a tree built by hand may be deeper than any parsed one.
+    if (!detail::domWithinXmlDepth(node))
+        return false;
     QByteArray text;
     {
         QTextStream stream(&text, QIODevice::WriteOnly);

@@ -1,0 +1,198 @@
+#include "util/naming/FileSessionNameGenerator.h"
+#include "util/xml/XmlCompare.h"
+#include "util/xml/XmlFile.h"
+#include "util/xml/XmlValidator.h"
+
+#include "tests/common/TestUtil.h"
+#include "tests/common/ToolRun.h"
+
+#include <QDir>
+#include <QDomDocument>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+using quortest::dataPath;
+
+namespace {
+
+const int limit = 256;
+
+// depth levels of open, then as many closes, after prolog.
+QByteArray nested(int depth, const QByteArray &open = "<a>", const QByteArray &close = "</a>",
+                  const QByteArray &prolog = QByteArray())
+{
+    return prolog + open.repeated(depth) + close.repeated(depth);
+}
+
+bool parses(const QByteArray &text)
+{
+    QDomDocument document;
+    return util::parseXmlText(QString::fromUtf8(text), document);
+}
+
+} // namespace
+
+// Each way of nesting elements counts, each decoy does not: at the limit a document is read,
+// one level more is refused, and 25,000 levels (which overflow the DOM parser's stack) are
+// refused without a crash.
+TEST(XmlDepthGuard, RefusesOneLevelBeyondTheLimitHoweverTheNestingIsWritten)
+{
+    const QByteArray subset = "<!DOCTYPE a [<!-- it's --><!ATTLIST a x CDATA '>'>]>";
+    // Name, open, close, prolog.
+    const std::tuple<const char *, QByteArray, QByteArray, QByteArray> rows[] = {
+        {"plain", "<a>", "</a>", ""},
+        {"attribute values hold > and />", "<a x='/>' y=\">\">", "</a >", ""},
+        {"blanks and line breaks", "<a\n\t>", "</a\n>", "<?xml version='1.0'?>\n"},
+        {"comments, PIs, CDATA between", "<a><!--<b>--><?p <b>?><![CDATA[<b>]]>", "</a>", ""},
+        {"after an internal DTD subset with quotes", "<a>", "</a>", subset},
+        {"empty elements beside", "<b/><c x='1' /><a>", "</a>", "<r>"},
+    };
+    for (const auto &[name, open, close, prolog] : rows) {
+        const int root = prolog == "<r>" ? 1 : 0; // the root element takes one level
+        const QByteArray epilog = root ? "</r>" : "";
+        EXPECT_TRUE(parses(nested(limit - root, open, close, prolog) + epilog)) << name;
+        EXPECT_FALSE(parses(nested(limit + 1 - root, open, close, prolog) + epilog)) << name;
+        EXPECT_FALSE(parses(nested(25000, open, close, prolog))) << name;
+    }
+    // Decoys: markup inside comments, CDATA and attribute values nests nothing.
+    for (const QByteArray &decoy : {"<!--" + QByteArray("<a>").repeated(5000) + "-->",
+                                    "<![CDATA[" + QByteArray("<a>").repeated(5000) + "]]>",
+                                    "<?pi " + QByteArray("<a>").repeated(5000) + "?>"})
+        EXPECT_TRUE(parses("<r>" + decoy + "</r>")) << decoy.left(12).toStdString();
+    // Entities of the internal subset nest what their replacement text holds, however written.
+    const QByteArray inner = QByteArray("<b>").repeated(limit) + QByteArray("</b>").repeated(limit);
+    EXPECT_FALSE(parses("<!DOCTYPE r [<!ENTITY e \"" + inner + "\">]><r>&e;</r>"));
+    const QByteArray escaped = QByteArray("&#60;b>").repeated(limit) + QByteArray("&#60;/b>").repeated(limit);
+    EXPECT_FALSE(parses("<!DOCTYPE r [<!ENTITY e \"" + escaped + "\">]><r>&e;</r>"));
+    EXPECT_TRUE(parses("<!DOCTYPE r [<!ENTITY e \"<b/>\">]><r>&e;&amp;&#60;</r>"));
+}
+
+// Below the limit the guarded reader gives the DOM parser's own verdict, tree and message.
+TEST(XmlDepthGuard, AgreesWithTheDomParserOnEverythingNotTooDeep)
+{
+    QStringList files;
+    for (const QString dir : {"xml", "xml/corpus/products", "xml/corpus/tonalcurve", "naming"})
+        for (const QString &name : QDir(dataPath(dir)).entryList({"*.xml", "*.XML"}, QDir::Files))
+            files << dataPath(dir + "/" + name);
+    ASSERT_GT(files.size(), 30);
+    QRandomGenerator random(17);
+    QList<QByteArray> texts;
+    for (const QString &file : files) {
+        const QByteArray text = quortest::readFile(file);
+        texts << text;
+        for (int round = 0; round < 20; ++round) {
+            QByteArray mutated = text.left(random.bounded(text.size() + 1));
+            for (int e = random.bounded(3); e > 0 && !mutated.isEmpty(); --e)
+                mutated[random.bounded(mutated.size())] = "<>/!?-[]'\"&;ab"[random.bounded(14)];
+            texts << mutated;
+        }
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("doc.xml");
+    for (const QByteArray &text : texts) {
+        if (text.count('<') > limit) // may legitimately be refused
+            continue;
+        QDomDocument expected, fromText, fromFile;
+        QString message;
+        int line = 0, column = 0;
+        const bool ok = expected.setContent(text, false, &message, &line, &column);
+        quortest::writeFile(path, text);
+        QString error;
+        EXPECT_EQ(util::readXmlFile(path, fromFile, &error), ok) << text.toStdString();
+        EXPECT_EQ(fromFile.toString(), expected.toString()) << text.toStdString();
+        if (!ok) {
+            EXPECT_EQ(error, QString("%1: %2 (line %3, column %4)")
+                                 .arg(path, message)
+                                 .arg(line)
+                                 .arg(column));
+        }
+    }
+}
+
+// Every entry point of the library that reads XML goes through the guard.
+TEST(XmlDepthGuard, EveryReaderOfTheLibraryRefusesDeepDocuments)
+{
+    QTemporaryDir dir;
+    const auto file = [&](const QString &name, const QByteArray &text) {
+        quortest::writeFile(dir.filePath(name), text);
+        return dir.filePath(name);
+    };
+    const QByteArray deepPattern = "<Patterns><FilePattern id='Default' prefix='p'>"
+        + nested(25000, "<Project pos='0' checked='1'>", "</Project>") + "</FilePattern></Patterns>";
+    const QString deep = file("deep.xml", deepPattern);
+    const QString atLimit = file("limit.xml", nested(limit));
+    const QString atLimit2 = file("limit2.xml", nested(limit));
+    const QString atLimitOther = file("other.xml", nested(limit - 1) .replace("</a></a>", "</a><b/></a>"));
+    const QString plain = file("plain.xml", "<Patterns/>");
+
+    EXPECT_TRUE(util::compareXMLfiles(atLimit, atLimit2));
+    EXPECT_FALSE(util::compareXMLfiles(atLimit, atLimitOther));
+    EXPECT_TRUE(util::compareXMLfiles(deep, deep)); // two documents without a root
+    EXPECT_FALSE(util::compareXMLfiles(deep, plain));
+
+    util::FileSessionNameGenerator::Options example;
+    example.useExample = true;
+    EXPECT_EQ(util::FileSessionNameGenerator::loadPattern(deep, "Default"), QString());
+    // At the limit a collection loads, and its pattern is written out and read back whole.
+    const QString deepest = file("deepest.xml", "<Patterns><FilePattern id='Default' prefix='p'>"
+        + nested(limit - 2, "<Project pos='0' checked='1'>", "</Project>") + "</FilePattern></Patterns>");
+    EXPECT_EQ(util::FileSessionNameGenerator(example,
+                  util::FileSessionNameGenerator::loadPattern(deepest, "Default"))
+                  .createNameFromPattern(),
+              "pProject");
+    // Too deep to be XML, so a token pattern: the text comes back as it is.
+    const QString deepText = QString::fromUtf8(nested(25000, "<FilePattern>", "</FilePattern>"));
+    EXPECT_EQ(util::FileSessionNameGenerator(example, deepText).createNameFromPattern(), deepText);
+
+    const QString schemaDir = dir.filePath("schemas");
+    QDir().mkpath(schemaDir);
+    quortest::writeFile(schemaDir + "/rec.xsd",
+                        "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'><xs:element "
+                        "name='a'><xs:complexType><xs:sequence><xs:element ref='a' minOccurs='0'/>"
+                        "</xs:sequence></xs:complexType></xs:element></xs:schema>");
+    const util::XmlValidator validator("rec.xsd", schemaDir);
+    EXPECT_TRUE(validator.validate(atLimit));
+    EXPECT_FALSE(validator.validate(file("over.xml", nested(limit + 1))));
+    EXPECT_FALSE(validator.validate(nested(100000)));
+    QDomDocument built; // deeper than any parsed tree, built by hand
+    QDomNode node = built.appendChild(built.createElement("a"));
+    for (int i = 0; i < limit; ++i)
+        node = node.appendChild(built.createElement("a"));
+    EXPECT_FALSE(validator.validate(built.documentElement()));
+}
+
+TEST(XmlCommands, NameTheInputTheyCannotRead)
+{
+    QTemporaryDir dir;
+    const QString good = dataPath("xml/corpus/tonalcurve/valid_spline.xml");
+    const QString missing = dir.filePath("missing.xml"), deep = dir.filePath("deep.xml");
+    quortest::writeFile(deep, nested(25000));
+    const std::string noFile = std::string(": 2 (") + std::strerror(ENOENT) + ")\n";
+    // Arguments, exit code, standard output, standard error.
+    const std::tuple<QStringList, int, std::string, std::string> rows[] = {
+        {{"compare", missing, dir.filePath("other.xml")}, 1, "",
+         "quorutil xml compare: Can't open: " + missing.toStdString() + noFile},
+        {{"compare", good, missing}, 1, "",
+         "quorutil xml compare: Can't open: " + missing.toStdString() + noFile},
+        {{"compare", dir.path(), good}, 1, "",
+         "quorutil xml compare: Can't open: " + dir.path().toStdString() + ": 21 ("
+             + std::strerror(EISDIR) + ")\n"},
+        {{"compare", deep, deep}, 1, "",
+         "quorutil xml compare: " + deep.toStdString()
+             + ": elements nested deeper than 256 levels (line 1, column 769)\n"},
+        {{"validate", quortest::resourcePath("etc/schemas/tonalcurve.xsd"), missing, good}, 1,
+         good.toStdString() + ": valid\n",
+         "quorutil xml validate: Can't open: " + missing.toStdString() + noFile},
+    };
+    for (const auto &[args, code, out, err] : rows) {
+        const quortest::ToolResult r = quortest::runTool(QStringList {"xml"} + args);
+        EXPECT_EQ(r.code, code) << args.join(' ').toStdString();
+        EXPECT_EQ(r.out, out) << args.join(' ').toStdString();
+        EXPECT_EQ(r.err, err) << args.join(' ').toStdString();
+    }
+}
