@@ -211,6 +211,9 @@ TEST(SupportFile, ReadsBadInputsWithTheDocumentedOutcome)
          "imageFiles=[1 'SN3001_110115_123458_PANF02A_L1.tif' 48000 12000]; "
          "imageID=SN3001_110115_123458_PANF02A_L1; rectScale=1",
          "line 9: broken image-file block: SAMPLES expected, not 'RECT_SCALE'"},
+        // Where reading stopped is named before an earlier value out of place.
+        {"bad_value_then_broken_block.sup", 2, false, "unit=1; gain=1; imageFiles=",
+         "line 4: broken image-file block: LINES expected, not 'SAMPLES'"},
         {"bad_number_words.sup", 1, true,
          "unit=1; coordSystem=2; gain=1.25; rectificationTerms=0 0 1 0 1 0; rectScale=0.5",
          "line 3: UNITS needs an integer, not 'METERS'"},

@@ -23,19 +23,23 @@ using detail::ValueForm;
 
 namespace {
 
-// The first thing that was not as the format wants it, and where.
+// What was not as the format wants it, and where. A file that is no support file at all beats
+// the place where reading stopped, which beats the earliest value out of place.
 struct Problem
 {
+    enum Weight { Value = 1, Stop = 2, Foreign = 3 };
+
     bool found = false;
+    Weight weight = Value;
     std::size_t position = 0;
     std::string what;
 
-    // The earliest problem in the file is the one reported.
-    void note(std::size_t at, std::string text)
+    void note(std::size_t at, std::string text, Weight w = Value)
     {
-        if (found && position <= at)
+        if (found && (weight > w || (weight == w && position <= at)))
             return;
         found = true;
+        weight = w;
         position = at;
         what = std::move(text);
     }
@@ -282,7 +286,7 @@ bool SupportFileReader::imageFileBlock(std::vector<SupportFile::ImageMinificatio
     SupportFile::ImageMinification entry;
     std::string_view w, line;
     const auto broken = [&](std::string what) {
-        m_problem.note(m_in.position(), "broken image-file block: " + what);
+        m_problem.note(m_in.position(), "broken image-file block: " + what, Problem::Stop);
         return false;
     };
     if (!m_in.word(w))
@@ -423,10 +427,10 @@ int SupportFileReader::run(SupportFile &record, const std::string &path, bool qu
     detail::Scanner lines(text);
     std::string_view first;
     if (!lines.word(first))
-        problem.note(0, "empty file");
+        problem.note(0, "empty file", Problem::Foreign);
     else if (!detail::equalsUpper(first, "SUPPORT_FILE"))
         problem.note(static_cast<std::size_t>(first.data() - text.data()),
-                     "not a support file (it begins with " + shown(first) + ")");
+                     "not a support file (it begins with " + shown(first) + ")", Problem::Foreign);
 
     std::size_t levelAt = 0;
     const int level = checkImageLevel(text, problem, &levelAt);
@@ -434,7 +438,7 @@ int SupportFileReader::run(SupportFile &record, const std::string &path, bool qu
     if (level < 0 || level > 2) {
         if (!quiet)
             std::cerr << "Unsupported image level" << std::endl;
-        problem.note(levelAt, "unsupported image level " + std::to_string(level));
+        problem.note(levelAt, "unsupported image level " + std::to_string(level), Problem::Stop);
     } else {
         SupportFileReader(record, text, problem).load(level, path);
     }
