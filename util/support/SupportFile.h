@@ -124,13 +124,17 @@ public:
     };
     /// Loads exactly as loadFile does (the record changes the same way; the level is
     /// getImageLevel()), writes nothing to stderr, and tells what the reader met. Damaged
-    /// means the first of: an empty file; a first word other than "SUPPORT_FILE"; an
-    /// unsupported level; a broken image-file block (where the load stopped); a value that is
-    /// missing at the end of the file, is not of its keyword's kind ("BIAS x", "UNITS 1.5"),
-    /// is no word of its enumeration, is no date or not in quotes, or is cut at 254
-    /// characters; a flag other than TRUE or FALSE. errorString (when given) then names the
-    /// file and the line: "PATH: line 3: UNITS needs an integer, not 'METERS'"; for an
-    /// unreadable file it says why ("Can't open: PATH: 2 (No such file or directory)").
+    /// means any of: an empty file; a first word other than "SUPPORT_FILE"; an unsupported
+    /// level; a broken image-file block (where the load stopped); a value that is cut short
+    /// at the end of the file, is not of its keyword's kind ("BIAS x", "UNITS 1.5"), is no
+    /// word of its enumeration, is no date, is not in quotes or is cut at 254 characters; a
+    /// flag other than TRUE or FALSE; a word with control characters where a keyword stands.
+    /// (A keyword with no value at all as the file's last word is not counted: the writer
+    /// ends a transverse Mercator file with a bare GRID_NAME.) errorString (when given) then
+    /// names the file and one line: an empty or foreign file first, else where reading
+    /// stopped, else the earliest problem ("PATH: line 3: UNITS needs an integer, not
+    /// 'METERS'"); for an unreadable file it says why ("Can't open: PATH: 2 (No such file or
+    /// directory)", "PATH: not a regular file", "PATH: larger than 16 MiB, no support file").
     ReadStatus loadFileChecked(const std::string &path, QString *errorString = nullptr);
 
     /// The kind of value a keyword carries, as forEachKeyword lists it.
