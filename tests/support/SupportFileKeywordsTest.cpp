@@ -164,3 +164,30 @@ TEST(SupportFileKeywords, ListingGivesValuesAsTheFileHoldsThem)
         EXPECT_EQ(listed.at(keyword).value, value) << keyword;
     }
 }
+
+// Every word of every enumeration reads back as its value: a word added to a list is read.
+TEST(SupportFileKeywords, EveryEnumerationWordReadsBackAsItsValue)
+{
+    QTemporaryDir dir;
+    const auto check = [&](const char *keyword, auto getter, auto typeTag) {
+        using Enum = decltype(typeTag);
+        int count = 1;
+        while (count < 100
+               && std::string(SupportFile::keyword(static_cast<Enum>(count)))
+                   != SupportFile::keyword(static_cast<Enum>(0)))
+            ++count;
+        EXPECT_GT(count, 2) << keyword;
+        for (int value = count - 1; value >= 0; --value) {
+            SupportFile r;
+            r.loadFile(writeText(dir, "e.sup",
+                                 std::string("IMAGE_LEVEL 1\n") + keyword + " "
+                                     + SupportFile::keyword(static_cast<Enum>(value)) + "\n"));
+            EXPECT_EQ(static_cast<int>((r.*getter)()), value) << keyword;
+        }
+    };
+    check("SENSOR_TYPE", &SupportFile::getSensorType, SupportFile::SensorType {});
+    check("VIEW_OF_LINE", &SupportFile::getViewOfLine, SupportFile::ViewOfLine {});
+    check("RADIOMETRIC_PROPERTY", &SupportFile::getRadiometricProperty,
+          SupportFile::RadiometricProperty {});
+    check("CORRECTION", &SupportFile::getCorrection, SupportFile::CorrectionType {});
+}
