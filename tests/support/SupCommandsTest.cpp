@@ -6,18 +6,25 @@
 #include "util/support/SupportFile.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 using quortest::dataPath;
 using quortest::readFile;
 using quortest::runTool;
 using quortest::ToolResult;
 
-TEST(SupCommand, ShowPrintsEveryFieldAndGoesOnAfterAnUnreadableFile)
+TEST(SupCommand, ShowPrintsEveryKeywordAndGoesOnAfterAnUnreadableFile)
 {
     QTemporaryDir dir;
     const QString file = dataPath("support/golden_L1.sup");
@@ -25,32 +32,52 @@ TEST(SupCommand, ShowPrintsEveryFieldAndGoesOnAfterAnUnreadableFile)
     const ToolResult r = runTool({"sup", "show", missing, file});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err,
-              "quorutil sup: cannot read " + missing.toStdString()
-                  + ": No such file or directory\n");
-    EXPECT_EQ(r.out.rfind(file.toStdString() + "\n  Level: 1 (rectified image)\n", 0), 0u) << r.out;
+              "quorutil sup show: Can't open: " + missing.toStdString()
+                  + ": 2 (No such file or directory)\n");
+    EXPECT_EQ(r.out.rfind(file.toStdString()
+                              + "\n  Level: 1 (rectified image)\n  Every level\n"
+                                "    SUPPORT_FILE            d\n",
+                          0),
+              0u)
+        << r.out;
     for (const char *line :
          {"      level 2: \"/data/sn3001/SN3001_110115_123458_PANF02A_L1_2.tif\", 24000 lines x "
           "6000 samples\n",
-          "    Photo date:                     2011-01-15 12:34:58 CET (1295091298)\n",
-          "    Rectification y offset:         101.25\n"})
+          "    PHOTO_DATE              2011-01-15 12:34:58 CET (1295091298)\n",
+          "    MAX_AND_MIN_ELEVATION   120.5 850\n",
+          "    RECT_YOFFSET            100.25\n", // as the file holds it
+          "    FALSE_EASTING_POS       500000\n",
+          "    IMAGE_ID                SN3001_110115_123458_PANF02A_L1\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    // Every keyword of the tests' own list, but IMAGE_LEVEL (the "Level:" line), has a line.
+    for (const quortest::KeywordRow &row : quortest::referenceKeywords())
+        EXPECT_EQ(r.out.find("\n    " + row.keyword + " ") == std::string::npos
+                      && r.out.find("\n    " + row.keyword + "\n") == std::string::npos,
+                  row.keyword == "IMAGE_LEVEL")
+            << row.keyword;
 }
 
-TEST(SupCommand, ShowJsonHoldsEveryField)
+TEST(SupCommand, ShowJsonHoldsEveryKeyword)
 {
-    const ToolResult r = runTool({"sup", "show", "--json", dataPath("support/golden_L1.sup")});
+    const QString file = dataPath("support/golden_L1.sup");
+    const ToolResult r = runTool({"sup", "show", "--json", file});
     ASSERT_EQ(r.code, 0) << r.err;
     const QJsonObject l1 = QJsonDocument::fromJson(QByteArray::fromStdString(r.out))[0].toObject();
-    EXPECT_EQ(l1["level"].toInt(), 1) << r.out;
-    EXPECT_EQ(l1["photoDate"].toDouble(), 1295091298.0);
-    EXPECT_EQ(l1["lineStaggered"].toBool(), true);
+    EXPECT_EQ(l1["file"].toString(), file);
+    EXPECT_EQ(l1["IMAGE_LEVEL"].toInt(), 1) << r.out;
+    EXPECT_EQ(l1["PHOTO_DATE"].toDouble(), 1295091298.0);
+    EXPECT_EQ(l1["LINE_STAGGERED"].toBool(), true);
+    EXPECT_EQ(l1["MAX_AND_MIN_ELEVATION"].toArray(), (QJsonArray {120.5, 850}));
+    EXPECT_EQ(l1["IMAGE_FILE_NAME"].toArray()[1].toObject()["lines"].toInt(), 24000);
+    EXPECT_EQ(l1["VIEW_OF_LINE"].toString(), "FORWARD");
+    EXPECT_NE(r.out.find("\"FALSE_EASTING_POS\": 500000,"), std::string::npos);
 
-    // One member per field of the record, plus the file and its level.
-    const quortest::FieldList fields = quortest::supportFileFields(util::SupportFile());
-    EXPECT_EQ(l1.size(), static_cast<int>(fields.size()) - 1 + 2);
-    for (const auto &field : fields)
-        EXPECT_TRUE(field.first == "imageLevel" || l1.contains(QString::fromStdString(field.first)))
-            << field.first;
+    // One member per keyword of the tests' own list, plus the file.
+    QStringList expected {"file"};
+    for (const quortest::KeywordRow &row : quortest::referenceKeywords())
+        expected << QString::fromStdString(row.keyword);
+    expected.sort();
+    EXPECT_EQ(l1.keys(), expected);
 }
 
 TEST(SupCommand, ExportWritesWhatTheLibraryWritesOrLeavesTheOutputAlone)
@@ -70,6 +97,10 @@ TEST(SupCommand, ExportWritesWhatTheLibraryWritesOrLeavesTheOutputAlone)
         EXPECT_EQ(r.out + r.err, "");
         EXPECT_EQ(readFile(out).toStdString(), expected) << options.join(' ').toStdString();
     }
+    // "-o -": standard output.
+    const ToolResult toStdout = runTool({"sup", "export", input, "--level", "2", "-o", "-"});
+    EXPECT_EQ(toStdout.code, 0) << toStdout.err;
+    EXPECT_EQ(toStdout.out, record.formatL2SupportFile());
 
     // An unreadable input, and an output that is a folder.
     quortest::writeFile(out, "previous content\n");
@@ -78,9 +109,67 @@ TEST(SupCommand, ExportWritesWhatTheLibraryWritesOrLeavesTheOutputAlone)
         const ToolResult r = runTool({"sup", "export", in, "--level", "1", "-o", to});
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.err.rfind("quorutil sup export: ", 0), 0u) << r.err;
         EXPECT_NE(r.err.find((in == missing ? in : to).toStdString()), std::string::npos) << r.err;
         EXPECT_EQ(readFile(out), "previous content\n");
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"out.sup"});
+    }
+}
+
+// Damaged, empty, foreign or unsupported input: one line naming the file and the line, exit 1,
+// nothing written; --force shows or exports what was read.
+TEST(SupCommand, RefusesDamagedInputUnlessForced)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out.sup");
+    const std::pair<const char *, const char *> rows[] = {
+        {"bad_empty.sup", "line 1: empty file"},
+        {"bad_not_a_support_file.sup", "line 1: not a support file (it begins with 'Shopping')"},
+        {"bad_unsupported_level.sup", "line 2: unsupported image level 9"},
+        {"bad_image_block_without_samples.sup",
+         "line 9: broken image-file block: SAMPLES expected, not 'RECT_SCALE'"},
+    };
+    for (const auto &[name, problem] : rows) {
+        const QString file = dataPath(QString("support/") + name);
+        const std::string line = file.toStdString() + ": " + problem + "\n";
+        const ToolResult show = runTool({"sup", "show", file});
+        EXPECT_EQ(show.code, 1) << name;
+        EXPECT_EQ(show.out, "") << name;
+        EXPECT_EQ(show.err, "quorutil sup show: " + line) << name;
+
+        const ToolResult exported = runTool({"sup", "export", file, "--level", "1", "-o", out});
+        EXPECT_EQ(exported.code, 1) << name;
+        EXPECT_EQ(exported.err, "quorutil sup export: " + line) << name;
+        EXPECT_FALSE(QFile::exists(out)) << name;
+
+        const ToolResult forced = runTool({"sup", "show", "--force", file});
+        EXPECT_EQ(forced.code, 0) << name;
+        EXPECT_EQ(forced.out.rfind(file.toStdString() + "\n  Level: ", 0), 0u) << name;
+        EXPECT_EQ(std::count(forced.err.begin(), forced.err.end(), '\n'), 1) << forced.err;
+    }
+    // A forced export writes what was read before the break.
+    const QString broken = dataPath("support/bad_image_block_without_samples.sup");
+    const ToolResult forced =
+        runTool({"sup", "export", broken, "--force", "--level", "1", "-o", out});
+    EXPECT_EQ(forced.code, 0) << forced.err;
+    util::SupportFile back(out.toStdString());
+    EXPECT_EQ(back.getImageMinifications().size(), 1u);
+    EXPECT_EQ(back.getImageID(), "SN3001_110115_123458_PANF02A_L1");
+}
+
+TEST(SupCommand, ShowRefusesDevicesAndFifosAtOnce)
+{
+    QTemporaryDir dir;
+    QStringList files {dir.filePath("fifo")};
+    ASSERT_EQ(mkfifo(QFile::encodeName(files[0]).constData(), 0600), 0);
+    if (geteuid() == 0) {
+        files << dir.filePath("zero");
+        ASSERT_EQ(mknod(QFile::encodeName(files[1]).constData(), S_IFCHR | 0600, makedev(1, 5)), 0);
+    }
+    for (const QString &file : files) {
+        const ToolResult r = runTool({"sup", "show", "--force", file});
+        EXPECT_EQ(r.code, 1) << file.toStdString();
+        EXPECT_EQ(r.err, "quorutil sup show: " + file.toStdString() + ": not a regular file\n");
     }
 }
 
@@ -90,11 +179,15 @@ TEST(SupCommand, UsageErrorsExitWithCodeTwoAndTheUsage)
     for (const QStringList &args :
          {QStringList {"sup", "show"},
           {"sup", "export", f, "--level", "1"},
+          {"sup", "export", f, "-o", "x.sup"},
           {"sup", "export", f, "--level", "3", "-o", "x.sup"},
+          {"sup", "export", f, f, "--level", "1", "-o", "x.sup"},
           {"sup", "export", f, "--level", "2", "-o", "x.sup", "--relative-names"}}) {
         const ToolResult r = runTool(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
-        EXPECT_NE(r.err.find("Usage: quorutil sup show"), std::string::npos);
+        EXPECT_EQ(r.err.rfind("quorutil sup " + args[1].toStdString() + ": ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find("\n\nUsage: quorutil sup " + args[1].toStdString()), std::string::npos)
+            << r.err;
         EXPECT_EQ(r.out, "");
     }
 }

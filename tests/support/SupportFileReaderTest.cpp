@@ -6,9 +6,14 @@
 #include "util/support/SupportFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using quortest::hasFields;
 using quortest::utcSeconds;
@@ -45,6 +50,9 @@ TEST(SupportFile, DetectsTheLevelFromTheLastImageLevel)
         {"IMAGE_LEVEL one\n", "imageLevel=2"},
         {"IMAGE_LEVEL IMAGE_LEVEL 1\n", "imageLevel=1"},
         {"IMAGE_LEVEL 1\nIMAGE_LEVEL 4294967297\n", "imageLevel=1"},
+        {"IMAGE_LEVEL 1.0\nRECT_SCALE 4\n", "imageLevel=1; rectScale=4"},
+        {"IMAGE_LEVEL 0.000\n", "imageLevel=0"},
+        {"IMAGE_LEVEL 1.5\n", "imageLevel=2"},
     });
 }
 
@@ -148,6 +156,7 @@ TEST(SupportFile, WordWhereANumberStandsOrTheEndDropTheKeyword)
             {"BIAS 1,5\nGAIN 2\n", "bias=0; gain=2"},
             {"RECTIFICATION_TERMS 1 2 x 4 5 6\nGAIN 3\n", "rectificationTerms=0 0 1 0 1 0; gain=3"},
             {"COORD_SYSTEM 1.5\nUNITS 7\n", "coordSystem=0; unit=7"},
+            {"COORD_SYSTEM 2.0\nUNITS 7.\nSTATUS -3.00\n", "coordSystem=2; unit=7; status=-3"},
             {"COORD_SYSTEM 99999999999\nUNITS 7\n", "coordSystem=0; unit=7"},
             {"RECT_YOFFSET ten\nRECT_XOFFSET 3\n", "rectYOffset=0; rectXOffset=3"},
             {"SENSOR_TYPE", "sensorType=VYN"},
@@ -167,45 +176,67 @@ TEST(SupportFile, BrokenImageFileBlockEndsTheLoad)
                  "IMAGE_LEVEL 1\nBIAS 5\n", false);
 }
 
-TEST(SupportFile, CrLfFilesReadExactlyLikeLfFiles)
+TEST(SupportFile, CrLfAndCrOnlyFilesReadExactlyLikeLfFiles)
 {
     QTemporaryDir dir;
     for (const QString &file : quortest::wellFormedSupportFiles()) {
         const QByteArray lf = quortest::readFile(file);
-        SupportFile a, b;
-        EXPECT_EQ(a.loadFile(writeText(dir, "lf.sup", lf.toStdString())),
-                  b.loadFile(writeText(dir, "crlf.sup",
-                                       QByteArray(lf).replace("\n", "\r\n").toStdString())));
-        EXPECT_TRUE(quortest::sameFields(b, a, {"l0ImageName"})) << file.toStdString();
-        EXPECT_EQ(b.getL0ImageName(), dir.filePath("crlf.sup").toStdString());
+        for (const char *lineEnd : {"\r\n", "\r"}) {
+            SupportFile a, b;
+            EXPECT_EQ(a.loadFile(writeText(dir, "lf.sup", lf.toStdString())),
+                      b.loadFile(writeText(dir, "other.sup",
+                                           QByteArray(lf).replace("\n", lineEnd).toStdString())));
+            EXPECT_TRUE(quortest::sameFields(b, a, {"l0ImageName"}))
+                << file.toStdString() << (lineEnd[1] ? " CR LF" : " CR");
+            EXPECT_EQ(b.getL0ImageName(), dir.filePath("other.sup").toStdString());
+        }
     }
 }
 
 TEST(SupportFile, ReadsBadInputsWithTheDocumentedOutcome)
 {
+    using Status = SupportFile::ReadStatus;
     struct Row
     {
         const char *file;
         int level;
         bool complete;
         std::string expected;
+        std::string checked; // what loadFileChecked says after the path
         const char *err = "";
     };
     const Row rows[] = {
         // The block before the broken one stays; nothing after it is read.
         {"bad_image_block_without_samples.sup", 1, false,
          "imageFiles=[1 'SN3001_110115_123458_PANF02A_L1.tif' 48000 12000]; "
-         "imageID=SN3001_110115_123458_PANF02A_L1; rectScale=1"},
+         "imageID=SN3001_110115_123458_PANF02A_L1; rectScale=1",
+         "line 9: broken image-file block: SAMPLES expected, not 'RECT_SCALE'"},
+        // Where reading stopped is named before an earlier value out of place.
+        {"bad_value_then_broken_block.sup", 2, false, "unit=1; gain=1; imageFiles=",
+         "line 4: broken image-file block: LINES expected, not 'SAMPLES'"},
         {"bad_number_words.sup", 1, true,
-         "unit=1; coordSystem=0; gain=1.25; rectificationTerms=0 0 1 0 1 0; rectScale=0.5"},
-        {"bad_long_image_id.sup", 1, true, "imageID=" + std::string(251, 'z') + "; bias=2.5"},
+         "unit=1; coordSystem=2; gain=1.25; rectificationTerms=0 0 1 0 1 0; rectScale=0.5",
+         "line 3: UNITS needs an integer, not 'METERS'"},
+        {"bad_integer_with_fraction.sup", 1, true, "unit=4; coordSystem=0; status=4",
+         "line 4: COORD_SYSTEM needs an integer, not '1.5'"},
+        {"bad_long_image_id.sup", 1, true, "imageID=" + std::string(251, 'z') + "; bias=2.5",
+         "line 3: IMAGE_ID longer than 254 characters"},
         {"bad_dates.sup", 1, true,
          "photoDate=42; imageDate=" + std::to_string(utcSeconds(2011, 6, 5, 7, 5, 3))
-             + "; quality=3"},
-        {"bad_unsupported_level.sup", 9, false, "imageID=", "Unsupported image level\n"},
+             + "; quality=3",
+         "line 3: PHOTO_DATE is no date: 'yesterday'"},
+        {"bad_unsupported_level.sup", 9, false, "imageID=", "line 2: unsupported image level 9",
+         "Unsupported image level\n"},
         {"bad_binary.sup", 2, true,
-         "imageID=" + std::string("a\0b", 3) + "; gridName=\xff\xfe; projectionZone=33"},
-        {"bad_truncated_in_photo_date.sup", 1, true, "photoDate=42; status=4"},
+         "imageID=" + std::string("a\0b", 3) + "; gridName=\xff\xfe; projectionZone=33",
+         "line 5: binary data '?\?'"},
+        {"bad_truncated_in_photo_date.sup", 1, true, "photoDate=42; status=4",
+         "line 4: PHOTO_DATE is no date: 'Sat Jan 15 12:'"},
+        {"bad_cut_in_basis.sup", 1, true, "localOriginBasis=0 0 0 0 0 0 0 0 0",
+         "line 3: BASIS cut short at the end of the file"},
+        {"bad_empty.sup", 2, true, "supportFileTag=d", "line 1: empty file"},
+        {"bad_not_a_support_file.sup", 1, true, "bias=3",
+         "line 1: not a support file (it begins with 'Shopping')"},
     };
     QStringList covered;
     for (const Row &row : rows) {
@@ -218,8 +249,85 @@ TEST(SupportFile, ReadsBadInputsWithTheDocumentedOutcome)
         EXPECT_EQ(err.text(), row.err) << row.file;
         EXPECT_EQ(r.getL0ImageName() == path, row.complete) << row.file;
         EXPECT_TRUE(hasFields(r, row.expected)) << row.file;
+
+        // The checked load changes the record alike, says nothing on stderr, and names the line.
+        SupportFile checked;
+        checked.setPhotoDate(42);
+        QString error;
+        quortest::CaptureFd quiet(2);
+        EXPECT_EQ(checked.loadFileChecked(path, &error), Status::Damaged) << row.file;
+        EXPECT_EQ(quiet.text(), "") << row.file;
+        EXPECT_EQ(error.toStdString(), path + ": " + row.checked) << row.file;
+        EXPECT_TRUE(quortest::sameFields(checked, r)) << row.file;
     }
     covered.sort();
     EXPECT_EQ(QDir(quortest::dataPath("support")).entryList({"bad_*"}, QDir::Files, QDir::Name),
               covered);
+}
+
+TEST(SupportFile, WellFormedAndWrittenFilesLoadCompleteWhenChecked)
+{
+    QTemporaryDir dir;
+    std::vector<std::string> paths;
+    for (const QString &file : quortest::wellFormedSupportFiles())
+        paths.push_back(file.toStdString());
+    // What the writer writes, with unformattable dates, the bare GRID_NAME of the transverse
+    // Mercator section and CR-only line ends as well.
+    SupportFile l1 = quortest::goldenL1Record(dir);
+    l1.setPhotoDate(-99999999999999);
+    SupportFile l2 = quortest::goldenL2Record(dir);
+    l2.setProjectionType("TRANSVERSE_MERCATOR_PROJECTION");
+    paths.push_back(dir.filePath("w1.sup").toStdString());
+    ASSERT_TRUE(l1.exportL1SupportFile(paths.back(), true, true));
+    paths.push_back(dir.filePath("w2.sup").toStdString());
+    ASSERT_TRUE(l2.exportL2SupportFile(paths.back()));
+    paths.push_back(writeText(dir, "cr.sup", l1.formatL1SupportFile("", true, false)));
+    QByteArray cr = quortest::readFile(QString::fromStdString(paths.back())).replace('\n', '\r');
+    quortest::writeFile(QString::fromStdString(paths.back()), cr);
+    for (const std::string &path : paths) {
+        SupportFile r;
+        QString error;
+        EXPECT_EQ(r.loadFileChecked(path, &error), SupportFile::ReadStatus::Complete)
+            << path << ": " << error.toStdString();
+        EXPECT_EQ(error, QString()) << path;
+    }
+}
+
+TEST(SupportFile, RefusesWhatIsNoRegularFileOrTooLarge)
+{
+    QTemporaryDir dir;
+    struct Row
+    {
+        QString path;
+        std::string error;
+    };
+    std::vector<Row> rows = {
+        {dir.filePath("missing.sup"), "Can't open: %1: 2 (No such file or directory)"},
+        {dir.path(), "%1: not a regular file"},
+        {dir.filePath("fifo.sup"), "%1: not a regular file"},
+        {dir.filePath("huge.sup"), "%1: larger than 16 MiB, no support file"},
+    };
+    ASSERT_EQ(mkfifo(QFile::encodeName(rows[2].path).constData(), 0600), 0);
+    {
+        QFile huge(rows[3].path);
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(huge.resize((16 << 20) + 1)); // sparse: no disk space
+    }
+    if (geteuid() == 0) {
+        // A character device like /dev/zero, made inside the test's own folder.
+        const QString zero = dir.filePath("zero.sup");
+        ASSERT_EQ(mknod(QFile::encodeName(zero).constData(), S_IFCHR | 0600, makedev(1, 5)), 0);
+        rows.push_back({zero, "%1: not a regular file"});
+    }
+    for (const Row &row : rows) {
+        const std::string path = row.path.toStdString();
+        SupportFile r;
+        r.setImageID("kept");
+        const SupportFile before = r;
+        QString error;
+        EXPECT_EQ(r.loadFileChecked(path, &error), SupportFile::ReadStatus::Unreadable) << path;
+        EXPECT_EQ(error, QString::fromStdString(row.error).arg(row.path)) << path;
+        EXPECT_EQ(r.loadFile(path), 0) << path;
+        EXPECT_TRUE(quortest::sameFields(r, before)) << path;
+    }
 }

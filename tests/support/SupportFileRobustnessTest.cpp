@@ -20,12 +20,24 @@ namespace {
 
 // Each case goes to a new file that is removed afterwards: truncating and rewriting one file
 // makes ext4 flush it to disk on every close, which would dominate the run time.
-int loadBytes(const QTemporaryDir &dir, const QByteArray &bytes, SupportFile &record)
+int loadBytes(const QTemporaryDir &dir, const QByteArray &bytes, SupportFile &record,
+              bool alsoChecked = false)
 {
     static int count = 0;
     const QString path = dir.filePath(QString("case%1.sup").arg(++count));
     quortest::writeFile(path, bytes);
     const int level = record.loadFile(path.toStdString());
+    if (alsoChecked) {
+        // The checked load reads alike and names a line of the file, whatever it met.
+        SupportFile checked;
+        QString error;
+        const SupportFile::ReadStatus status = checked.loadFileChecked(path.toStdString(), &error);
+        EXPECT_NE(status, SupportFile::ReadStatus::Unreadable);
+        EXPECT_EQ(status == SupportFile::ReadStatus::Complete, error.isEmpty())
+            << error.toStdString();
+        EXPECT_TRUE(error.isEmpty() || error.startsWith(path + ": line ")) << error.toStdString();
+        EXPECT_TRUE(quortest::sameFields(checked, record, {"photoDate", "imageDate"}));
+    }
     QFile::remove(path);
     return level;
 }
@@ -86,7 +98,7 @@ TEST(SupportFile, EveryPrefixAndThousandsOfMutationsOfTheSamplesLoadAndWriteBack
     quortest::CaptureFd err(2); // "Unsupported image level" is expected now and then
     for (int i = 0; i < 3000; ++i) {
         SupportFile r;
-        const int level = loadBytes(dir, mutate(files[i % files.size()], rng), r);
+        const int level = loadBytes(dir, mutate(files[i % files.size()], rng), r, true);
         // Whatever was read must write and read back again.
         const std::string out = dir.filePath(QString("out%1.sup").arg(i)).toStdString();
         if (level == 1 || level == 0)

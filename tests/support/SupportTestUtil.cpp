@@ -140,6 +140,26 @@ QStringList wellFormedSupportFiles()
     return files;
 }
 
+std::vector<KeywordRow> referenceKeywords()
+{
+    std::vector<KeywordRow> rows;
+    const QStringList lines =
+        QString::fromUtf8(readFile(dataPath("support/keywords.txt"))).split('\n');
+    for (const QString &line : lines) {
+        if (line.trimmed().isEmpty() || line.startsWith('#'))
+            continue;
+        const QStringList parts = line.split(" | ");
+        EXPECT_EQ(parts.size(), 4) << line.toStdString();
+        if (parts.size() != 4)
+            continue;
+        QString value = parts[2];
+        value.replace("\\n", "\n");
+        rows.push_back({parts[0].toStdString(), parts[1].toStdString(), value.toStdString(),
+                        parts[3].toStdString()});
+    }
+    return rows;
+}
+
 std::string writeText(const QTemporaryDir &dir, const std::string &name, const std::string &text)
 {
     const QString path = dir.filePath(QString::fromStdString(name));

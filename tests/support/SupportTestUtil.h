@@ -38,6 +38,16 @@ QStringList wellFormedSupportFiles();
 /// Writes text to name inside dir and returns the full path.
 std::string writeText(const QTemporaryDir &dir, const std::string &name, const std::string &text);
 
+/// One row of tests/data/support/keywords.txt, the tests' own list of every keyword.
+struct KeywordRow
+{
+    std::string keyword;
+    std::string levels; ///< the digits of the levels whose loader reads it, or "-"
+    std::string value; ///< as it stands in the file after the keyword
+    std::string expected; ///< the fields afterwards, as hasFields takes them
+};
+std::vector<KeywordRow> referenceKeywords();
+
 /// The records that tests/data/support/golden_L1.sup and golden_L2.sup describe.
 util::SupportFile goldenL1Record(const QTemporaryDir &dir);
 util::SupportFile goldenL2Record(const QTemporaryDir &dir);

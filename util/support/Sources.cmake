@@ -3,6 +3,10 @@ list(APPEND UTIL_PUBLIC_HEADERS
 list(APPEND UTIL_SOURCES
     support/SupportFile.cpp
     support/SupportFileReader.cpp
+    support/SupportFileFields_p.h
+    support/SupportFileFields.cpp
+    support/SupportFileScanner_p.h
+    support/SupportFileScanner.cpp
     support/SupportFileWriter.cpp
     support/SupportFileIO_p.h
     support/SupportFileIO_linux.cpp)

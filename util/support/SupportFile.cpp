@@ -1,24 +1,13 @@
 #include "util/support/SupportFile.h"
 
+#include "util/support/SupportFileFields_p.h"
+
 #include <algorithm>
 #include <ctime>
 
 namespace util {
 
 namespace {
-
-template<typename Enum, std::size_t N> const char *wordOf(Enum value, const char *const (&words)[N])
-{
-    const int index = static_cast<int>(value);
-    return (index >= 0 && index < static_cast<int>(N)) ? words[index] : words[0];
-}
-
-const char *const sensorTypeWords[] = {"VYN", "GENERAL_3D_POLYNOMIAL", "ORTHO"};
-const char *const viewOfLineWords[] = {"NADIR", "FORWARD", "BACKWARD", "COLOR_LINE"};
-const char *const radiometricWords[] = {"PANCHROMATIC", "RED",           "GREEN",       "BLUE",
-                                        "RGB",          "NEAR_INFRARED", "FAR_INFRARED"};
-const char *const correctionWords[] = {"NO_CORRECTION", "EARTH_CURV_CORR", "ATMOSPH_CORR",
-                                       "EARTH_AND_ATMOSPH_CORR"};
 
 std::string withBackslashes(std::string path)
 {
@@ -30,22 +19,22 @@ std::string withBackslashes(std::string path)
 
 const char *SupportFile::keyword(SensorType value)
 {
-    return wordOf(value, sensorTypeWords);
+    return detail::enumWords(value).at(value);
 }
 
 const char *SupportFile::keyword(ViewOfLine value)
 {
-    return wordOf(value, viewOfLineWords);
+    return detail::enumWords(value).at(value);
 }
 
 const char *SupportFile::keyword(RadiometricProperty value)
 {
-    return wordOf(value, radiometricWords);
+    return detail::enumWords(value).at(value);
 }
 
 const char *SupportFile::keyword(CorrectionType value)
 {
-    return wordOf(value, correctionWords);
+    return detail::enumWords(value).at(value);
 }
 
 SupportFile::SupportFile()

@@ -2,8 +2,11 @@
 
 #include "util/UtilExport.h"
 
+#include <QString>
+
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,10 +24,11 @@ namespace util {
 ///   and every image-file block appends an entry.
 /// - A word where a number stands: the keyword is dropped, its fields keep their values, and
 ///   that word is read again in keyword position (so "BIAS GAIN 2" still reads the gain). The
-///   load goes on. Integers must be whole decimal words that fit an int ("1.5" and
-///   "99999999999" are not integers); floating-point numbers are whole decimal words, fixed or
-///   scientific, and "inf"/"nan" as the writer writes them. An "IMAGE_LEVEL" followed by a
-///   word that is no integer does not change the detected level.
+///   load goes on. Integers must be whole decimal words that fit an int, optionally with a
+///   fraction of zeros ("1.0" and "1." are 1; "1.5", "1e0" and "99999999999" are not
+///   integers, so "COORD_SYSTEM 1.5" leaves the code unchanged); floating-point numbers are
+///   whole decimal words, fixed or scientific, and "inf"/"nan" as the writer writes them. An
+///   "IMAGE_LEVEL" followed by a word that is no integer does not change the detected level.
 /// - A keyword at the very end of the file without (all of) its values leaves its fields
 ///   unchanged; the load still counts as complete.
 /// - The image-file block ("IMAGE_FILE_NAME" level "name", "LINES" n, "SAMPLES" n) is all or
@@ -35,8 +39,9 @@ namespace util {
 ///   line is skipped. A quoted value is trimmed of spaces and tabs and loses its first and
 ///   last character (nothing is left of fewer than two). A keyword at the end of the file with
 ///   nothing after it leaves its field unchanged.
-/// - Line ends: LF or CR LF; the CR of a CR LF belongs to the line end, so CR LF files read
-///   exactly like LF files.
+/// - Line ends: LF, CR LF or a lone CR; CR LF and CR-only files read exactly like LF files.
+/// - Only regular files of at most 16 MiB are read; anything else (a FIFO, a device, a
+///   directory, a larger file) counts as unreadable: level 0, nothing changed.
 /// - Dates ("PHOTO_DATE", "IMAGE_DATE") are read like sscanf("%s %s %d %d:%d:%d %d"): weekday
 ///   (ignored), month word ("Jan" to "Dec", exactly; any other word means January), day,
 ///   hh:mm:ss, year, as local time. A text that does not match the whole pattern, or that the
@@ -111,6 +116,48 @@ public:
     /// level" to stderr and loads nothing.
     int loadFile(const std::string &path);
 
+    /// How loadFileChecked went.
+    enum class ReadStatus {
+        Complete, ///< read to its end as a support file, nothing out of place
+        Damaged, ///< read (as far as it goes), but not a sound support file: see the message
+        Unreadable, ///< not opened or refused (see the class notes): nothing changed but the level
+    };
+    /// Loads exactly as loadFile does (the record changes the same way; the level is
+    /// getImageLevel()), writes nothing to stderr, and tells what the reader met. Damaged
+    /// means any of: an empty file; a first word other than "SUPPORT_FILE"; an unsupported
+    /// level; a broken image-file block (where the load stopped); a value that is cut short
+    /// at the end of the file, is not of its keyword's kind ("BIAS x", "UNITS 1.5"), is no
+    /// word of its enumeration, is no date, is not in quotes or is cut at 254 characters; a
+    /// flag other than TRUE or FALSE; a word with control characters where a keyword stands.
+    /// (A keyword with no value at all as the file's last word is not counted: the writer
+    /// ends a transverse Mercator file with a bare GRID_NAME.) errorString (when given) then
+    /// names the file and one line: an empty or foreign file first, else where reading
+    /// stopped, else the earliest problem ("PATH: line 3: UNITS needs an integer, not
+    /// 'METERS'"); for an unreadable file it says why ("Can't open: PATH: 2 (No such file or
+    /// directory)", "PATH: not a regular file", "PATH: larger than 16 MiB, no support file").
+    ReadStatus loadFileChecked(const std::string &path, QString *errorString = nullptr);
+
+    /// The kind of value a keyword carries, as forEachKeyword lists it.
+    enum class ValueKind {
+        Text, ///< a word, a quoted text or an enumeration word, as stored
+        Integer, ///< decimal
+        Numbers, ///< one or more numbers as the file holds them, separated by single spaces
+        Flag, ///< "TRUE" or "FALSE"
+        Date, ///< seconds since 1970-01-01 00:00:00 UTC, decimal
+        ImageFiles, ///< the number of image entries (the entries: getImageMinifications())
+    };
+    /// Receives one keyword: its spelling in the file, the levels whose loaders read it (bit n
+    /// for level n; 0 for "IMAGE_LEVEL", which the level detection reads), its kind, and the
+    /// record's value for it as text.
+    using KeywordVisitor = std::function<void(const char *keyword, unsigned levels, ValueKind kind,
+                                              const std::string &value)>;
+    /// Calls visit once per keyword of the file format, in the order of the record's fields:
+    /// every field of the record is listed under the keyword that sets it. Numbers are the
+    /// shortest text that reads back as the same double (500000, 0.0625, 1e+300), values
+    /// as the file holds them (RECT_YOFFSET without the record's +1; MAX_AND_MIN_ELEVATION as
+    /// minimum, then maximum; each FOOTPRINT_ keyword one element of the footprint range).
+    void forEachKeyword(const KeywordVisitor &visit) const;
+
     // --- Writing -------------------------------------------------------------------------
 
     /// Sets the level to 1 and writes a level-1 file. With relativeImageNames, image file
@@ -122,6 +169,10 @@ public:
                              bool relativeImageNames);
     /// Sets the level to 2 and writes a level-2 file. Result as exportL1SupportFile.
     bool exportL2SupportFile(const std::string &path);
+    /// As above, with the reason for a failure in *errorString (when given).
+    bool exportL1SupportFile(const std::string &path, bool writeLevel0Name, bool relativeImageNames,
+                             QString *errorString);
+    bool exportL2SupportFile(const std::string &path, QString *errorString);
 
     /// The exact text that exportL1SupportFile would write to path, without touching the
     /// record or the disk (for callers that write files their own way).
@@ -294,6 +345,7 @@ public:
 
 private:
     friend class SupportFileReader;
+    friend struct SupportFileFieldTable;
 
     void resetObject();
 

@@ -4,6 +4,7 @@
 #include "util/support/SupportFile.h"
 
 #include "util/strings/NumberFormat.h"
+#include "util/support/SupportFileFields_p.h"
 #include "util/support/SupportFileIO_p.h"
 
 #include <QDir>
@@ -13,9 +14,21 @@
 #include <ctime>
 #include <filesystem>
 
+// Keywords as the field table spells them; a keyword the table lacks does not compile.
+#define KW(word) QUOR_SUPPORT_KEYWORD(word)
+
 namespace util {
 
 namespace {
+
+std::string lowerCase(std::string text)
+{
+    for (char &c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
 
 // The file's text, one row at a time: a label, its value and the line end.
 class Text
@@ -26,6 +39,15 @@ public:
     Text &line(const char *label, const std::string &value = std::string())
     {
         m_out += label;
+        m_out += value;
+        m_out += '\n';
+        return *this;
+    }
+    /// A keyword, so many spaces, the value and the line end.
+    Text &row(const char *keyword, int spaces, const std::string &value = std::string())
+    {
+        m_out += keyword;
+        m_out.append(static_cast<std::size_t>(spaces), ' ');
         m_out += value;
         m_out += '\n';
         return *this;
@@ -121,40 +143,41 @@ std::string relativeTo(const QDir &dir, const std::string &name)
 
 void writeOpening(Text &out, const SupportFile &r, const QDir *relativeDir)
 {
-    out.line("support_file ", r.getSupportFileTag());
-    out.line("IMAGE_ID \"", r.getImageID() + '"');
+    // The first keyword alone is written in lower case, as the suite's files have it.
+    out.row(lowerCase(KW("SUPPORT_FILE")).c_str(), 1, r.getSupportFileTag());
+    out.row(KW("IMAGE_ID"), 1, '"' + r.getImageID() + '"');
     for (const SupportFile::ImageMinification &image : r.getImageMinifications()) {
         const std::string name =
             relativeDir ? relativeTo(*relativeDir, image.fileName) : image.fileName;
-        out.line("IMAGE_FILE_NAME ", integer(image.level) + " \"" + name + '"');
-        out.line("LINES   ", integer(image.lines));
-        out.line("SAMPLES ", integer(image.samples));
+        out.row(KW("IMAGE_FILE_NAME"), 1, integer(image.level) + " \"" + name + '"');
+        out.row(detail::linesKeyword.data(), 3, integer(image.lines));
+        out.row(detail::samplesKeyword.data(), 1, integer(image.samples));
     }
     const auto &t = r.getRectificationTerms();
-    out.line("RECTIFICATION_TERMS");
+    out.row(KW("RECTIFICATION_TERMS"), 0);
     out.line("\t", out.sci(std::array<double, 3> {t[0], t[1], t[2]}, joined));
     out.line("\t", out.sci(std::array<double, 3> {t[3], t[4], t[5]}, joined));
-    out.line("GRND_BIAS ", out.sci(r.getGroundBias(), joined));
-    out.line("BIAS ", fixed(r.getBias(), 6) + " GAIN " + fixed(r.getGain(), 6));
-    out.line("GROUND_ZERO ", out.sci(r.getGroundZero(), joined));
-    out.line("LOAD_PT ", out.sci(r.getLoadPoint(), joined));
-    out.line("COORD_SYSTEM ", integer(r.getCoordSystem()));
-    out.line("UNITS ", integer(r.getUnit()));
-    out.line("USE_FAST_MATH ", integer(r.getUseFastMath()));
-    out.line("MAX_AND_MIN_ELEVATION ",
-             fixed(r.getMinElevation(), 1) + "   " + fixed(r.getMaxElevation(), 1));
-    out.line("IMAGE_MOTION ", integer(r.getImageMotion()));
-    out.line("INITIALIZED ", integer(r.getInitialized()));
-    out.line("STATUS ", integer(r.getStatus()));
-    out.line("PHOTO_DATE \"", withoutNewline(ctimeText(r.getPhotoDate())) + '"');
-    out.line("QUALITY ", integer(r.getQuality()));
-    out.line("SENSOR_TYPE ", SupportFile::keyword(r.getSensorType()));
+    out.row(KW("GRND_BIAS"), 1, out.sci(r.getGroundBias(), joined));
+    out.row(KW("BIAS"), 1, fixed(r.getBias(), 6) + ' ' + KW("GAIN") + ' ' + fixed(r.getGain(), 6));
+    out.row(KW("GROUND_ZERO"), 1, out.sci(r.getGroundZero(), joined));
+    out.row(KW("LOAD_PT"), 1, out.sci(r.getLoadPoint(), joined));
+    out.row(KW("COORD_SYSTEM"), 1, integer(r.getCoordSystem()));
+    out.row(KW("UNITS"), 1, integer(r.getUnit()));
+    out.row(KW("USE_FAST_MATH"), 1, integer(r.getUseFastMath()));
+    out.row(KW("MAX_AND_MIN_ELEVATION"), 1,
+            fixed(r.getMinElevation(), 1) + "   " + fixed(r.getMaxElevation(), 1));
+    out.row(KW("IMAGE_MOTION"), 1, integer(r.getImageMotion()));
+    out.row(KW("INITIALIZED"), 1, integer(r.getInitialized()));
+    out.row(KW("STATUS"), 1, integer(r.getStatus()));
+    out.row(KW("PHOTO_DATE"), 1, '"' + withoutNewline(ctimeText(r.getPhotoDate())) + '"');
+    out.row(KW("QUALITY"), 1, integer(r.getQuality()));
+    out.row(KW("SENSOR_TYPE"), 1, SupportFile::keyword(r.getSensorType()));
 }
 
-void writeOptionalPath(Text &out, const char *label, const std::string &path)
+void writeOptionalPath(Text &out, const char *keyword, const std::string &path)
 {
     if (!path.empty())
-        out.line(label, path);
+        out.row(keyword, 3, path);
 }
 
 } // namespace
@@ -170,38 +193,39 @@ std::string SupportFile::formatL1SupportFile(const std::string &path, bool write
         writeOpening(out, *this, nullptr);
     }
 
-    out.line("IMAGE_LEVEL   1");
-    out.line("MEAN_TERRAIN_HEIGHT     ", fixed(m_meanTerrainHeight, 6));
-    out.line("ANCHOR_LATITUDE    ", fixed(m_anchorLatitude, 12));
-    out.line("ANCHOR_LONGITUDE   ", fixed(m_anchorLongitude, 12));
-    out.line("LINE_STAGGERED   ", flag(m_lineStaggered));
-    out.line("VIEW_OF_LINE   ", keyword(m_viewOfLine));
-    out.line("RADIOMETRIC_PROPERTY   ", keyword(m_radiometricProperty));
+    out.row(KW("IMAGE_LEVEL"), 3, "1");
+    out.row(KW("MEAN_TERRAIN_HEIGHT"), 5, fixed(m_meanTerrainHeight, 6));
+    out.row(KW("ANCHOR_LATITUDE"), 4, fixed(m_anchorLatitude, 12));
+    out.row(KW("ANCHOR_LONGITUDE"), 3, fixed(m_anchorLongitude, 12));
+    out.row(KW("LINE_STAGGERED"), 3, flag(m_lineStaggered));
+    out.row(KW("VIEW_OF_LINE"), 3, keyword(m_viewOfLine));
+    out.row(KW("RADIOMETRIC_PROPERTY"), 3, keyword(m_radiometricProperty));
     // ctime's own newline ends this line; an unformattable date still gets its line end.
     const std::string imageDate = ctimeText(m_imageDate);
-    out.raw("IMAGE_DATE   " + (imageDate.empty() ? std::string("\n") : imageDate));
-    out.line("NUMBER_SCAN_LINES   ", integer(m_numberScanLines));
-    out.line("SENSOR_ROTATION   ", flag(m_sensorRotation));
-    out.line("CORRECTION   ", keyword(m_correction));
-    out.line("LEVEL_0_GSD     ", fixed(m_l0GSD, 8));
-    writeOptionalPath(out, "ORIGINAL_ORIENTATION   ", m_originalOrientation);
-    writeOptionalPath(out, "ADJUSTED_ORIENTATION   ", m_adjustedOrientation);
-    writeOptionalPath(out, "ORIGINAL_CALIBRATION   ", m_originalCalibration);
-    writeOptionalPath(out, "ADJUSTED_CALIBRATION   ", m_adjustedCalibration);
+    out.raw(KW("IMAGE_DATE") + std::string(3, ' ')
+            + (imageDate.empty() ? std::string("\n") : imageDate));
+    out.row(KW("NUMBER_SCAN_LINES"), 3, integer(m_numberScanLines));
+    out.row(KW("SENSOR_ROTATION"), 3, flag(m_sensorRotation));
+    out.row(KW("CORRECTION"), 3, keyword(m_correction));
+    out.row(KW("LEVEL_0_GSD"), 5, fixed(m_l0GSD, 8));
+    writeOptionalPath(out, KW("ORIGINAL_ORIENTATION"), m_originalOrientation);
+    writeOptionalPath(out, KW("ADJUSTED_ORIENTATION"), m_adjustedOrientation);
+    writeOptionalPath(out, KW("ORIGINAL_CALIBRATION"), m_originalCalibration);
+    writeOptionalPath(out, KW("ADJUSTED_CALIBRATION"), m_adjustedCalibration);
     if (writeLevel0Name)
-        writeOptionalPath(out, "LEVEL_0_NAME   ", m_l0ImageName);
-    out.line("RECT_SCALE     ", fixed(m_rectScale, 8));
-    out.line("RECT_ROTATION     ", fixed(m_rectRotation, 8));
-    out.line("RECT_XOFFSET   ", fixed(m_rectXOffset, 8));
-    out.line("RECT_YOFFSET   ", fixed(m_rectYOffset - 1.0, 8)); // the file counts from 0
-    out.line("RECT_HEIGHT   ", fixed(m_rectHeight, 8));
-    out.line("RECT_USE_CALIBRATION ", flag(m_rectUseCalibration));
-    out.line("FOOTPRINT_LL_SAMPLE     ", fixed(m_footprintRange[0], 8));
-    out.line("FOOTPRINT_LL_LINE     ", fixed(m_footprintRange[1], 8));
-    out.line("FOOTPRINT_UR_SAMPLE     ", fixed(m_footprintRange[2], 8));
-    out.line("FOOTPRINT_UR_LINE     ", fixed(m_footprintRange[3], 8));
-    out.line("LOCAL_ORIGIN      ", out.sci(m_localOrigin, joined));
-    out.line("BASIS            ", out.sci(m_localOriginBasis, spaced));
+        writeOptionalPath(out, KW("LEVEL_0_NAME"), m_l0ImageName);
+    out.row(KW("RECT_SCALE"), 5, fixed(m_rectScale, 8));
+    out.row(KW("RECT_ROTATION"), 5, fixed(m_rectRotation, 8));
+    out.row(KW("RECT_XOFFSET"), 3, fixed(m_rectXOffset, 8));
+    out.row(KW("RECT_YOFFSET"), 3, fixed(m_rectYOffset - 1.0, 8)); // the file counts from 0
+    out.row(KW("RECT_HEIGHT"), 3, fixed(m_rectHeight, 8));
+    out.row(KW("RECT_USE_CALIBRATION"), 1, flag(m_rectUseCalibration));
+    out.row(KW("FOOTPRINT_LL_SAMPLE"), 5, fixed(m_footprintRange[0], 8));
+    out.row(KW("FOOTPRINT_LL_LINE"), 5, fixed(m_footprintRange[1], 8));
+    out.row(KW("FOOTPRINT_UR_SAMPLE"), 5, fixed(m_footprintRange[2], 8));
+    out.row(KW("FOOTPRINT_UR_LINE"), 5, fixed(m_footprintRange[3], 8));
+    out.row(KW("LOCAL_ORIGIN"), 6, out.sci(m_localOrigin, joined));
+    out.row(KW("BASIS"), 12, out.sci(m_localOriginBasis, spaced));
     return out.take();
 }
 
@@ -212,68 +236,79 @@ std::string SupportFile::formatL2SupportFile() const
 
     if (m_interlineDistance != 0) {
         // A georeferenced grid: the cell size replaces the polynomial description.
-        out.line("LAT_REF ", out.sci(m_latRef));
-        out.line("LON_REF ", out.sci(m_lonRef));
-        out.line("INTERLINE_DIST ", out.sci(m_interlineDistance));
-        out.line("INTERPIXEL_DIST ", out.sci(m_interpixelDistance));
+        out.row(KW("LAT_REF"), 1, out.sci(m_latRef));
+        out.row(KW("LON_REF"), 1, out.sci(m_lonRef));
+        out.row(KW("INTERLINE_DIST"), 1, out.sci(m_interlineDistance));
+        out.row(KW("INTERPIXEL_DIST"), 1, out.sci(m_interpixelDistance));
     } else {
-        out.line("LAT_REF ", out.sci(m_latRef));
-        out.line("LAT_SCALE ", out.sci(m_latScale));
-        out.line("LON_REF ", out.sci(m_lonRef));
-        out.line("LON_SCALE ", out.sci(m_lonScale));
-        out.line("H_REF ", out.sci(m_heightRef));
-        out.line("H_SCALE ", out.sci(m_heightScale));
-        out.line("L_REF ", out.sci(m_lineRef));
-        out.line("L_SCALE ", out.sci(m_lineScale));
-        out.line("S_REF ", out.sci(m_sampleRef));
-        out.line("S_SCALE ", out.sci(m_sampleScale));
-        out.line("POLY20_LINE", out.sci(m_poly20Line, spaced));
-        out.line("POLY20_SAMP", out.sci(m_poly20Sample, spaced));
+        out.row(KW("LAT_REF"), 1, out.sci(m_latRef));
+        out.row(KW("LAT_SCALE"), 1, out.sci(m_latScale));
+        out.row(KW("LON_REF"), 1, out.sci(m_lonRef));
+        out.row(KW("LON_SCALE"), 1, out.sci(m_lonScale));
+        out.row(KW("H_REF"), 1, out.sci(m_heightRef));
+        out.row(KW("H_SCALE"), 1, out.sci(m_heightScale));
+        out.row(KW("L_REF"), 1, out.sci(m_lineRef));
+        out.row(KW("L_SCALE"), 1, out.sci(m_lineScale));
+        out.row(KW("S_REF"), 1, out.sci(m_sampleRef));
+        out.row(KW("S_SCALE"), 1, out.sci(m_sampleScale));
+        out.row(KW("POLY20_LINE"), 0, out.sci(m_poly20Line, spaced));
+        out.row(KW("POLY20_SAMP"), 0, out.sci(m_poly20Sample, spaced));
     }
-    out.line("ELLIPSOID ", m_ellipsoid);
-    out.line("VERTICAL_REFERENCE ", integer(m_verticalReference));
-    out.line("A_EARTH ", out.sci(m_ellipsoidSemiMajorAxis));
-    out.line("E_EARTH ", out.sci(m_ellipsoidEccentricity));
-    out.line("ELLIPSOID_CENTER ", out.sci(m_ellipsoidCenter, spaced));
-    out.line("PROJECTION_TYPE ", m_projectionType);
+    out.row(KW("ELLIPSOID"), 1, m_ellipsoid);
+    out.row(KW("VERTICAL_REFERENCE"), 1, integer(m_verticalReference));
+    out.row(KW("A_EARTH"), 1, out.sci(m_ellipsoidSemiMajorAxis));
+    out.row(KW("E_EARTH"), 1, out.sci(m_ellipsoidEccentricity));
+    out.row(KW("ELLIPSOID_CENTER"), 1, out.sci(m_ellipsoidCenter, spaced));
+    out.row(KW("PROJECTION_TYPE"), 1, m_projectionType);
 
     out.setSciDigits(16);
     const bool transverseMercator = m_projectionType == "TRANSVERSE_MERCATOR_PROJECTION";
     if (m_projectionType == "UTM_PROJECTION") {
-        out.line("ZONE ", integer(m_projectionZone));
+        out.row(KW("ZONE"), 1, integer(m_projectionZone));
     } else if (transverseMercator) {
-        out.line("MIDDLE_LATITUDE ", out.sci(m_middleLatitude));
-        out.line("CENTRAL_MERIDIAN ", out.sci(m_centralMeridian));
-        out.line("CENTRAL_SCALE_FACTOR ", out.sci(m_centralScaleFactor));
+        out.row(KW("MIDDLE_LATITUDE"), 1, out.sci(m_middleLatitude));
+        out.row(KW("CENTRAL_MERIDIAN"), 1, out.sci(m_centralMeridian));
+        out.row(KW("CENTRAL_SCALE_FACTOR"), 1, out.sci(m_centralScaleFactor));
     } else if (m_projectionType == "LAMBERT_CONFORMAL_PROJECTION") {
-        out.line("STANDARD_PARALLEL1 ", out.sci(m_standardParallel1));
-        out.line("STANDARD_PARALLEL2 ", out.sci(m_standardParallel2));
-        out.line("ORIGIN_LATITUDE ", out.sci(m_originLatitude));
-        out.line("ORIGIN_LONGITUDE ", out.sci(m_originLongitude));
+        out.row(KW("STANDARD_PARALLEL1"), 1, out.sci(m_standardParallel1));
+        out.row(KW("STANDARD_PARALLEL2"), 1, out.sci(m_standardParallel2));
+        out.row(KW("ORIGIN_LATITUDE"), 1, out.sci(m_originLatitude));
+        out.row(KW("ORIGIN_LONGITUDE"), 1, out.sci(m_originLongitude));
     }
-    out.line("FALSE_NORTHING_POS ", out.sci(m_falseNorthingPos));
-    out.line("FALSE_NORTHING_NEG ", out.sci(m_falseNorthingNeg));
-    out.line("FALSE_EASTING_POS  ", out.sci(m_falseEastingPos));
-    out.line("FALSE_EASTING_NEG  ", out.sci(m_falseEastingNeg));
+    out.row(KW("FALSE_NORTHING_POS"), 1, out.sci(m_falseNorthingPos));
+    out.row(KW("FALSE_NORTHING_NEG"), 1, out.sci(m_falseNorthingNeg));
+    out.row(KW("FALSE_EASTING_POS"), 2, out.sci(m_falseEastingPos));
+    out.row(KW("FALSE_EASTING_NEG"), 2, out.sci(m_falseEastingNeg));
     if (transverseMercator)
-        out.line("GRID_NAME");
+        out.row(KW("GRID_NAME"), 0);
     else
-        out.line("GRID_NAME ", m_gridName);
+        out.row(KW("GRID_NAME"), 1, m_gridName);
     return out.take();
 }
 
 bool SupportFile::exportL1SupportFile(const std::string &path, bool writeLevel0Name,
                                       bool relativeImageNames)
 {
-    m_imageLevel = 1;
-    return detail::writeWholeFile(path,
-                                  formatL1SupportFile(path, writeLevel0Name, relativeImageNames));
+    return exportL1SupportFile(path, writeLevel0Name, relativeImageNames, nullptr);
 }
 
 bool SupportFile::exportL2SupportFile(const std::string &path)
 {
+    return exportL2SupportFile(path, nullptr);
+}
+
+bool SupportFile::exportL1SupportFile(const std::string &path, bool writeLevel0Name,
+                                      bool relativeImageNames, QString *errorString)
+{
+    m_imageLevel = 1;
+    return detail::writeWholeFile(
+        path, formatL1SupportFile(path, writeLevel0Name, relativeImageNames), errorString);
+}
+
+bool SupportFile::exportL2SupportFile(const std::string &path, QString *errorString)
+{
     m_imageLevel = 2;
-    return detail::writeWholeFile(path, formatL2SupportFile());
+    return detail::writeWholeFile(path, formatL2SupportFile(), errorString);
 }
 
 } // namespace util
