@@ -18,5 +18,7 @@ int iniMergeCommand(const QStringList &args, std::ostream &out, std::ostream &er
 int xmlCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int nameCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int supnameCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int bpfCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 
 } // namespace quorutil

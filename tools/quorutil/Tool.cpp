@@ -32,6 +32,10 @@ const Command commands[] = {
      nameCommand, {}},
     {"supname", "supname parse NAME... [--json] | supname rename NAME --pattern-file XML",
      supnameCommand, {"parse", "rename"}},
+    {"lut", "lut CURVE [--samples N] [--band B] [--format text|csv|binary] [-o OUT] "
+            "[--plot OUT.png] [--stats]",
+     lutCommand, {}},
+    {"bpf", "bpf show FILE [--json]", bpfCommand, {"show"}},
 };
 
 } // namespace
