@@ -23,7 +23,8 @@ namespace util {
 class UTIL_EXPORT TonalCurve
 {
 public:
-    enum Interpolation { Linear = 0, Spline = 1, Gamma = 2 };
+    /// Fixed to int so that any value a caller stores is a valid one (read back as Gamma's name).
+    enum Interpolation : int { Linear = 0, Spline = 1, Gamma = 2 };
 
     /// An empty curve with the given interpolation.
     TonalCurve(Interpolation interpolation = Linear);
