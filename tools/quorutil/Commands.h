@@ -24,5 +24,7 @@ int gpsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int supnameCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int bandsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int productsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int bpfCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 
 } // namespace quorutil

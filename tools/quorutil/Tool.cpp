@@ -2,6 +2,7 @@
 
 #include "tools/quorutil/Commands.h"
 
+#include <algorithm>
 #include <exception>
 #include <ostream>
 
@@ -20,20 +21,23 @@ struct Command
 };
 
 const Command commands[] = {
-    {"sup", "sup show FILE... [--json] | sup export FILE --level 1|2 -o OUT", supCommand,
+    {"sup", "sup show FILE... [--json] [--force] | sup export FILE --level 1|2 -o OUT|- [--force]",
+     supCommand,
      {"show", "export"}},
     {"tfw", "tfw show FILE | tfw minify FILE FACTOR -o OUT | tfw offset FILE DX DY -o OUT",
      tfwCommand, {"show", "minify", "offset"}},
     {"lik", "lik show FILE | lik make IMAGE [-o LIK]", likCommand, {"show", "make"}},
     {"copy", "copy SRC DST [--progress none|std|fancy|udp] [--gui]", copyCommand, {}},
     {"rmtree", "rmtree DIR", rmtreeCommand, {}},
-    {"monitor", "monitor [--port N] [--listen ADDR] [--once]", monitorCommand, {}},
+    {"monitor", "monitor [--port N] [--listen ADDR] [--once] [--timeout SECONDS]", monitorCommand,
+     {}},
     {"env", "env", envCommand, {}},
     {"ini-merge", "ini-merge SOURCE DEST", iniMergeCommand, {}},
     {"xml", "xml validate SCHEMA FILE... | xml compare A B", xmlCommand, {"validate", "compare"}},
     {"name", "name [--session] [--pattern TEXT | --collection FILE --id ID] [options]",
      nameCommand, {}},
-    {"supname", "supname parse NAME... [--json] | supname rename NAME --pattern-file XML",
+    {"supname",
+     "supname parse NAME... [--json] | supname rename NAME --pattern-file XML [--id ID]",
      supnameCommand, {"parse", "rename"}},
     {"bands", "bands ccd FILE... | bands master BAND... | bands code BAND... | bands split CODE",
      bandsCommand, {"ccd", "master", "code", "split"}},
@@ -42,6 +46,10 @@ const Command commands[] = {
     {"pyramid", "pyramid --tool PATH [--timeout SECONDS] IMAGE...", pyramidCommand, {}},
     {"gps", "gps date WEEK SECONDS_OF_WEEK | gps time SECONDS | gps las SECONDS", gpsCommand,
      {"date", "time", "las"}},
+    {"lut", "lut CURVE [--samples N] [--band B] [--format text|csv|binary] [-o OUT] "
+            "[--plot OUT.png] [--stats]",
+     lutCommand, {}},
+    {"bpf", "bpf show FILE [--json]", bpfCommand, {"show"}},
 };
 
 } // namespace
@@ -68,7 +76,14 @@ std::vector<QStringList> commandPaths()
 
 bool wantsGui(const QStringList &args)
 {
-    return args.contains(QStringLiteral("--gui"));
+    // The progress dialog, and drawing a curve into a picture (fonts and painting need a GUI
+    // application object, though no screen).
+    const bool plot = !args.isEmpty() && args.first() == QLatin1String("lut")
+                      && std::any_of(args.begin(), args.end(), [](const QString &arg) {
+                             return arg == QLatin1String("--plot")
+                                    || arg.startsWith(QLatin1String("--plot="));
+                         });
+    return plot || args.contains(QStringLiteral("--gui"));
 }
 
 int run(const QStringList &args, std::ostream &out, std::ostream &err)

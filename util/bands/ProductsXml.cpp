@@ -1,5 +1,7 @@
 #include "util/bands/ProductsXml_p.h"
 
+#include "util/xml/XmlDepthGuard_p.h"
+
 #include "util/config/QuorEnvironment.h"
 
 #include <QAbstractMessageHandler>
@@ -69,7 +71,7 @@ bool loadDom(const QByteArray &bytes, QDomDocument &document, QString *error)
     }
     QString message;
     int line = 0, column = 0;
-    if (document.setContent(bytes, false, &message, &line, &column))
+    if (detail::setXmlContent(document, bytes, false, &message, &line, &column))
         return true;
     if (error)
         *error = QStringLiteral("line %1, column %2: %3").arg(line).arg(column).arg(message);

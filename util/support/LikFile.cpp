@@ -1,5 +1,7 @@
 #include "util/support/LikFile.h"
 
+#include "util/xml/XmlDepthGuard_p.h"
+
 #include "util/files/AtomicWrite.h"
 
 #include <QDomDocument>
@@ -46,7 +48,7 @@ std::pair<bool, std::string> LikFile::_read(const std::string &path)
     // A document that does not parse (or is too large or too deep to parse safely) counts as
     // one without elements.
     QDomDocument document;
-    if (content.size() > maxLikFileBytes || !document.setContent(content))
+    if (content.size() > maxLikFileBytes || !detail::setXmlContent(document, content, false))
         document = QDomDocument(); // Qt keeps what it parsed before the error
 
     const QDomNodeList references = document.elementsByTagName(QStringLiteral("reference"));

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "tests/common/TestUtil.h"
+#include "util/tonal/TonalCurve.h"
+
+#include <QStringList>
+
+#include <initializer_list>
+#include <utility>
+
+namespace quortest {
+
+inline util::TonalCurve makeCurve(util::TonalCurve::Interpolation interpolation,
+                                  std::initializer_list<std::pair<double, double>> nodes)
+{
+    util::TonalCurve curve(interpolation);
+    for (const auto &node : nodes)
+        curve.addNode(node.first, node.second);
+    return curve;
+}
+
+/// Nodes written "x,y x,y ..." (C-locale numbers).
+inline util::TonalCurve parseCurve(const QString &interpolation, const QString &nodes)
+{
+    util::TonalCurve curve;
+    curve.setInterpolationString(interpolation);
+    for (const QString &node : nodes.split(' ', Qt::SkipEmptyParts))
+        curve.addNode(node.section(',', 0, 0).toDouble(), node.section(',', 1, 1).toDouble());
+    return curve;
+}
+
+/// The non-comment, non-blank lines of a table under tests/data.
+inline QStringList tableRows(const QString &relative)
+{
+    QStringList rows;
+    for (const QString &line : QString::fromUtf8(readFile(dataPath(relative))).split('\n')) {
+        if (!line.trimmed().isEmpty() && !line.startsWith('#'))
+            rows << line;
+    }
+    return rows;
+}
+
+} // namespace quortest

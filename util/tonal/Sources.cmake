@@ -1,0 +1,12 @@
+list(APPEND UTIL_PUBLIC_HEADERS
+    tonal/TonalCurve.h
+    tonal/TonalCurveConverter.h
+    tonal/BpfConverter.h
+    tonal/TonalCurveFile.h)
+list(APPEND UTIL_SOURCES
+    tonal/TonalCurve.cpp
+    tonal/TonalCurveConverter.cpp
+    tonal/BpfConverter.cpp
+    tonal/TonalCurveFile.cpp
+    tonal/TonalXml_p.h
+    tonal/TonalXml.cpp)
