@@ -43,11 +43,23 @@ const char *const exportUsage =
     "  --no-level0-name   leave out the LEVEL_0_NAME line (level 1)\n"
     "  --force            export a damaged FILE as far as it could be read\n";
 
+const char *const checkUsage =
+    "Usage: quorutil sup check FILE... [--quiet] [--json]\n"
+    "\n"
+    "Checks that every file each support file refers to exists: its image files, orientation\n"
+    "and calibration files and level-0 image. Names are tested as stored, so relative ones\n"
+    "against the current folder. One line per missing file, naming the support file; exit\n"
+    "code 1 when any file is missing or a support file cannot be read.\n"
+    "  --quiet   print nothing; only the exit code tells\n"
+    "  --json    a JSON array with one object per support file: \"file\", \"valid\" and\n"
+    "            \"missing\" (the messages), or \"error\" when it could not be read\n";
+
 const std::string supUsage = std::string("Usage: quorutil sup show FILE... [--json] [--force]\n")
     + "       quorutil sup export FILE --level 1|2 -o OUT|- [--relative-names] "
       "[--no-level0-name] [--force]\n"
+      "       quorutil sup check FILE... [--quiet] [--json]\n"
       "\n"
-      "Run 'quorutil sup show --help' or 'quorutil sup export --help' for details.\n";
+      "Run 'quorutil sup SUBCOMMAND --help' for details.\n";
 
 const char *levelName(int level)
 {
@@ -292,11 +304,61 @@ int exportCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     return ExitOk;
 }
 
+int checkCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+{
+    CommandLine cl("sup check", checkUsage, {{"--quiet", "-q"}, {"--json"}});
+    int code = ExitOk;
+    if (!cl.parse(args, out, err, &code))
+        return code;
+    if (cl.positional().isEmpty())
+        return cl.usageError(err, "needs at least one FILE");
+    const bool quiet = cl.isSet("--quiet");
+    const bool json = cl.isSet("--json") && !quiet;
+
+    int result = ExitOk;
+    QJsonArray objects;
+    for (const QString &file : cl.positional()) {
+        SupportFile record;
+        QString error;
+        QJsonObject object;
+        object.insert("file", file);
+        if (record.loadFileChecked(QFile::encodeName(file).toStdString(), &error)
+            != SupportFile::ReadStatus::Complete) {
+            result = ExitFailure;
+            if (json) {
+                object.insert("error", error);
+                objects.append(object);
+            } else if (!quiet) {
+                cl.failure(err, error.toStdString());
+            }
+            continue;
+        }
+        const std::vector<std::string> missing = record.missingFiles();
+        if (!missing.empty())
+            result = ExitFailure;
+        if (json) {
+            QJsonArray messages;
+            for (const std::string &message : missing)
+                messages.append(QString::fromStdString(message));
+            object.insert("valid", missing.empty());
+            object.insert("missing", messages);
+            objects.append(object);
+        } else if (!quiet) {
+            for (const std::string &message : missing)
+                out << file.toStdString() << ": " << message << "\n";
+        }
+    }
+    if (json)
+        out << QJsonDocument(objects).toJson(QJsonDocument::Indented).toStdString();
+    out.flush();
+    return result;
+}
+
 } // namespace
 
 int supCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    return dispatchSubcommand("sup", supUsage, {{"show", showCommand}, {"export", exportCommand}},
+    return dispatchSubcommand("sup", supUsage, {{"show", showCommand}, {"export", exportCommand}, {"check", checkCommand}},
                               args, out, err);
 }
 

@@ -21,9 +21,10 @@ struct Command
 };
 
 const Command commands[] = {
-    {"sup", "sup show FILE... [--json] [--force] | sup export FILE --level 1|2 -o OUT|- [--force]",
-     supCommand,
-     {"show", "export"}},
+    {"sup",
+     "sup show FILE... [--json] [--force] | sup export FILE --level 1|2 -o OUT|- [--force] | "
+     "sup check FILE... [--quiet] [--json]",
+     supCommand, {"show", "export", "check"}},
     {"tfw", "tfw show FILE | tfw minify FILE FACTOR -o OUT | tfw offset FILE DX DY -o OUT",
      tfwCommand, {"show", "minify", "offset"}},
     {"lik", "lik show FILE | lik make IMAGE [-o LIK]", likCommand, {"show", "make"}},

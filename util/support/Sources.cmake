@@ -8,6 +8,7 @@ list(APPEND UTIL_SOURCES
     support/SupportFileScanner_p.h
     support/SupportFileScanner.cpp
     support/SupportFileWriter.cpp
+    support/SupportFileImages.cpp
     support/SupportFileIO_p.h
     support/SupportFileIO_linux.cpp)
 list(APPEND UTIL_PUBLIC_HEADERS

@@ -183,6 +183,24 @@ public:
 
     // --- Setters -------------------------------------------------------------------------
 
+    /// Appends an image file at a minification level. Only files whose extension (after the
+    /// last dot) starts with "VYN", in any case, are taken; anything else returns false and
+    /// changes nothing. Level 1 makes the file's base name (up to its last dot) the image
+    /// identifier and now the image date. With readSensorFile, lines and samples are
+    /// overwritten with the counts the sensor file's header holds (a file that cannot be read
+    /// gives 0 and 0); otherwise they are taken as passed. The name is stored relative to
+    /// baseDirectory when one is given.
+    bool addImage(const std::string &path, int &lines, int &samples, int level,
+                  bool readSensorFile, const std::string &baseDirectory);
+    /// True when every file the record refers to exists: the image files in list order, then
+    /// the original and adjusted orientation, the original and adjusted calibration and the
+    /// level-0 image name, each when not empty. Names are tested as stored (a relative name
+    /// against the current folder). Stops at the first missing file; with verbose its message
+    /// ("Image file: <name> dosen't exist!", ...) goes to the standard error stream.
+    bool isValid(bool verbose) const;
+    /// The message of every missing file, in the order isValid() checks them (empty when the
+    /// record is valid). For checking many records at once without stopping at the first.
+    std::vector<std::string> missingFiles() const;
     void setImageID(const std::string &id);
     void setRectificationTerms(double t0, double t1, double t2, double t3, double t4, double t5);
     void setGroundBias(double x, double y, double z);

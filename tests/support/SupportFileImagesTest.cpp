@@ -1,0 +1,222 @@
+// The support file's image list (adding images, with sizes from sensor files) and the check
+// that every file a record refers to exists; quorutil sup check.
+
+#include "util/support/SupportFile.h"
+
+#include "tests/common/TestUtil.h"
+#include "tests/common/ToolRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+
+using util::SupportFile;
+
+namespace {
+
+TEST(SupportFileImages, OnlySensorFilesAreAdded)
+{
+    const struct
+    {
+        const char *path;
+        bool added;
+    } rows[] = {
+        {"/data/a.vyn", true},  {"/data/a.VYN", true},  {"/data/a.Vynx", true},
+        {"a.tif", false},       {"/data/a.vy", false},  {"/data/vyn", false},
+        {"/data/a.vyn.tif", false},
+    };
+    for (const auto &row : rows) {
+        SupportFile record;
+        int lines = 10, samples = 20;
+        EXPECT_EQ(record.addImage(row.path, lines, samples, 2, false, ""), row.added) << row.path;
+        EXPECT_EQ(record.getImageMinifications().size(), row.added ? 1u : 0u) << row.path;
+    }
+}
+
+TEST(SupportFileImages, LevelOneNamesTheImageAfterItsFile)
+{
+    SupportFile record;
+    record.setImageID("before");
+    const std::int64_t dateBefore = record.getImageDate();
+    int lines = 100, samples = 200;
+    ASSERT_TRUE(record.addImage("/data/strip_07.L0.vyn", lines, samples, 2, false, ""));
+    EXPECT_EQ(record.getImageID(), "before");
+    EXPECT_EQ(record.getImageDate(), dateBefore);
+
+    const std::int64_t earliest = std::time(nullptr);
+    ASSERT_TRUE(record.addImage("C:\\data\\strip_07.L0.vyn", lines, samples, 1, false, ""));
+    EXPECT_EQ(record.getImageID(), "strip_07.L0");
+    EXPECT_GE(record.getImageDate(), earliest);
+    EXPECT_LE(record.getImageDate(), static_cast<std::int64_t>(std::time(nullptr)));
+
+    // The caller's sizes are taken as passed and left alone.
+    EXPECT_EQ(lines, 100);
+    EXPECT_EQ(samples, 200);
+    const SupportFile::ImageMinification &entry = record.getImageMinifications().back();
+    EXPECT_EQ(entry.level, 1);
+    EXPECT_EQ(entry.fileName, "C:\\data\\strip_07.L0.vyn");
+    EXPECT_EQ(entry.lines, 100);
+    EXPECT_EQ(entry.samples, 200);
+}
+
+TEST(SupportFileImages, SizesComeFromTheSensorFileHeader)
+{
+    const QString dir = quortest::dataPath(QStringLiteral("support/sensor"));
+    QFile rows(dir + "/rows.txt");
+    ASSERT_TRUE(rows.open(QIODevice::ReadOnly | QIODevice::Text));
+    int count = 0;
+    while (!rows.atEnd()) {
+        const QString line = QString::fromUtf8(rows.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QStringList cols = line.split('|');
+        SupportFile record;
+        int lines = -1, samples = -1;
+        const std::string path = (dir + "/" + cols.at(0)).toStdString();
+        EXPECT_TRUE(record.addImage(path, lines, samples, 1, true, "")) << path;
+        EXPECT_EQ(lines, cols.at(1).toInt()) << path;
+        EXPECT_EQ(samples, cols.at(2).toInt()) << path;
+        ASSERT_EQ(record.getImageMinifications().size(), 1u);
+        EXPECT_EQ(record.getImageMinifications().front().lines, cols.at(1).toInt()) << path;
+        ++count;
+    }
+    EXPECT_GE(count, 10);
+}
+
+TEST(SupportFileImages, NamesAreStoredRelativeToTheBaseDirectory)
+{
+    SupportFile record;
+    int lines = 1, samples = 1;
+    record.addImage("/data/sub/a.vyn", lines, samples, 2, false, "/data");
+    record.addImage("/other/b.vyn", lines, samples, 4, false, "/data");
+    record.addImage("/data/c.vyn", lines, samples, 8, false, "");
+    ASSERT_EQ(record.getImageMinifications().size(), 3u);
+    EXPECT_EQ(record.getImageMinifications()[0].fileName, "sub/a.vyn");
+    EXPECT_EQ(record.getImageMinifications()[1].fileName, "../other/b.vyn");
+    EXPECT_EQ(record.getImageMinifications()[2].fileName, "/data/c.vyn");
+}
+
+TEST(SupportFileImages, CalibrationPathsTakeBackslashes)
+{
+    SupportFile record;
+    record.setOriginalCalibration("a/b/c.cal");
+    record.setAdjustedCalibration("/x/y\\z.cal");
+    record.setOriginalOrientation("a/b.odf");
+    EXPECT_EQ(record.getOriginalCalibration(), "a\\b\\c.cal");
+    EXPECT_EQ(record.getAdjustedCalibration(), "\\x\\y\\z.cal");
+    EXPECT_EQ(record.getOriginalOdfFile(), "a/b.odf");
+}
+
+TEST(SupportFileImages, ValidWhenEveryReferencedFileExists)
+{
+    QTemporaryDir dir;
+    const auto existing = [&](const char *name) {
+        quortest::writeFile(dir.filePath(name), "x");
+        return dir.filePath(name).toStdString();
+    };
+    const auto missing = [&](const char *name) { return dir.filePath(name).toStdString(); };
+    const auto backslashed = [](std::string path) {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    };
+
+    SupportFile record;
+    EXPECT_TRUE(record.isValid(true)); // nothing referred to
+
+    int lines = 1, samples = 1;
+    record.addImage(existing("a.vyn"), lines, samples, 1, false, "");
+    record.setOriginalOrientation(existing("orig.odf"));
+    record.setL0ImageName(existing("l0.vyn"));
+    {
+        quortest::CaptureFd err(2);
+        EXPECT_TRUE(record.isValid(true));
+        EXPECT_EQ(err.text(), "");
+    }
+    EXPECT_TRUE(record.missingFiles().empty());
+
+    // Every kind of reference, missing: the check order decides which one isValid names.
+    record.addImage(missing("gone.vyn"), lines, samples, 2, false, "");
+    record.setAdjustedOrientation(missing("adj.odf"));
+    record.setOriginalCalibration(missing("orig.cal"));
+    record.setAdjustedCalibration(missing("adj.cal"));
+    record.setL0ImageName(missing("l0gone.vyn"));
+    {
+        quortest::CaptureFd err(2);
+        EXPECT_FALSE(record.isValid(false));
+        EXPECT_EQ(err.text(), "");
+    }
+    {
+        quortest::CaptureFd err(2);
+        EXPECT_FALSE(record.isValid(true));
+        EXPECT_EQ(err.text(), "Image file: " + missing("gone.vyn") + " dosen't exist!\n");
+    }
+    const std::vector<std::string> all = {
+        "Image file: " + missing("gone.vyn") + " dosen't exist!",
+        "Adjusted orientation: " + missing("adj.odf") + " dosen't exist!",
+        // Calibration paths are stored with backslashes and tested as stored.
+        "Original calibration: " + backslashed(missing("orig.cal")) + " dosen't exist!",
+        "Adjusted calibration: " + backslashed(missing("adj.cal")) + " dosen't exist!",
+        "Level 0 name: " + missing("l0gone.vyn") + " dosen't exist!",
+    };
+    EXPECT_EQ(record.missingFiles(), all);
+
+    // Relative names are tested against the current folder, not the support file's.
+    SupportFile relative;
+    relative.addImage("a.vyn", lines, samples, 1, false, "");
+    EXPECT_FALSE(relative.isValid(false));
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    EXPECT_TRUE(relative.isValid(false));
+    QDir::setCurrent(old);
+}
+
+TEST(SupCheck, ReportsEveryMissingFileOfEverySupportFile)
+{
+    QTemporaryDir dir;
+    const QString image = dir.filePath("a.vyn");
+    quortest::writeFile(image, "VYN 1\nlines 3\nsamples 4\n\n");
+    SupportFile good;
+    int lines = 0, samples = 0;
+    good.addImage(image.toStdString(), lines, samples, 1, true, "");
+    const QString goodSup = dir.filePath("good.sup");
+    ASSERT_TRUE(good.exportL1SupportFile(goodSup.toStdString(), false, false));
+
+    SupportFile bad = good;
+    bad.addImage(dir.filePath("b.vyn").toStdString(), lines, samples, 2, false, "");
+    bad.setOriginalCalibration("/no/such.cal");
+    const QString badSup = dir.filePath("bad.sup");
+    ASSERT_TRUE(bad.exportL1SupportFile(badSup.toStdString(), false, false));
+    const QString notSup = dir.filePath("text.sup");
+    quortest::writeFile(notSup, "hello\n");
+
+    auto result = quortest::runTool({"sup", "check", goodSup});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out + result.err, "");
+
+    result = quortest::runTool({"sup", "check", goodSup, badSup, notSup});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.out, badSup.toStdString() + ": Image file: " + dir.filePath("b.vyn").toStdString()
+                              + " dosen't exist!\n" + badSup.toStdString()
+                              + ": Original calibration: \\no\\such.cal dosen't exist!\n");
+    EXPECT_EQ(result.err.rfind("quorutil sup check: " + notSup.toStdString(), 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+
+    result = quortest::runTool({"sup", "check", "--quiet", goodSup, badSup});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.out + result.err, "");
+
+    result = quortest::runTool({"sup", "check", "--json", goodSup, badSup});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.out.find("\"valid\": true"), std::string::npos);
+    EXPECT_NE(result.out.find("\"valid\": false"), std::string::npos);
+    EXPECT_NE(result.out.find("Original calibration: \\\\no\\\\such.cal dosen't exist!"),
+              std::string::npos)
+        << result.out;
+}
+
+} // namespace
