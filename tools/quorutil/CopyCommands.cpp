@@ -30,7 +30,9 @@ namespace {
 const char copyUsage[] =
     "Usage: quorutil copy SRC DST [--progress none|std|fancy|udp] [--gui]\n"
     "\n"
-    "Copies SRC to DST (replacing DST) and reports the progress:\n"
+    "Copies SRC to DST and reports the progress. An existing DST keeps its links, owner, mode\n"
+    "and attributes (docs/replacing-files.md); a device or FIFO is written through.\n"
+    "\n"
     "  --progress fancy  one status line redrawn in place (default on a terminal)\n"
     "  --progress std    plain lines (default when output is not a terminal)\n"
     "  --progress udp    datagrams for 'quorutil monitor': broadcast, port 45454, or\n"
