@@ -17,6 +17,7 @@
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -121,6 +122,16 @@ TEST_P(FileReplace, ARegularFileKeepsItsLinksOwnerModeAndAttributes)
     ASSERT_EQ(::chmod(QFile::encodeName(dst).constData(), 0640), 0);
     const bool tagged =
         ::setxattr(QFile::encodeName(dst).constData(), "user.quor.tag", "kept", 4, 0) == 0;
+    // An access ACL that lets uid 65534 read: version 2, then (tag, permissions, id) entries
+    // for the owner, that user, the group, the mask and the others.
+    const unsigned char aclBytes[] = {
+        2, 0,    0,    0,    0x01, 0,    6,    0, 0xff, 0xff, 0xff, 0xff, 0x02, 0,    4,
+        0, 0xfe, 0xff, 0,    0,    0x04, 0,    4, 0,    0xff, 0xff, 0xff, 0xff, 0x10, 0,
+        4, 0,    0xff, 0xff, 0xff, 0xff, 0x20, 0, 0,    0,    0xff, 0xff, 0xff, 0xff};
+    const QByteArray acl(reinterpret_cast<const char *>(aclBytes), sizeof aclBytes);
+    const bool withAcl = ::setxattr(QFile::encodeName(dst).constData(), "system.posix_acl_access",
+                                    acl.constData(), static_cast<std::size_t>(acl.size()), 0)
+        == 0;
     if (root) { // someone else's file, which only root may give away
         ASSERT_TRUE(filetest::chown(dst, 65534, 65534));
     }
@@ -133,6 +144,12 @@ TEST_P(FileReplace, ARegularFileKeepsItsLinksOwnerModeAndAttributes)
     char value[16] = {};
     if (tagged) {
         EXPECT_EQ(::getxattr(QFile::encodeName(dst).constData(), "user.quor.tag", value, 16), 4);
+    }
+    if (withAcl) {
+        char kept[64] = {};
+        const ssize_t n = ::getxattr(QFile::encodeName(dst).constData(), "system.posix_acl_access",
+                                     kept, sizeof kept);
+        EXPECT_EQ(QByteArray(kept, static_cast<int>(std::max<ssize_t>(n, 0))), acl);
     }
     EXPECT_EQ(entries(dir.path()), QStringList({"dst"}));
 }
