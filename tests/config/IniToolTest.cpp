@@ -4,6 +4,7 @@
 #include "tests/common/ToolRun.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -44,7 +45,8 @@ TEST(IniTool, MergesAddsAndKeepsEveryDestinationLine)
         {"new section", "[A]\n[B]\nb=1\n; n\n", "[A]\n", "[A]\n\r\n[B]\nb=1\n; n\n", ""},
         {"every byte", "[A]\nn=\xE9\n[C]\n",
          QByteArrayLiteral("\xEF\xBB\xBF\r\n[A]\nm=\xC3\xBC\0\r\n[B]\r\nz=\xFF"),
-         QByteArrayLiteral("\xEF\xBB\xBF\r\n[A]\nm=\xC3\xBC\0\r\nn=\xE9\n[B]\r\nz=\xFF\r\n[C]\n"),
+         QByteArrayLiteral(
+             "\xEF\xBB\xBF\r\n[A]\nm=\xC3\xBC\0\r\nn=\xE9\n[B]\r\nz=\xFF\r\n\r\n[C]\n"),
          ""},
         {"comment found", "[A]\n; c\n", "[A]\n   ; c\n", "[A]\n   ; c\n", ""},
         {"blank, other end", "[A]\r\n\r\n", "[A]\r\n\n", "[A]\r\n\n\r\n", ""},
@@ -52,7 +54,13 @@ TEST(IniTool, MergesAddsAndKeepsEveryDestinationLine)
         {"key blank", "[A]\nk = 1\nx=1\n", "[A]\n x=7\nk=5\n", "[A]\n x=7\nk=5\nk = 1\n", ""},
         {"key twice", "[A]\nk=1\nk=2\n", "[A]\n", "[A]\nk=1\nk=2\n", ""},
         {"new twice", "[B]\nb=1\n[B]\nb=2\n", "", "\r\n[B]\nb=1\n\r\n[B]\nb=1\n", ""},
-        {"unterminated", "[A]  \r\nx=1\r\n", "[A]\ny=1", "[A]\ny=1x=1\r\n", ""},
+        // A line without an end that gets a line after it takes the destination's line end.
+        {"unterminated", "[A]  \r\nx=1\r\n", "[A]\ny=1", "[A]\ny=1\nx=1\r\n", ""},
+        {"unterminated, CR LF", "[A]\nx=1\n", "[A]\r\ny=1", "[A]\r\ny=1\r\nx=1\n", ""},
+        {"unterminated, no line end", "[A]\nx=1\n", "[A]", "[A]\nx=1\n", ""},
+        {"unterminated source", "[a]\ny=2", "[a]\nx=1\n[b]\n", "[a]\nx=1\ny=2\n[b]\n", ""},
+        {"unterminated source, CR LF", "[a]\ny=2", "[a]\r\n[b]\r\n", "[a]\r\ny=2\r\n[b]\r\n", ""},
+        {"unterminated source at the end", "[a]\ny=2", "[a]\r\n", "[a]\r\ny=2", ""},
         {"[A] ; words", "[A] ; words\nx=1\n", "[A]\n", "[A]\n", errorParsing},
         {"[My Section]", "[My Section]\nx=1\n", "[A]\n", "[A]\n", errorParsing},
         {"bad_binary_garbage", bad("bad_binary_garbage.ini"), "[A]\n", "[A]\n", parseIni},
@@ -128,4 +136,26 @@ TEST(IniTool, FailuresLeaveTheDestinationUntouched)
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "quorutil ini-merge: Can't parse ini file\n");
     EXPECT_EQ(readFile(dest.c_str()), "[A]\r\nx=5\r\n");
+}
+
+// Two merges into one file at once take turns: neither loses the other's additions.
+TEST(IniTool, ConcurrentMergesIntoOneFileLoseNothing)
+{
+    QTemporaryDir dir;
+    const QString dest = dir.filePath("d.ini"), one = dir.filePath("one.ini"),
+                  two = dir.filePath("two.ini");
+    quortest::writeFile(one, "[A]\none=1\n[One]\nx=1\n");
+    quortest::writeFile(two, "[A]\ntwo=2\n[Two]\nx=2\n");
+    for (int round = 0; round < 50; ++round) {
+        quortest::writeFile(dest, "[A]\nbase=0\n");
+        QProcess first, second;
+        first.start(QUOR_TOOL, {"ini-merge", one, dest});
+        second.start(QUOR_TOOL, {"ini-merge", two, dest});
+        ASSERT_TRUE(first.waitForFinished(60000) && second.waitForFinished(60000));
+        EXPECT_EQ(first.exitCode() + second.exitCode(), 0);
+        const QByteArray merged = readFile(dest);
+        for (const char *added : {"one=1\n", "two=2\n", "[One]\nx=1\n", "[Two]\nx=2\n"})
+            EXPECT_TRUE(merged.contains(added)) << "round " << round << ": " << added << " lost\n"
+                                                << merged.toStdString();
+    }
 }

@@ -1,4 +1,7 @@
 #include "util/config/QuorEnvironment.h"
+#ifdef QUOR_TEST_SEAMS
+#include "util/config/QuorEnvironment_p.h"
+#endif
 
 #include "tests/common/TestUtil.h"
 
@@ -43,7 +46,10 @@ TEST(QuorEnvironment, FollowsTheExecutableAndTheVariables)
     quortest::writeFile(root.filePath("quor 6.2 manual.PDF"), "%PDF");
     ScopedEnv manual("QUOR_DEVELOP", root.path().toUtf8());
     EXPECT_EQ(util::getHelpFile(), root.filePath("quor 6.2 manual.PDF").toStdString());
-    EXPECT_EQ(util::detail::vectorOpLevelFromEcx(0x180201), 4.2f); // SSE4.2 decides first
+#ifdef QUOR_TEST_SEAMS
+    EXPECT_EQ(util::testseam::vectorOpLevelFromEcx(0x180201), 4.2f); // SSE4.2 decides first
+    EXPECT_EQ(util::testseam::modulepathOf("quorutil"), "quorutil");
+#endif
     EXPECT_GE(util::vectorOpLevel(), 3.0f); // every x86-64 processor this runs on has SSE3
 }
 
@@ -78,10 +84,24 @@ TEST(EnvCommands, EnvReportsTheInstallation)
     EXPECT_EQ(
         lines,
         (QStringList {
-            "Installation root: " + bin, "Settings file: " + bin + "/quor.ini",
+            "Installation root: " + bin + " (the executable's folder; QUOR_DEVELOP not set)",
+            "Settings file: " + bin + "/quor.ini (in the installation root; QUOR_INI not set)",
             "Help file: none (Can't find help file)",
             "Naming configuration ZeduvidoFileNaming: " + bin + "/etc/ZeduvidoFileNaming.xml",
             "Naming configuration ZeduvidoSessionNaming: /srv/s.xml", lines.value(5), "exit 0"}));
     EXPECT_TRUE(QRegExp("Vector instruction level: (2\\.0|3\\.0|3\\.1|4\\.1|4\\.2)")
                     .exactMatch(lines.value(5)));
+
+    // Each variable in effect is named where it acts.
+    const QString other = root.filePath("other.ini");
+    quortest::writeFile(other, "[NamingConfig]\n");
+    ScopedEnv setDevelop("QUOR_DEVELOP", root.path().toUtf8()), setIni("QUOR_INI", other.toUtf8());
+    const QStringList moved = run(bin + "/quorutil", {"env"});
+    EXPECT_EQ(moved.mid(0, 2),
+              (QStringList {"Installation root: " + root.path() + " (from QUOR_DEVELOP)",
+                            "Settings file: " + other + " (from QUOR_INI)"}));
+    ScopedEnv missingIni("QUOR_INI", root.filePath("none.ini").toUtf8());
+    EXPECT_EQ(run(bin + "/quorutil", {"env"}).value(1),
+              "Settings file: none (Can't find quor.ini: " + root.filePath("none.ini")
+                  + ") (from QUOR_INI)");
 }

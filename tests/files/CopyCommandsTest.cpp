@@ -7,11 +7,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <iostream>
 #include <sstream>
+
+#include <csignal>
+
+#include <signal.h>
 
 using namespace quortest;
 
@@ -50,9 +55,20 @@ TEST(CopyCommands, CopyAndRmtreeExitCodes)
     for (const char *option : {"--gui", "--progress=none"}) {
         const ToolResult r = runTool({"copy", missing, "b", option});
         EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.err, "quorutil copy: Can't open: " + missing.toStdString() + ": 2\n");
+        EXPECT_EQ(r.err,
+                  "quorutil copy: Can't open: " + missing.toStdString()
+                      + ": 2 (No such file or directory)\n");
     }
     EXPECT_EQ(runTool({"copy", "a", "b", "--progress", "loud"}).code, 2);
+    // A folder as the destination fails before the copy shows any progress.
+    for (const QString &folder : {dir.path(), dir.filePath(".")}) {
+        const ToolResult r = runTool({"copy", a, folder, "--progress=std"});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err,
+                  "quorutil copy: Failed to copy from " + a.toStdString() + " to "
+                      + folder.toStdString() + ": 21 (Is a directory)\n");
+    }
 
     const QString tree = dir.filePath("t");
     ASSERT_TRUE(QDir().mkpath(tree + "/sub"));
@@ -67,6 +83,28 @@ TEST(CopyCommands, CopyAndRmtreeExitCodes)
         EXPECT_TRUE(QFileInfo(name).isFile());
     }
 
+    // A link given with a trailing slash goes as a link; the refused and the missing say so.
+    const QString outside = dir.filePath("outside");
+    ASSERT_TRUE(QDir().mkpath(outside + "/inner"));
+    ASSERT_TRUE(QFile::link(outside, dir.filePath("lnk")));
+    const ToolResult viaLink = runTool({"rmtree", dir.filePath("lnk") + "/"});
+    EXPECT_EQ(viaLink.code, 0) << viaLink.err;
+    EXPECT_FALSE(QFileInfo(dir.filePath("lnk")).isSymLink());
+    EXPECT_TRUE(QFileInfo(outside + "/inner").isDir());
+    for (const QString &name : {outside + "/.", outside + "/inner/..", outside + "//inner/../"}) {
+        const ToolResult r = runTool({"rmtree", name});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err,
+                  "quorutil rmtree: refusing to delete " + name.toStdString()
+                      + ": it names / or ends in . or ..\n");
+        EXPECT_TRUE(QFileInfo(outside + "/inner").isDir());
+    }
+    const ToolResult none = runTool({"rmtree", missing});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.err,
+              "quorutil rmtree: cannot delete " + missing.toStdString()
+                  + ": 2 (No such file or directory)\n");
+
     ASSERT_TRUE(QDir().mkpath(tree + "/sub"));
     writeFile(tree + "/sub/locked", "x");
     filetest::Undeletable lock {tree + "/sub", tree + "/sub/locked"};
@@ -78,4 +116,81 @@ TEST(CopyCommands, CopyAndRmtreeExitCodes)
         r.err.rfind("quorutil rmtree: cannot delete " + tree.toStdString() + "/sub/locked: ", 0),
         0u)
         << r.err;
+}
+
+// The root is refused. Tried as uid 65534, who could delete next to nothing should that fail.
+TEST(CopyCommands, RmtreeRefusesTheRoot)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the tool as uid 65534";
+    for (const char *root : {"/", "//", "/."}) {
+        const filetest::Run r = filetest::runToolAsNobody({"rmtree", root});
+        EXPECT_EQ(r.code, 1) << root;
+        EXPECT_EQ(r.err,
+                  std::string("quorutil rmtree: refusing to delete ") + root
+                      + ": it names / or ends in . or ..\n");
+    }
+}
+
+// A copy ended by a signal leaves no temporary file; a file size limit is a plain failure.
+TEST(CopyCommands, CopyCleansUpWhenEndedBySignalOrSizeLimit)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo"), dst = dir.filePath("dst");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        writeFile(dst, "old");
+        QProcess copy;
+        copy.start(QUOR_TOOL, {"copy", fifo, dst, "--progress=none"});
+        ASSERT_TRUE(copy.waitForStarted());
+        // The copy blocks reading the FIFO once its temporary file exists.
+        QFile writer(fifo);
+        ASSERT_TRUE(writer.open(QIODevice::WriteOnly));
+        writer.write(QByteArray(100000, 'f'));
+        writer.flush();
+        const auto files = [&] {
+            return QDir(dir.path()).entryList(QDir::Hidden | QDir::System | QDir::Files);
+        };
+        for (int i = 0; i < 500 && files().size() < 3; ++i)
+            QThread::msleep(10);
+        EXPECT_EQ(files().size(), 3) << sig;
+        ::kill(static_cast<pid_t>(copy.processId()), sig);
+        ASSERT_TRUE(copy.waitForFinished(30000));
+        writer.close();
+        EXPECT_EQ(copy.exitStatus(), QProcess::CrashExit) << sig;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::System | QDir::Files),
+                  QStringList({"dst", "fifo"}))
+            << sig;
+        EXPECT_EQ(readFile(dst), "old") << sig;
+    }
+
+    const QString big = dir.filePath("big");
+    writeFile(big, QByteArray(1 << 20, 'b'));
+    const filetest::Run limited =
+        filetest::runProcess("sh",
+                             {"-c", "ulimit -f 256; exec \"$0\" copy \"$1\" \"$2\" --progress=none",
+                              QUOR_TOOL, big, dst});
+    EXPECT_EQ(limited.code, 1);
+    EXPECT_EQ(limited.err,
+              "quorutil copy: Failed to copy from " + big.toStdString() + " to " + dst.toStdString()
+                  + ": 27 (File too large)\n");
+    EXPECT_EQ(readFile(dst), "old");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::System | QDir::Files),
+              QStringList({"big", "dst", "fifo"}));
+}
+
+TEST(CopyCommands, GuiWithoutADisplaySaysSo)
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("a"), "a");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    const filetest::Run r = filetest::runProcess(
+        QUOR_TOOL, {"copy", dir.filePath("a"), dir.filePath("b"), "--gui"}, env);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err,
+              "quorutil copy: --gui needs a display, and none is available (DISPLAY, "
+              "WAYLAND_DISPLAY and QT_QPA_PLATFORM are unset)\n");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("b")));
 }

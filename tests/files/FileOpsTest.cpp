@@ -1,4 +1,7 @@
 #include "util/files/FileOps.h"
+#ifdef QUOR_TEST_SEAMS
+#include "util/files/FileOps_p.h"
+#endif
 
 #include "util/progress/ProgressInterface.h"
 
@@ -12,6 +15,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include <sys/mount.h>
@@ -28,7 +32,12 @@ protected:
     {
         calls.push_back("total " + std::to_string(static_cast<long long>(total)) + " " + units);
     }
-    void amountDone(double amount) override { amounts.push_back(amount); }
+    void amountDone(double amount) override
+    {
+        amounts.push_back(amount);
+        if (onAmount)
+            onAmount();
+    }
     void finished(const char *name) override { calls.push_back(std::string("finished ") + name); }
     QString at(const QString &name) const { return dir.filePath(name); }
     static std::string path(const QString &p) { return QFile::encodeName(p).toStdString(); }
@@ -59,6 +68,7 @@ protected:
     QTemporaryDir dir;
     std::vector<std::string> calls;
     std::vector<double> amounts;
+    std::function<void()> onAmount;
 };
 
 TEST_F(FileOps, ReplacesTheDestinationWithCumulativeProgress)
@@ -68,6 +78,9 @@ TEST_F(FileOps, ReplacesTheDestinationWithCumulativeProgress)
     ASSERT_TRUE(QDir().mkpath(at("links")));
     ASSERT_TRUE(QFile::link("../real.bin", at("links/two")) && QFile::link("two", dst));
     const std::string task = "Copy to " + path(dst);
+    writeFile(real, "");
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0604), 0);
+    const QFile::Permissions realPermissions = QFileInfo(real).permissions();
     for (int size : {0, 1, 4096, 8 << 20, (8 << 20) + 1, (20 << 20) + 123}) {
         writeFile(src, pattern(size));
         writeFile(real, QByteArray(100000, 'x'));
@@ -83,12 +96,15 @@ TEST_F(FileOps, ReplacesTheDestinationWithCumulativeProgress)
         EXPECT_EQ(amounts.empty(), size == 0) << size;
         EXPECT_TRUE(std::is_sorted(amounts.begin(), amounts.end(), std::less_equal<double>()));
         EXPECT_EQ(amounts.empty() ? 0.0 : amounts.back(), size) << size;
-        EXPECT_EQ(QFileInfo(real).permissions(), QFileInfo(src).permissions()) << size;
+        // An existing destination keeps its own permissions; a new one takes the source's.
+        EXPECT_EQ(QFileInfo(real).permissions(), realPermissions) << size;
         EXPECT_EQ(entries(dir.path()) + entries(at("links")),
                   QStringList({"links", "in.bin", "real.bin", "one", "two"}))
             << size;
         EXPECT_TRUE(QFileInfo(dst).isSymLink() && QFileInfo(at("links/two")).isSymLink());
     }
+    util::copyFile(path(src), path(at("links/new")), nullptr);
+    EXPECT_EQ(QFileInfo(at("links/new")).permissions(), QFileInfo(src).permissions());
     // procfs files read 0 bytes long and refuse the in-kernel copy.
     util::copyFile("/proc/version", path(at("version")), nullptr);
     EXPECT_EQ(readFile(at("version")), readFile("/proc/version"));
@@ -106,6 +122,39 @@ TEST_F(FileOps, CopyFailuresThrowTheirMessages)
               "Failed to copy from " + path(src) + " to " + path(noDir) + ": 2");
     EXPECT_THAT(calls, ElementsAre("starting Copy to " + path(noDir), "total 4 bytes"));
     EXPECT_FALSE(QFileInfo::exists(dst));
+
+    // A folder as the destination is refused before the source is read: no progress at all.
+    calls.clear();
+    for (const QString &folder : {dir.path(), at("."), dir.path() + "/"}) {
+        EXPECT_EQ(copyError(src, folder),
+                  "Failed to copy from " + path(src) + " to " + path(folder) + ": 21");
+        EXPECT_TRUE(calls.empty() && amounts.empty());
+    }
+}
+
+TEST_F(FileOps, ASourceThatChangesSizeDuringTheCopyIsAnError)
+{
+    const QString src = at("src"), dst = at("dst");
+    for (const bool grow : {false, true}) {
+        writeFile(src, pattern(20 << 20));
+        writeFile(dst, "old");
+        onAmount = [&] {
+            QFile file(src);
+            if (grow) {
+                ASSERT_TRUE(file.open(QIODevice::Append));
+                file.write("more");
+            } else {
+                ASSERT_TRUE(file.resize(10 << 20));
+            }
+            onAmount = nullptr;
+        };
+        EXPECT_EQ(copyError(src, dst),
+                  "Failed to copy from " + path(src) + " to " + path(dst)
+                      + ": the source changed size during the copy")
+            << grow;
+        EXPECT_EQ(readFile(dst), "old") << grow;
+        EXPECT_EQ(entries(dir.path()), QStringList({"dst", "src"})) << grow;
+    }
 }
 
 TEST_F(FileOps, CopyToAFullMediumKeepsTheOldDestination)
@@ -118,8 +167,13 @@ TEST_F(FileOps, CopyToAFullMediumKeepsTheOldDestination)
     const std::unique_ptr<const char, void (*)(const char *)> unmount(
         mounted ? mountPoint.constData() : nullptr,
         [](const char *p) { ::umount2(p, MNT_DETACH); });
-    if (!mounted)
-        util::detail::injectCopyFault(ENOSPC, 1 << 20);
+    if (!mounted) {
+#ifdef QUOR_TEST_SEAMS
+        util::testseam::injectCopyFault(ENOSPC, 1 << 20);
+#else
+        GTEST_SKIP() << "needs root for a small tmpfs, or the test seams";
+#endif
+    }
     writeFile(dst, QByteArray(200000, 'o'));
     writeFile(at("big"), pattern(3 << 20));
     EXPECT_EQ(copyError(at("big"), dst), "Can't copy to " + path(dst) + ": not enough space.");
@@ -144,6 +198,56 @@ TEST_F(FileOps, RemovesATreeWithoutFollowingLinksOutOfIt)
     EXPECT_EQ(entries(outside), QStringList({"keep"}));
 
     EXPECT_TRUE(util::removeDir(path(root))); // nothing there: nothing to do
+}
+
+// A link named with trailing slashes, as shell completion writes it, still goes as a link; "/",
+// "." and ".." at the end are refused before anything is touched.
+TEST_F(FileOps, RemoveDirNeverLeavesTheNamedTree)
+{
+    const QString outside = at("outside"), tree = at("a/tree");
+    const auto fill = [&] {
+        for (const QString &file : {outside + "/keep", tree + "/sub/f", at("a/sibling")}) {
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+            writeFile(file, "x");
+        }
+    };
+    fill();
+    for (const char *slashes : {"/", "//", ""}) {
+        ASSERT_TRUE(QFile::link(outside, at("lnk")));
+        std::string failedPath;
+        int error = -1;
+        EXPECT_TRUE(util::removeDir(path(at("lnk")) + slashes, failedPath, error)) << slashes;
+        EXPECT_EQ(error, 0);
+        EXPECT_FALSE(QFileInfo(at("lnk")).isSymLink()) << slashes;
+        EXPECT_EQ(entries(outside), QStringList({"keep"})) << slashes;
+    }
+
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(tree + "/sub"));
+    for (const std::string &given :
+         {path(tree) + "/.", path(tree) + "/./", path(tree) + "/sub/..", path(tree) + "/sub/../",
+          std::string("."), std::string(".."), std::string("./"), std::string("")}) {
+        std::string failedPath;
+        int error = 0;
+        EXPECT_FALSE(util::removeDir(given, failedPath, error)) << given;
+        EXPECT_EQ(error, EINVAL) << given;
+        EXPECT_EQ(failedPath, given);
+        EXPECT_FALSE(util::removeDir(given)) << given;
+        EXPECT_EQ(entries(tree + "/sub"), QStringList({"f"})) << given;
+        EXPECT_EQ(entries(at("a")), QStringList({"tree", "sibling"})) << given;
+    }
+    ASSERT_TRUE(QDir::setCurrent(cwd));
+
+    // The strict form tells a missing tree and a file apart; the plain one calls both gone.
+    std::string failedPath;
+    int error = 0;
+    EXPECT_FALSE(util::removeDir(path(at("missing")), failedPath, error));
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_FALSE(util::removeDir(path(at("a/sibling")), failedPath, error));
+    EXPECT_EQ(error, ENOTDIR);
+    EXPECT_TRUE(util::removeDir(path(at("missing"))));
+    EXPECT_TRUE(util::removeDir(path(at("a/sibling"))));
+    EXPECT_TRUE(QFileInfo::exists(at("a/sibling")));
 }
 
 TEST_F(FileOps, RemoveDirStopsAtAnUndeletableFileInQDirOrder)

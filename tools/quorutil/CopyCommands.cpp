@@ -1,3 +1,4 @@
+#include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/Tool.h"
 
@@ -12,13 +13,14 @@
 #include <QFile>
 #include <QHostInfo>
 
+#include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <thread>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorutil {
@@ -28,7 +30,9 @@ namespace {
 const char copyUsage[] =
     "Usage: quorutil copy SRC DST [--progress none|std|fancy|udp] [--gui]\n"
     "\n"
-    "Copies SRC to DST (replacing DST) and reports the progress:\n"
+    "Copies SRC to DST and reports the progress. An existing DST keeps its links, owner, mode\n"
+    "and attributes (docs/replacing-files.md); a device or FIFO is written through.\n"
+    "\n"
     "  --progress fancy  one status line redrawn in place (default on a terminal)\n"
     "  --progress std    plain lines (default when output is not a terminal)\n"
     "  --progress udp    datagrams for 'quorutil monitor': broadcast, port 45454, or\n"
@@ -36,10 +40,42 @@ const char copyUsage[] =
     "  --progress none   nothing\n"
     "  --gui             copy in the background behind a progress dialog\n";
 
-const char rmtreeUsage[] = "Usage: quorutil rmtree DIR\n"
-                           "\n"
-                           "Deletes DIR and everything below it; links are removed, never "
-                           "followed.\nStops at the first entry it cannot delete and names it.\n";
+const char rmtreeUsage[] =
+    "Usage: quorutil rmtree DIR\n"
+    "\n"
+    "Deletes DIR and everything below it. Links are removed, never followed, also DIR itself\n"
+    "when it is a link (with or without a trailing '/'). Refuses '/' and paths ending in '.' or\n"
+    "'..'. Stops at the first entry it cannot delete and names it.\n";
+
+// The system's reason for an error number, in English like every message of the tool.
+std::string reasonOf(int error)
+{
+    const char *text = ::strerrordesc_np(error);
+    return text ? text : "Unknown error " + std::to_string(error);
+}
+
+// The system's reason after a message that ends in an error number: "...: 2" becomes
+// "...: 2 (No such file or directory)".
+std::string withReason(const std::string &message)
+{
+    std::size_t digits = message.size();
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(message[digits - 1])))
+        --digits;
+    if (digits == message.size() || digits < 2 || message.compare(digits - 2, 2, ": ") != 0
+        || message.size() - digits > 5)
+        return message;
+    return message + " (" + reasonOf(std::stoi(message.substr(digits))) + ")";
+}
+
+std::string errorText(int error)
+{
+    return std::to_string(error) + " (" + reasonOf(error) + ")";
+}
+
+bool isTerminal(int fd)
+{
+    return ::isatty(fd) == 1;
+}
 
 std::string localPath(const QString &arg)
 {
@@ -67,7 +103,7 @@ int copyWithDialog(const std::string &src, const std::string &dst, std::ostream 
     dialog.exec();
     worker.join();
     if (!failure.empty()) {
-        err << "quorutil copy: " << failure << "\n";
+        err << "quorutil copy: " << withReason(failure) << "\n";
         return ExitFailure;
     }
     return ExitOk;
@@ -77,40 +113,24 @@ int copyWithDialog(const std::string &src, const std::string &dst, std::ostream 
 
 int copyCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    QStringList paths;
-    QString progress;
-    bool gui = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            out << copyUsage;
-            return ExitOk;
-        } else if (arg == QLatin1String("--gui")) {
-            gui = true;
-        } else if (arg == QLatin1String("--progress") && i + 1 < args.size()) {
-            progress = args.at(++i);
-        } else if (arg.startsWith(QLatin1String("--progress="))) {
-            progress = arg.mid(11);
-        } else if (arg.startsWith(QLatin1String("--")) && arg.size() > 2) {
-            err << "quorutil copy: unknown option " << arg.toStdString() << "\n\n" << copyUsage;
-            return ExitUsage;
-        } else {
-            paths << arg;
-        }
-    }
+    CommandLine cmd("copy", copyUsage, {{"--progress", nullptr, true}, {"--gui"}});
+    int code = ExitOk;
+    if (!cmd.parse(args, out, err, &code))
+        return code;
+    QString progress = cmd.value("--progress");
     static const QStringList kinds = {"none", "std", "fancy", "udp"};
-    if (paths.size() != 2 || (!progress.isEmpty() && !kinds.contains(progress))) {
-        err << copyUsage;
-        return ExitUsage;
-    }
-    const std::string src = localPath(paths.at(0));
-    const std::string dst = localPath(paths.at(1));
-    if (gui)
+    if (cmd.positional().size() != 2)
+        return cmd.usageError(err, "expected SRC and DST");
+    if (cmd.isSet("--progress") && !kinds.contains(progress))
+        return cmd.usageError(err, "unknown --progress " + progress.toStdString());
+    const std::string src = localPath(cmd.positional().at(0));
+    const std::string dst = localPath(cmd.positional().at(1));
+    if (cmd.isSet("--gui"))
         return copyWithDialog(src, dst, err);
 
     if (progress.isEmpty()) {
         // Backspaces only make sense on a screen; logs and CI get whole lines.
-        progress = ::isatty(STDOUT_FILENO) && ::isatty(STDERR_FILENO) ? "fancy" : "std";
+        progress = isTerminal(STDOUT_FILENO) && isTerminal(STDERR_FILENO) ? "fancy" : "std";
     }
     std::unique_ptr<util::ProgressInterface> reporter;
     if (progress == "std") {
@@ -126,39 +146,29 @@ int copyCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     try {
         util::copyFile(src, dst, reporter.get());
     } catch (const std::exception &e) {
-        err << "quorutil copy: " << e.what() << "\n";
-        return ExitFailure;
+        return cmd.failure(err, withReason(e.what()));
     }
     return ExitOk;
 }
 
 int rmtreeCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    if (args.size() == 1 && (args.first() == "--help" || args.first() == "-h")) {
-        out << rmtreeUsage;
-        return ExitOk;
-    }
-    if (args.size() != 1 || args.first().isEmpty()) {
-        err << rmtreeUsage;
-        return ExitUsage;
-    }
-    const std::string path = localPath(args.first());
-    // A link to a directory is removed as a link; anything else but a directory is refused.
-    struct stat st, target;
-    if (::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)
-        && !(S_ISLNK(st.st_mode) && ::stat(path.c_str(), &target) == 0
-             && S_ISDIR(target.st_mode))) {
-        err << "quorutil rmtree: not a directory: " << path << "\n";
-        return ExitFailure;
-    }
+    CommandLine cmd("rmtree", rmtreeUsage, {});
+    int code = ExitOk;
+    if (!cmd.parse(args, out, err, &code))
+        return code;
+    if (cmd.positional().size() != 1)
+        return cmd.usageError(err, "expected one DIR");
+    const std::string path = localPath(cmd.positional().first());
     std::string failedPath;
     int error = 0;
-    if (!util::removeDir(path, failedPath, error)) {
-        err << "quorutil rmtree: cannot delete " << failedPath << ": " << std::strerror(error)
-            << "\n";
-        return ExitFailure;
-    }
-    return ExitOk;
+    if (util::removeDir(path, failedPath, error))
+        return ExitOk;
+    if (failedPath == path && error == EINVAL)
+        return cmd.failure(err, "refusing to delete " + path + ": it names / or ends in . or ..");
+    if (failedPath == path && error == ENOTDIR)
+        return cmd.failure(err, "not a directory: " + path);
+    return cmd.failure(err, "cannot delete " + failedPath + ": " + errorText(error));
 }
 
 } // namespace quorutil

@@ -1,3 +1,4 @@
+#include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/Tool.h"
 
@@ -5,6 +6,7 @@
 #include "util/config/QuorEnvironment.h"
 #include "util/strings/NumberFormat.h"
 
+#include <QFile>
 #include <QSettings>
 
 #include <ostream>
@@ -14,40 +16,48 @@ namespace quorutil {
 
 namespace {
 
-const char *const envUsage = "Usage: quorutil env\n"
-                             "Shows the installation root, the settings file, the help file, the "
-                             "naming configuration files\nand the processor's vector instruction "
-                             "level.\n";
+const char *const envUsage =
+    "Usage: quorutil env\n"
+    "\n"
+    "Shows the installation root, the settings file, the help file, the naming configuration\n"
+    "files and the processor's vector instruction level, and which of the variables\n"
+    "QUOR_DEVELOP (moves the installation root) and QUOR_INI (names another settings file)\n"
+    "is in effect.\n";
 const char *const iniMergeUsage =
     "Usage: quorutil ini-merge SOURCE DEST\n"
-    "Adds the sections and keys of SOURCE that DEST lacks to DEST; everything DEST holds stays.\n";
+    "\n"
+    "Adds the sections and keys of SOURCE that DEST lacks to DEST; everything DEST holds stays.\n"
+    "Merges into one DEST take turns (an advisory lock on DEST).\n";
 
-bool asksForHelp(const QStringList &args)
+// Where a path comes from: the variable that set it, or what it defaults to.
+std::string origin(const char *variable, const char *otherwise)
 {
-    return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+    return qEnvironmentVariableIsSet(variable)
+        ? std::string(" (from ") + variable + ")"
+        : std::string(" (") + otherwise + "; " + variable + " not set)";
 }
 
 } // namespace
 
 int envCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    if (asksForHelp(args)) {
-        out << envUsage;
-        return ExitOk;
-    }
-    if (!args.isEmpty()) {
-        err << envUsage;
-        return ExitUsage;
-    }
+    CommandLine cmd("env", envUsage, {});
+    int code = ExitOk;
+    if (!cmd.parse(args, out, err, &code))
+        return code;
+    if (!cmd.positional().isEmpty())
+        return cmd.usageError(err, "takes no arguments");
 
     // Each line reports its own failure, so one missing piece does not hide the others.
     int status = ExitOk;
-    out << "Installation root: " << util::getQuorRoot() << "\n";
+    out << "Installation root: " << util::getQuorRoot()
+        << origin("QUOR_DEVELOP", "the executable's folder") << "\n";
+    const std::string iniOrigin = origin("QUOR_INI", "in the installation root");
     try {
         const std::string file = util::getQuorIni().fileName().toStdString();
-        out << "Settings file: " << file << "\n";
+        out << "Settings file: " << file << iniOrigin << "\n";
     } catch (const std::runtime_error &e) {
-        out << "Settings file: none (" << e.what() << ")\n";
+        out << "Settings file: none (" << e.what() << ")" << iniOrigin << "\n";
         status = ExitFailure;
     }
     try {
@@ -71,21 +81,20 @@ int envCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 
 int iniMergeCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    if (asksForHelp(args)) {
-        out << iniMergeUsage;
-        return ExitOk;
-    }
-    if (args.size() != 2) {
-        err << iniMergeUsage;
-        return ExitUsage;
-    }
+    CommandLine cmd("ini-merge", iniMergeUsage, {});
+    int code = ExitOk;
+    if (!cmd.parse(args, out, err, &code))
+        return code;
+    if (cmd.positional().size() != 2)
+        return cmd.usageError(err, "expected SOURCE and DEST");
+    const std::string source = QFile::encodeName(cmd.positional().at(0)).toStdString();
+    const std::string destination = QFile::encodeName(cmd.positional().at(1)).toStdString();
     try {
-        util::IniTool::mergeIniFiles(args[0].toStdString(), args[1].toStdString());
+        util::IniTool::mergeIniFiles(source, destination);
     } catch (const std::runtime_error &e) {
-        err << "quorutil ini-merge: " << e.what() << "\n";
-        return ExitFailure;
+        return cmd.failure(err, e.what());
     }
-    out << "Merged " << args[0].toStdString() << " into " << args[1].toStdString() << "\n";
+    out << "Merged " << source << " into " << destination << "\n";
     return ExitOk;
 }
 

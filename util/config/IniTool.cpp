@@ -1,12 +1,19 @@
 #include "util/config/IniTool.h"
 
 #include "util/files/AtomicWrite.h"
+#include "util/files/UniqueFd_p.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegExp>
 
+#include <cerrno>
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace util {
 
@@ -41,6 +48,51 @@ bool holdsLine(const QStringList &lines, int begin, int end, const QRegExp &rx)
     return false;
 }
 
+// The line end a file uses: that of its first terminated line, LF when it has none.
+QByteArray lineEndOf(const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        if (line.endsWith(QLatin1Char('\n')))
+            return line.endsWith(QLatin1String("\r\n")) ? "\r\n" : "\n";
+    }
+    return "\n";
+}
+
+// The destination opened for reading and writing and locked (flock, exclusive). A merge that
+// replaced the file while we waited leaves our descriptor on the old one: then open again.
+struct LockedFile
+{
+    explicit LockedFile(const std::string &path)
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            fd.reset(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+            struct stat mine, now;
+            if (!fd || ::fstat(fd.get(), &mine) != 0) {
+                fd.reset();
+                return;
+            }
+            // A FIFO or socket would never end; a device has nothing to merge with.
+            if (S_ISFIFO(mine.st_mode) || S_ISSOCK(mine.st_mode)) {
+                fd.reset();
+                return;
+            }
+            ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+            int locked;
+            while ((locked = ::flock(fd.get(), LOCK_EX)) != 0 && errno == EINTR) { }
+            regular = S_ISREG(mine.st_mode);
+            if (locked != 0 || !regular)
+                return; // not lockable: merged unlocked, as before
+            if (::stat(path.c_str(), &now) == 0 && now.st_dev == mine.st_dev
+                && now.st_ino == mine.st_ino)
+                return;
+        }
+        fd.reset();
+    }
+
+    detail::UniqueFd fd;
+    bool regular = false;
+};
+
 void parseError()
 {
     throw std::runtime_error("Error parsing ini file");
@@ -57,15 +109,21 @@ void IniTool::mergeIniFiles(std::string const &source, std::string const &destin
     if (!QFileInfo::exists(sourcePath) || !sourceFile.open(QIODevice::ReadOnly))
         throw std::runtime_error("Source INI file " + source + " can't be read!");
     // Opened for writing too, so that a read-only destination fails here, before any work;
-    // a missing destination must not be created.
-    QFile destinationFile(destinationPath);
-    if (!QFileInfo::exists(destinationPath) || !destinationFile.open(QIODevice::ReadWrite))
+    // a missing destination must not be created. The lock is held from the read to the end of
+    // the write, so that merges into one file take turns and none loses another's additions.
+    LockedFile locked(destination);
+    QFile destinationFile;
+    if (!locked.fd
+        || !destinationFile.open(locked.fd.get(), QIODevice::ReadOnly,
+                                 QFileDevice::DontCloseHandle))
         throw std::runtime_error("Destination INI file " + destination + " can't be opened!");
 
     const QStringList sourceLines = readAllLines(sourceFile);
-    QStringList destinationLines = readAllLines(destinationFile);
+    // A device has no lines of its own to keep (and may never end): it is written through.
+    QStringList destinationLines = locked.regular ? readAllLines(destinationFile) : QStringList();
     const QStringList sourceSections = getAllSections(sourceLines);
     const QStringList destinationSections = getAllSections(destinationLines);
+    const QByteArray lineEnd = lineEndOf(destinationLines);
 
     QStringList newSections;
     for (const QString &name : sourceSections) {
@@ -78,12 +136,17 @@ void IniTool::mergeIniFiles(std::string const &source, std::string const &destin
         addSection(sourceLines, name, destinationLines);
     destinationFile.close();
 
+    // A line without a terminator (the last of either file) that now has a line after it gets
+    // the destination's line end, so that no two lines run into one.
     QByteArray bytes;
-    for (const QString &line : destinationLines)
+    for (int i = 0; i < destinationLines.size(); ++i) {
+        const QString &line = destinationLines.at(i);
         bytes += line.toLatin1();
-    // Written beside the file and renamed into place, so a failure leaves the old file whole.
-    if (!writeFileAtomically(destinationPath, bytes.constData(),
-                             static_cast<std::size_t>(bytes.size())))
+        if (i + 1 < destinationLines.size() && !line.endsWith(QLatin1Char('\n')))
+            bytes += lineEnd;
+    }
+    if (!replaceFileContent(destinationPath, bytes.constData(),
+                            static_cast<std::size_t>(bytes.size())))
         throw std::runtime_error("Destination INI file " + destination + " can't be written!");
 }
 

@@ -16,13 +16,19 @@ namespace util {
 /// comments, order and bytes included.
 ///
 /// Lines keep their own terminators (LF or CR LF; the last may have none) and are handled as
-/// Latin-1, so bytes of any encoding pass through unchanged.
+/// Latin-1, so bytes of any encoding pass through unchanged. A line without a terminator (the
+/// last line of either file) that gets a line after it in the merged file first gets the line
+/// end the destination uses (that of its first line, LF when it has none), so that no two lines
+/// run into one.
 class UTIL_EXPORT IniTool
 {
 public:
-    /// Merges the file source into the file destination and rewrites destination atomically:
-    /// written beside it and renamed into place (through a link, keeping its permissions); in a
-    /// folder that takes no new file it is rewritten in place instead.
+    /// Merges the file source into the file destination and rewrites destination by the
+    /// library's rule for replacing files (util::replaceFileContent, docs/replacing-files.md):
+    /// atomically where that loses nothing of the file (links, owner, mode, attributes), in place
+    /// after reserving the new size otherwise. An exclusive advisory lock (flock) on destination
+    /// is held from the read to the end of the write, so merges into one file take turns and
+    /// none loses the additions of another.
     /// Throws std::runtime_error, leaving destination untouched:
     /// - "Source INI file <source> can't be read!"
     /// - "Destination INI file <destination> can't be opened!" (a missing one is not created)

@@ -1,5 +1,7 @@
 #include "util/config/QuorEnvironment.h"
 
+#include "util/config/QuorEnvironment_p.h"
+
 #include "util/UtilVersion.h"
 
 #include <QDesktopServices>
@@ -32,7 +34,7 @@ std::unique_ptr<QSettings> &settingsObject()
 
 } // namespace
 
-namespace detail {
+namespace testseam {
 
 std::string modulepathOf(const std::string &name)
 {
@@ -55,7 +57,7 @@ float vectorOpLevelFromEcx(unsigned int ecx)
     return 2.0f;
 }
 
-} // namespace detail
+} // namespace testseam
 
 std::string modulename()
 {
@@ -64,12 +66,12 @@ std::string modulename()
 
 std::string modulepath()
 {
-    return detail::modulepathOf(modulename());
+    return testseam::modulepathOf(modulename());
 }
 
 float vectorOpLevel()
 {
-    return detail::vectorOpLevelFromEcx(detail::cpuidLeaf1Ecx());
+    return testseam::vectorOpLevelFromEcx(detail::cpuidLeaf1Ecx());
 }
 
 std::string const getQuorRoot()

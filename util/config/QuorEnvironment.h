@@ -54,16 +54,4 @@ UTIL_EXPORT void openHelp();
 /// exception of getQuorIni().
 UTIL_EXPORT QString getFavoritesFile(QString const &name);
 
-namespace detail {
-/// The directory part of an executable's name: the text before the last '/', or the whole
-/// name when it holds none.
-UTIL_EXPORT std::string modulepathOf(const std::string &name);
-/// The vector instruction level that the ECX feature bits of cpuid leaf 1 announce.
-UTIL_EXPORT float vectorOpLevelFromEcx(unsigned int ecx);
-/// The platform part of modulename(): the executable's name as the system reports it.
-std::string executableName();
-/// The platform part of vectorOpLevel(): ECX of cpuid leaf 1 (0 where there is none).
-unsigned int cpuidLeaf1Ecx();
-} // namespace detail
-
 } // namespace util

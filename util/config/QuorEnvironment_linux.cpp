@@ -1,6 +1,6 @@
 // Linux side of the environment queries: the executable's name from /proc and the processor's
 // feature bits from cpuid.
-#include "util/config/QuorEnvironment.h"
+#include "util/config/QuorEnvironment_p.h"
 
 #include <unistd.h>
 

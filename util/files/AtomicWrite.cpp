@@ -1,25 +1,38 @@
 #include "util/files/AtomicWrite.h"
 
-#include <QSaveFile>
+#include "util/files/FileReplace_p.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
 
 namespace util {
 
+bool replaceFileContent(const QString &path, const char *data, std::size_t size, QString *error)
+{
+    const std::string local = QFile::encodeName(path).toStdString();
+    detail::FileReplacement file;
+    int code = 0;
+    bool ok = !local.empty() || ((code = ENOENT), false);
+    ok = ok && file.open(local, size, 0666, &code);
+    if (ok && !detail::writeAll(file.fd(), data, size)) {
+        code = errno;
+        ok = false;
+    }
+    ok = ok && file.commit(true, &code);
+    if (!ok && error) {
+        // English, like every message of the library.
+        const char *reason = ::strerrordesc_np(code);
+        *error = QStringLiteral("%1 (%2)").arg(code).arg(reason ? QString::fromLatin1(reason)
+                                                                : QStringLiteral("Unknown error"));
+    }
+    return ok;
+}
+
 bool writeFileAtomically(const QString &path, const char *data, std::size_t size, QString *error)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    // The explicit flush matters: a short text stays in QFileDevice's buffer, and commit()
-    // would rename the temporary file into place even when writing that buffer out failed
-    // (a full disk, a size limit).
-    const bool ok = file.open(QIODevice::WriteOnly)
-        && file.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size) && file.flush();
-    if (!ok)
-        file.cancelWriting();
-    if (file.commit() && ok)
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    return replaceFileContent(path, data, size, error);
 }
 
 } // namespace util

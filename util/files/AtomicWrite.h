@@ -8,11 +8,23 @@
 
 namespace util {
 
-/// Replaces the file at path with size bytes from data: written to a temporary file beside it
-/// and renamed into place only when complete, so a failed write leaves any old file as it was.
-/// The old file's permissions are kept and a link is written through to its target. Where the
-/// folder takes no new file but the file itself is writable, the file is rewritten in place
-/// (that one case cannot be atomic). Returns false on failure, with the reason in *error.
+/// Replaces the content of the file at path with size bytes from data, by the library's rule
+/// for replacing files (docs/replacing-files.md): a failed write leaves the old content as it
+/// was, and nothing the file system knows about the file is lost.
+/// - Links are followed; the file they point to gets the content, the links stay.
+/// - A directory is refused; a device, FIFO or socket is written through, never replaced.
+/// - A regular file with one link whose owner, group, mode and extended attributes a new file
+///   can take is replaced atomically: written to a temporary file beside it, flushed to the
+///   medium and renamed into place (removed again if SIGINT, SIGTERM or SIGHUP ends the process
+///   meanwhile). Any other regular file (more links, a foreign owner, a folder that takes no new
+///   files) is rewritten in place after its new size has been reserved, so a full medium or a
+///   file size limit fails before a byte changes.
+/// - A missing file is created with mode 0666 less the umask.
+/// Returns false on failure, with the system's reason ("28 (No space left on device)") in *error.
+UTIL_EXPORT bool replaceFileContent(const QString &path, const char *data, std::size_t size,
+                                    QString *error = nullptr);
+
+/// The name the writers have always called replaceFileContent() by; same behaviour.
 UTIL_EXPORT bool writeFileAtomically(const QString &path, const char *data, std::size_t size,
                                      QString *error = nullptr);
 

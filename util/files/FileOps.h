@@ -2,43 +2,52 @@
 
 #include "util/UtilExport.h"
 
-#include <cstdint>
 #include <string>
 
 namespace util {
 
 class ProgressInterface;
 
-/// Copies src to dst, replacing an existing dst, and reports the bytes copied so far after
-/// each chunk: starting("Copy to <dst>"), totalAmount(size, "bytes"), amountDone(...),
-/// finished("Copy to <dst>"). progress may be null.
+/// Copies src to dst and reports the bytes copied so far after each chunk:
+/// starting("Copy to <dst>"), totalAmount(size, "bytes"), amountDone(...), finished("Copy to
+/// <dst>"). progress may be null.
 ///
-/// The copy goes into a temporary file beside dst that is renamed into place, so a failed copy
-/// never leaves a half-written file where the old destination stood. When dst is a link, the
-/// file it points to is replaced and the link stays. The permission bits of src (less the
-/// umask) and its modification time carry over.
+/// dst is replaced by the library's rule for replacing files (docs/replacing-files.md): links
+/// are followed and stay; a device, FIFO or socket is written through, never replaced; a regular
+/// file is replaced by a temporary file beside it renamed into place when that keeps its links,
+/// owner, group, mode and extended attributes, and is rewritten in place otherwise, after its new
+/// size has been reserved. A failed copy never leaves a half-written file where the old
+/// destination stood (nor a temporary file, even when SIGINT, SIGTERM or SIGHUP ends the
+/// process). A new dst gets the permission bits of src (less the umask); an existing one keeps
+/// its own. The modification time of src carries over to a regular dst.
 ///
 /// Throws std::runtime_error, without calling finished():
 /// - "Can't open: <src>: <errno>" when src cannot be opened (or is a directory);
+/// - "Failed to copy from <src> to <dst>: 21" when dst is a directory, before anything is read
+///   and before any progress is reported;
 /// - "Can't copy to <dst>: not enough space." when the target medium is full;
-/// - "Failed to copy from <src> to <dst>: <errno>" on any other failure.
+/// - "Failed to copy from <src> to <dst>: <errno>" on any other failure (27, EFBIG, beyond the
+///   file size limit);
+/// - "Failed to copy from <src> to <dst>: the source changed size during the copy".
 UTIL_EXPORT void copyFile(const std::string &src, const std::string &dst,
                           ProgressInterface *progress);
 
 /// Deletes the directory tree at path: true when it is gone (or was never a directory), false
-/// when the walk stopped at an entry it could not delete. Entries are visited directories
-/// first, then by name; what was deleted before the failure stays deleted, everything after it
-/// stays. Links are removed, never followed. Hidden files go like any others; attributes and
-/// permissions are never changed.
+/// when the walk stopped at an entry it could not delete or path was refused. Entries are
+/// visited directories first, then by name; what was deleted before the failure stays deleted,
+/// everything after it stays. Hidden files go like any others; attributes and permissions are
+/// never changed.
+///
+/// Nothing outside the named tree is ever deleted:
+/// - a link is removed as a link, never followed, also when path names it with trailing slashes
+///   ("lnk/"), and so is every link inside the tree;
+/// - path is refused (false, nothing deleted) when it is empty, names the root ("/", "//"), or
+///   its last component is "." or ".." ("DIR/.", "..", "a/../"), trailing slashes ignored.
 UTIL_EXPORT bool removeDir(const std::string &path);
-/// As removeDir(path); on failure failedPath names what could not be deleted and error holds
-/// the errno of that failure.
+/// As removeDir(path), but strict about what path names, for callers that report it: false with
+/// error ENOENT when nothing is there, ENOTDIR when it is neither a directory nor a link to one,
+/// EINVAL when it was refused (failedPath is path in these three cases); on any other failure
+/// failedPath names what could not be deleted and error holds the errno of that failure.
 UTIL_EXPORT bool removeDir(const std::string &path, std::string &failedPath, int &error);
-
-namespace detail {
-/// Test seam: makes the next copyFile() fail with errno `error` once `afterBytes` bytes have
-/// been copied, as a full or failing medium would. error 0 clears it.
-UTIL_EXPORT void injectCopyFault(int error, std::uint64_t afterBytes);
-} // namespace detail
 
 } // namespace util

@@ -3,6 +3,8 @@
 
 #include "util/files/FileOps.h"
 
+#include "util/files/FileOps_p.h"
+#include "util/files/FileReplace_p.h"
 #include "util/files/UniqueFd_p.h"
 #include "util/progress/ProgressInterface.h"
 
@@ -13,7 +15,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <random>
 #include <stdexcept>
 #include <vector>
 
@@ -32,91 +33,20 @@ std::atomic<std::uint64_t> faultAfter {0};
 
 using detail::UniqueFd;
 
-// Deletes the temporary copy unless it was renamed into place.
-class TempFileGuard
-{
-public:
-    ~TempFileGuard()
-    {
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-    void set(const std::string &path) { m_path = path; }
-    void release() { m_path.clear(); }
-
-private:
-    std::string m_path;
-};
-
 struct CopyError
 {
     int error;
 };
-
-// A file beside dst with a name of its own; the kernel applies the umask to mode.
-int createTemporary(const std::string &dst, mode_t mode, std::string &tmpPath)
-{
-    const std::size_t slash = dst.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : dst.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? dst : dst.substr(slash + 1);
-    static thread_local std::mt19937 random {std::random_device {}()};
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string suffix(8, 'x');
-        for (char &c : suffix)
-            c = letters[random() % (sizeof(letters) - 1)];
-        tmpPath = dir + "." + base + ".copy-" + suffix;
-        const int fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-// The file that path names once links are followed, even when it does not exist yet.
-std::string followLinks(const std::string &path)
-{
-    std::string target = path;
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat st;
-        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return target;
-        std::vector<char> buffer(static_cast<std::size_t>(st.st_size) + 1);
-        const ssize_t n = ::readlink(target.c_str(), buffer.data(), buffer.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size())
-            return path;
-        const std::string link(buffer.data(), static_cast<std::size_t>(n));
-        const std::size_t slash = target.rfind('/');
-        target = link[0] == '/' || slash == std::string::npos ? link
-                                                              : target.substr(0, slash + 1) + link;
-    }
-    return path; // a loop: let the rename replace the link itself
-}
 
 bool isNoSpace(int error)
 {
     return error == ENOSPC || error == EDQUOT;
 }
 
-bool writeAll(int fd, const char *data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Copies in to out from their current positions to the end of in, telling progress the
-// cumulative byte count after every chunk. Throws CopyError.
-void copyContents(int in, int out, ProgressInterface *progress, int fault, std::uint64_t faultAt)
+// cumulative byte count after every chunk. Returns the bytes copied; throws CopyError.
+std::uint64_t copyContents(int in, int out, ProgressInterface *progress, int fault,
+                           std::uint64_t faultAt)
 {
     // Large chunks keep the in-kernel copy at full speed; the reporters throttle what they show.
     constexpr std::size_t chunk = std::size_t(8) << 20;
@@ -161,7 +91,7 @@ void copyContents(int in, int out, ProgressInterface *progress, int fault, std::
             if (buffer.empty())
                 buffer.resize(bufferSize);
             n = ::read(in, buffer.data(), want);
-            if (n > 0 && !writeAll(out, buffer.data(), static_cast<std::size_t>(n)))
+            if (n > 0 && !detail::writeAll(out, buffer.data(), static_cast<std::size_t>(n)))
                 throw CopyError {errno};
         }
 
@@ -171,7 +101,7 @@ void copyContents(int in, int out, ProgressInterface *progress, int fault, std::
             throw CopyError {errno};
         }
         if (n == 0)
-            return;
+            return copied;
         copied += static_cast<std::uint64_t>(n);
         if (progress)
             progress->amountDone(static_cast<double>(copied));
@@ -180,7 +110,7 @@ void copyContents(int in, int out, ProgressInterface *progress, int fault, std::
 
 } // namespace
 
-void detail::injectCopyFault(int error, std::uint64_t afterBytes)
+void testseam::injectCopyFault(int error, std::uint64_t afterBytes)
 {
     faultAfter = afterBytes;
     faultError = error;
@@ -191,6 +121,12 @@ void copyFile(const std::string &src, const std::string &dst, ProgressInterface 
     const int fault = faultError.exchange(0);
     const std::uint64_t faultAt = faultAfter.load();
     const std::string task = "Copy to " + dst;
+    const auto failed = [&](int error) {
+        if (isNoSpace(error))
+            return std::runtime_error("Can't copy to " + dst + ": not enough space.");
+        return std::runtime_error("Failed to copy from " + src + " to " + dst + ": "
+                                  + std::to_string(error));
+    };
 
     UniqueFd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
@@ -202,6 +138,10 @@ void copyFile(const std::string &src, const std::string &dst, ProgressInterface 
     }
     if (!in)
         throw std::runtime_error("Can't open: " + src + ": " + std::to_string(errno));
+    // A folder as the destination is refused before a byte is read or any progress shown.
+    int error = 0;
+    if (!detail::FileReplacement::checkDestination(dst, &error))
+        throw failed(error);
 
     const auto size = static_cast<std::uint64_t>(st.st_size);
     if (progress) {
@@ -209,32 +149,29 @@ void copyFile(const std::string &src, const std::string &dst, ProgressInterface 
         progress->totalAmount(static_cast<double>(size), "bytes");
     }
 
+    detail::FileReplacement out;
+    if (!out.open(dst, size, st.st_mode & 0777, &error))
+        throw failed(error);
+    std::uint64_t copied = 0;
     try {
-        // Replacing a link to the destination would cut it off from its target; the copy goes
-        // to the target instead, as the other writers of the library do.
-        const std::string target = followLinks(dst);
-        TempFileGuard guard;
-        std::string tmpPath;
-        UniqueFd out(createTemporary(target, st.st_mode & 0777, tmpPath));
-        if (!out)
-            throw CopyError {errno};
-        guard.set(tmpPath);
-
-        copyContents(in.get(), out.get(), progress, fault, faultAt);
-
-        const struct timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
-        ::futimens(out.get(), times);
-        if (out.close() != 0)
-            throw CopyError {errno};
-        if (::rename(tmpPath.c_str(), target.c_str()) != 0)
-            throw CopyError {errno};
-        guard.release();
+        copied = copyContents(in.get(), out.fd(), progress, fault, faultAt);
     } catch (const CopyError &e) {
-        if (isNoSpace(e.error))
-            throw std::runtime_error("Can't copy to " + dst + ": not enough space.");
-        throw std::runtime_error("Failed to copy from " + src + " to " + dst + ": "
-                                 + std::to_string(e.error));
+        throw failed(e.error);
     }
+    // A file that grew or shrank meanwhile would leave a copy of no consistent state. Files
+    // that read 0 bytes long but have content (procfs and the like) keep reading 0.
+    struct stat after;
+    if (::fstat(in.get(), &after) != 0)
+        throw failed(errno);
+    if (after.st_size != st.st_size || (size != 0 && copied != size))
+        throw std::runtime_error("Failed to copy from " + src + " to " + dst
+                                 + ": the source changed size during the copy");
+    if (out.kind() != detail::FileReplacement::Stream) {
+        const struct timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
+        ::futimens(out.fd(), times);
+    }
+    if (!out.commit(false, &error))
+        throw failed(error);
 
     if (progress)
         progress->finished(task.c_str());
@@ -322,52 +259,95 @@ bool removeContents(int fd, const std::string &path, Failure &failure)
 
 } // namespace
 
-bool removeDir(const std::string &path, std::string &failedPath, int &error)
+namespace {
+
+// Why a path given to removeDir is not deleted at all: 0 when it may be, else EINVAL.
+// Trailing slashes would make the system follow a link to the directory it points to, so they
+// are dropped; what is left must not be the root or end in "." or "..".
+int refusal(std::string &path)
 {
-    failedPath.clear();
-    error = 0;
+    if (path.empty())
+        return EINVAL;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (path == "/")
+        return EINVAL;
+    const std::size_t slash = path.rfind('/');
+    const std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+    return last == "." || last == ".." ? EINVAL : 0;
+}
+
+enum class Outcome { Removed, Missing, NotADirectory, Refused, Failed };
+
+Outcome removeTree(const std::string &given, std::string &failedPath, int &error)
+{
+    failedPath = given;
+    std::string path = given;
+    error = refusal(path);
+    if (error != 0)
+        return Outcome::Refused;
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return true;
-        failedPath = path;
         error = errno;
-        return false;
+        return errno == ENOENT || errno == ENOTDIR ? Outcome::Missing : Outcome::Failed;
     }
     if (S_ISLNK(st.st_mode)) {
         // A link to a directory goes as a link; its target stays untouched.
-        if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            return true;
+        if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            error = ENOTDIR;
+            return Outcome::NotADirectory;
+        }
         if (::unlink(path.c_str()) == 0)
-            return true;
-        failedPath = path;
+            return Outcome::Removed;
         error = errno;
-        return false;
+        return Outcome::Failed;
     }
-    if (!S_ISDIR(st.st_mode))
-        return true;
+    if (!S_ISDIR(st.st_mode)) {
+        error = ENOTDIR;
+        return Outcome::NotADirectory;
+    }
 
     Failure failure;
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (fd && !removeContents(fd.get(), path, failure)) {
         failedPath = failure.path;
         error = failure.error;
-        return false;
+        return Outcome::Failed;
     }
     fd.reset();
     if (::rmdir(path.c_str()) != 0) {
-        failedPath = path;
         error = errno;
-        return false;
+        return Outcome::Failed;
     }
-    return true;
+    return Outcome::Removed;
+}
+
+} // namespace
+
+bool removeDir(const std::string &path, std::string &failedPath, int &error)
+{
+    if (removeTree(path, failedPath, error) == Outcome::Removed) {
+        failedPath.clear();
+        error = 0;
+        return true;
+    }
+    return false;
 }
 
 bool removeDir(const std::string &path)
 {
     std::string failedPath;
     int error = 0;
-    return removeDir(path, failedPath, error);
+    switch (removeTree(path, failedPath, error)) {
+    case Outcome::Removed:
+    case Outcome::Missing:
+    case Outcome::NotADirectory:
+        return true;
+    case Outcome::Refused:
+    case Outcome::Failed:
+        break;
+    }
+    return false;
 }
 
 } // namespace util

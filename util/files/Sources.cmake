@@ -5,6 +5,9 @@ list(APPEND UTIL_PUBLIC_HEADERS
 list(APPEND UTIL_SOURCES
     TestSeam_p.h
     files/UniqueFd_p.h
+    files/FileOps_p.h
+    files/FileReplace_p.h
+    files/FileReplace_linux.cpp
     files/AtomicWrite.cpp
     files/auto_file.cpp
     files/FileOps_linux.cpp)
