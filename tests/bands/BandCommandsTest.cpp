@@ -135,7 +135,7 @@ TEST(ProductsCommand, RefusesUnreadableAndMalformedConfigurations)
         {{"products", "--config", dir.path(), "PANN00A"},
          1,
          "",
-         "quorutil products: Can't read: " + dir.path().toStdString() + ": 21 (Is a directory)\n"},
+         "quorutil products: Can't open: " + dir.path().toStdString() + ": 21 (Is a directory)\n"},
     });
 
     const QStringList bad = QDir(bandsData("")).entryList({"bad_*.xml"}, QDir::Files);

@@ -6,6 +6,7 @@
 #include "util/bands/ProductGenerator.h"
 #include "util/bands/VynString.h"
 #include "util/config/QuorEnvironment.h"
+#include "util/files/ReadFile.h"
 
 #include <QBuffer>
 #include <QJsonArray>
@@ -13,12 +14,8 @@
 #include <QJsonObject>
 #include <QSet>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <ostream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace quorutil {
 
@@ -150,46 +147,6 @@ int split(const QStringList &args, std::ostream &out, std::ostream &err)
     return ExitOk;
 }
 
-// The system's reason for an error number, in English whatever the locale, as every failure
-// line of the tool gives it.
-std::string reason(int error)
-{
-    const char *text = strerrordesc_np(error);
-    return text ? text : "Unknown error " + std::to_string(error);
-}
-
-// Reads a whole file; on failure returns false with "Can't open: FILE: errno (reason)" or
-// "Can't read: ...".
-bool readWholeFile(const QString &path, QByteArray &bytes, std::string &error)
-{
-    const QByteArray name = path.toLocal8Bit();
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        const int e = errno;
-        error =
-            "Can't open: " + path.toStdString() + ": " + std::to_string(e) + " (" + reason(e) + ")";
-        return false;
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int e = errno;
-            ::close(fd);
-            error = "Can't read: " + path.toStdString() + ": " + std::to_string(e) + " ("
-                + reason(e) + ")";
-            return false;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, static_cast<int>(n));
-    }
-    ::close(fd);
-    return true;
-}
-
 } // namespace
 
 int bandsCommand(const QStringList &args, std::ostream &out, std::ostream &err)
@@ -223,9 +180,9 @@ int productsCommand(const QStringList &args, std::ostream &out, std::ostream &er
         cl.value("--config", QString::fromStdString(util::getQuorRoot() + "/etc/products.xml"));
 
     QByteArray bytes;
-    std::string error;
-    if (!readWholeFile(config, bytes, error))
-        return cl.failure(err, error);
+    QString error;
+    if (!util::readWholeFile(config, bytes, &error))
+        return cl.failure(err, error.toStdString());
     const std::string file = config.toStdString();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);

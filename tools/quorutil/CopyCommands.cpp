@@ -1,8 +1,10 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Output.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/FileOps.h"
+#include "util/files/SystemError.h"
 #include "util/progress/ProgressInterfaceFancy.h"
 #include "util/progress/ProgressInterfaceQt.h"
 #include "util/progress/ProgressInterfaceStd.h"
@@ -47,13 +49,6 @@ const char rmtreeUsage[] =
     "when it is a link (with or without a trailing '/'). Refuses '/' and paths ending in '.' or\n"
     "'..'. Stops at the first entry it cannot delete and names it.\n";
 
-// The system's reason for an error number, in English like every message of the tool.
-std::string reasonOf(int error)
-{
-    const char *text = ::strerrordesc_np(error);
-    return text ? text : "Unknown error " + std::to_string(error);
-}
-
 // The system's reason after a message that ends in an error number: "...: 2" becomes
 // "...: 2 (No such file or directory)".
 std::string withReason(const std::string &message)
@@ -64,17 +59,7 @@ std::string withReason(const std::string &message)
     if (digits == message.size() || digits < 2 || message.compare(digits - 2, 2, ": ") != 0
         || message.size() - digits > 5)
         return message;
-    return message + " (" + reasonOf(std::stoi(message.substr(digits))) + ")";
-}
-
-std::string errorText(int error)
-{
-    return std::to_string(error) + " (" + reasonOf(error) + ")";
-}
-
-bool isTerminal(int fd)
-{
-    return ::isatty(fd) == 1;
+    return message.substr(0, digits) + util::systemErrorText(std::stoi(message.substr(digits)));
 }
 
 std::string localPath(const QString &arg)
@@ -168,7 +153,7 @@ int rmtreeCommand(const QStringList &args, std::ostream &out, std::ostream &err)
         return cmd.failure(err, "refusing to delete " + path + ": it names / or ends in . or ..");
     if (failedPath == path && error == ENOTDIR)
         return cmd.failure(err, "not a directory: " + path);
-    return cmd.failure(err, "cannot delete " + failedPath + ": " + errorText(error));
+    return cmd.failure(err, "cannot delete " + failedPath + ": " + util::systemErrorText(error));
 }
 
 } // namespace quorutil

@@ -1,5 +1,6 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Output.h"
 #include "tools/quorutil/MonitorTable.h"
 #include "tools/quorutil/Tool.h"
 
@@ -381,7 +382,7 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
                           "cannot listen on " + host + ":" + std::to_string(port) + ": "
                               + socket.errorString().toStdString());
     const std::string where = host + ":" + std::to_string(socket.localPort());
-    const bool table = &out == &std::cout && ::isatty(STDOUT_FILENO);
+    const bool table = &out == &std::cout && isTerminal(STDOUT_FILENO);
     out << "Listening for progress datagrams on " << where << std::endl;
 
     MonitorTable jobs;

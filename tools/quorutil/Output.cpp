@@ -7,6 +7,8 @@
 #include <cmath>
 #include <ostream>
 
+#include <unistd.h>
+
 namespace quorutil {
 
 bool writeToOutput(const QString &dest, std::ostream &out,
@@ -35,6 +37,11 @@ bool writeToOutput(const QString &dest, std::ostream &out,
     out.write(bytes.constData(), bytes.size());
     out.flush();
     return true;
+}
+
+bool isTerminal(int fd)
+{
+    return ::isatty(fd) == 1;
 }
 
 std::string shortestNumber(double value)

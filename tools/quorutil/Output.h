@@ -17,6 +17,9 @@ namespace quorutil {
 bool writeToOutput(const QString &dest, std::ostream &out,
                    const std::function<bool(const std::string &path)> &write, QString *error);
 
+/// Whether the file descriptor is a terminal (progress redrawn in place, tables kept fresh).
+bool isTerminal(int fd);
+
 /// The shortest text that reads back as the same double, in the "C" locale, without an exponent
 /// unless the number is tiny or huge: 500000, 0.1, 1e+300.
 std::string shortestNumber(double value);

@@ -6,6 +6,7 @@
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/AtomicWrite.h"
+#include "util/files/SystemError.h"
 #include "util/tonal/BpfConverter.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalCurveConverter.h"
@@ -109,21 +110,12 @@ bool parseInt(const QString &text, int low, int high, int &value)
     return true;
 }
 
-// The system's reason in English, whatever the locale.
-const char *systemReason(int error)
-{
-    const char *text = strerrordesc_np(error);
-    return text ? text : "Unknown error";
-}
-
 std::string openFailure(const QString &file)
 {
     QFile probe(file);
     if (probe.open(QIODevice::ReadOnly))
         return std::string();
-    const int error = errno;
-    return "Can't open: " + file.toStdString() + ": " + std::to_string(error) + " ("
-        + systemReason(error) + ")";
+    return "Can't open: " + file.toStdString() + ": " + util::systemErrorText(errno);
 }
 
 // Reads the curves of CURVE into series; on failure returns false after printing.

@@ -87,6 +87,11 @@ bool wantsGui(const QStringList &args)
     return plot || args.contains(QStringLiteral("--gui"));
 }
 
+bool needsScreen(const QStringList &args)
+{
+    return args.contains(QStringLiteral("--gui"));
+}
+
 int run(const QStringList &args, std::ostream &out, std::ostream &err)
 {
     if (args.isEmpty()) {

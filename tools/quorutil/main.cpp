@@ -12,19 +12,22 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
 
-    // Only the progress dialog needs a GUI application; everything else runs headless. Without
-    // a display Qt would abort while creating it, so say so plainly instead.
+    // Only the progress dialog and drawing need a GUI application; everything else runs
+    // headless. Without a display Qt would abort while creating it: a window then cannot be
+    // shown, which is said plainly, while a picture is drawn on the offscreen platform.
     std::unique_ptr<QCoreApplication> app;
     const bool gui = quorutil::wantsGui(args) && !args.contains(QStringLiteral("--help"))
         && !args.contains(QStringLiteral("-h"));
-    if (gui && !qEnvironmentVariableIsSet("DISPLAY")
-        && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
-        && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+    const bool display = qEnvironmentVariableIsSet("DISPLAY")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    if (gui && !display && quorutil::needsScreen(args)) {
         std::cerr << "quorutil " << (args.isEmpty() ? std::string() : args.first().toStdString())
                   << ": --gui needs a display, and none is available (DISPLAY, WAYLAND_DISPLAY "
                      "and QT_QPA_PLATFORM are unset)\n";
         return 1;
     }
+    if (gui && !display)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     if (gui)
         app = std::make_unique<QApplication>(argc, argv);
     else

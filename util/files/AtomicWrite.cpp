@@ -1,6 +1,7 @@
 #include "util/files/AtomicWrite.h"
 
 #include "util/files/FileReplace_p.h"
+#include "util/files/SystemError.h"
 
 #include <QFile>
 
@@ -21,12 +22,8 @@ bool replaceFileContent(const QString &path, const char *data, std::size_t size,
         ok = false;
     }
     ok = ok && file.commit(true, &code);
-    if (!ok && error) {
-        // English, like every message of the library.
-        const char *reason = ::strerrordesc_np(code);
-        *error = QStringLiteral("%1 (%2)").arg(code).arg(reason ? QString::fromLatin1(reason)
-                                                                : QStringLiteral("Unknown error"));
-    }
+    if (!ok && error)
+        *error = QString::fromStdString(systemErrorText(code));
     return ok;
 }
 

@@ -1,7 +1,9 @@
 list(APPEND UTIL_PUBLIC_HEADERS
     files/AtomicWrite.h
     files/auto_file.h
-    files/FileOps.h)
+    files/FileOps.h
+    files/SystemError.h
+    files/ReadFile.h)
 list(APPEND UTIL_SOURCES
     TestSeam_p.h
     files/UniqueFd_p.h
@@ -10,4 +12,7 @@ list(APPEND UTIL_SOURCES
     files/FileReplace_linux.cpp
     files/AtomicWrite.cpp
     files/auto_file.cpp
-    files/FileOps_linux.cpp)
+    files/FileOps_linux.cpp
+    files/SystemError_linux.cpp
+    files/ReadFile_p.h
+    files/ReadFile_linux.cpp)

@@ -1,6 +1,7 @@
 #include "util/naming/FileSessionNameGenerator.h"
 
 #include "util/config/QuorEnvironment.h"
+#include "util/files/ReadFile.h"
 #include "util/xml/XmlDepthGuard_p.h"
 
 #include <QDomDocument>
@@ -130,13 +131,11 @@ QString FileSessionNameGenerator::loadPattern(PatternNameType type)
 
 QString FileSessionNameGenerator::loadPattern(QString const &fileName, QString const &id)
 {
-    if (fileName.isEmpty() || !QFile::exists(fileName))
-        return QString();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (fileName.isEmpty() || !readWholeFile(fileName, bytes))
         return QString();
     QDomDocument document(QStringLiteral("PatternCollection"));
-    if (!detail::setXmlContent(document, file.readAll(), false))
+    if (!detail::setXmlContent(document, bytes, false))
         return QString();
     const QDomElement root = document.documentElement();
     if (root.tagName() != QLatin1String("Patterns"))

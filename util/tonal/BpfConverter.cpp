@@ -1,5 +1,6 @@
 #include "util/tonal/BpfConverter.h"
 
+#include "util/files/ReadFile.h"
 #include "util/tonal/TonalXml_p.h"
 
 #include <QDomDocument>
@@ -50,11 +51,11 @@ TonalCurve BpfConverter::getCurve(const QString &band) const
 
 void BpfConverter::loadFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    QByteArray bytes;
+    if (!readWholeFile(fileName, bytes))
         fail("Unable to read bpf file: ", fileName);
     QDomDocument document;
-    if (!detail::loadTonalDom(file.readAll(), document))
+    if (!detail::loadTonalDom(bytes, document))
         fail("Can't read bpf file: ", fileName);
 
     for (QDomElement bands = document.documentElement().firstChildElement(); !bands.isNull();

@@ -1,5 +1,6 @@
 #include "util/tonal/TonalCurveFile.h"
 
+#include "util/files/ReadFile.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalXml_p.h"
 
@@ -17,28 +18,14 @@ namespace {
 
 const QString correctorTag = QStringLiteral("Corrector");
 
-// The system's reason in English, whatever the locale, as every message of the library.
-const char *systemReason(int error)
-{
-    const char *text = strerrordesc_np(error);
-    return text ? text : "Unknown error";
-}
-
 enum class Load { Ok, CannotOpen, NotXml };
 
 Load load(const QString &fileName, QDomDocument &document, QString *reason)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int error = errno;
-        if (reason)
-            *reason = QStringLiteral("%1: %2 (%3)")
-                          .arg(fileName)
-                          .arg(error)
-                          .arg(QString::fromLatin1(systemReason(error)));
+    QByteArray bytes;
+    if (!readWholeFile(fileName, bytes, reason))
         return Load::CannotOpen;
-    }
-    if (!detail::loadTonalDom(file.readAll(), document, reason))
+    if (!detail::loadTonalDom(bytes, document, reason))
         return Load::NotXml;
     return Load::Ok;
 }
@@ -61,7 +48,7 @@ bool readTonalCurveFile(const QString &fileName, TonalCurve &curve, bool validat
     switch (load(fileName, document, &reason)) {
     case Load::CannotOpen:
         if (errorString)
-            *errorString = QStringLiteral("Can't open: ") + reason;
+            *errorString = reason;
         return false;
     case Load::NotXml:
         if (errorString)

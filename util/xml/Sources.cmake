@@ -5,6 +5,6 @@ list(APPEND UTIL_PUBLIC_HEADERS
 list(APPEND UTIL_SOURCES
     xml/XmlDepthGuard_p.h
     xml/XmlDepthGuard.cpp
-    xml/XmlFile_linux.cpp
+    xml/XmlFile.cpp
     xml/XmlValidator.cpp
     xml/XmlCompare.cpp)

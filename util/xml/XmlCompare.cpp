@@ -1,5 +1,6 @@
 #include "util/xml/XmlCompare.h"
 
+#include "util/files/ReadFile.h"
 #include "util/xml/XmlDepthGuard_p.h"
 
 #include <QDomDocument>
@@ -21,10 +22,9 @@ using Attributes = std::vector<std::pair<QString, QString>>;
 QDomElement loadRoot(const QString &path)
 {
     QDomDocument document;
-    QFile file(path);
+    QByteArray bytes;
     // A failed parse may leave part of the tree behind; such a file has no root at all.
-    if (!file.open(QIODevice::ReadOnly)
-        || !detail::setXmlContent(document, file.readAll(), false))
+    if (!readWholeFile(path, bytes) || !detail::setXmlContent(document, bytes, false))
         return QDomElement();
     return document.documentElement();
 }

@@ -1,6 +1,7 @@
 #include "util/xml/XmlValidator.h"
 
 #include "util/config/QuorEnvironment.h"
+#include "util/files/ReadFile.h"
 #include "util/xml/XmlDepthGuard_p.h"
 
 #include <QBuffer>
@@ -62,10 +63,8 @@ bool XmlValidator::validate(const QByteArray &document) const
 
 bool XmlValidator::validate(const QString &fileName) const
 {
-    QFile file(fileName);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    return validate(file.readAll());
+    QByteArray bytes;
+    return readWholeFile(fileName, bytes) && validate(bytes);
 }
 
 bool XmlValidator::validate(const QDomNode &node) const

@@ -1,0 +1,135 @@
+#include "util/files/ReadFile.h"
+
+#include "util/files/ReadFile_p.h"
+#include "util/files/SystemError.h"
+#include "util/files/UniqueFd_p.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace util {
+namespace detail {
+
+ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, bool regularOnly,
+                      int *error)
+{
+    out.clear();
+    // O_NONBLOCK when only regular files are wanted: opening a FIFO without a writer must not
+    // wait for one, since the FIFO is refused right after.
+    const int flags = O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0);
+    UniqueFd fd(::open(path, flags));
+    if (fd.get() < 0) {
+        *error = errno;
+        return ReadOutcome::CannotOpen;
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) {
+        *error = errno;
+        return ReadOutcome::CannotRead;
+    }
+    const bool regular = S_ISREG(st.st_mode);
+    if (!regular && !regularOnly && S_ISDIR(st.st_mode)) {
+        *error = EISDIR; // as open() would say for writing
+        return ReadOutcome::CannotOpen;
+    }
+    if (!regular && (regularOnly || !(S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))))
+        return ReadOutcome::NotRegular;
+    if (regular && static_cast<unsigned long long>(st.st_size) > maxBytes)
+        return ReadOutcome::TooLarge;
+
+    // The size is only a hint: the file may grow while it is read, and a stream has none. One
+    // spare byte lets the read that reports the end follow without a reallocation.
+    out.resize(regular ? static_cast<std::size_t>(st.st_size) + 1 : 65536);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == out.size()) {
+            if (used > maxBytes) {
+                out.clear();
+                return ReadOutcome::TooLarge;
+            }
+            out.resize(std::min(out.size() * 2 + 4096, maxBytes + 1));
+        }
+        const ssize_t n = ::read(fd.get(), &out[used], out.size() - used);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            *error = errno;
+            out.clear();
+            return ReadOutcome::CannotRead;
+        }
+        if (n == 0)
+            break;
+        used += static_cast<std::size_t>(n);
+    }
+    out.resize(used);
+    return ReadOutcome::Ok;
+}
+
+std::string sizeText(std::size_t bytes)
+{
+    if (bytes >= (1u << 20) && bytes % (1u << 20) == 0)
+        return std::to_string(bytes >> 20) + " MiB";
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return std::to_string(bytes >> 10) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+} // namespace detail
+
+bool readWholeFile(const QString &path, QByteArray &bytes, QString *errorString,
+                   std::size_t maxBytes)
+{
+    bytes.clear();
+    // QByteArray holds at most 2 GiB less a little.
+    maxBytes = std::min<std::size_t>(maxBytes, (std::size_t(1) << 31) - 64);
+    if (path.startsWith(QLatin1Char(':'))) {
+        // A resource compiled into the application: small, and only Qt can open it.
+        QFile resource(path);
+        if (resource.open(QIODevice::ReadOnly)) {
+            bytes = resource.read(static_cast<qint64>(maxBytes) + 1);
+            if (static_cast<std::size_t>(bytes.size()) <= maxBytes)
+                return true;
+            bytes.clear();
+        }
+        if (errorString)
+            *errorString = QStringLiteral("Can't open: %1: no such resource").arg(path);
+        return false;
+    }
+    std::string content;
+    int error = 0;
+    const QByteArray local = QFile::encodeName(path);
+    const detail::ReadOutcome outcome =
+        path.isEmpty() ? detail::ReadOutcome::CannotOpen
+                       : detail::readInput(local.constData(), content, maxBytes, false, &error);
+    if (path.isEmpty())
+        error = ENOENT;
+    QString message;
+    switch (outcome) {
+    case detail::ReadOutcome::Ok:
+        bytes = QByteArray(content.data(), static_cast<int>(content.size()));
+        return true;
+    case detail::ReadOutcome::CannotOpen:
+        message = QStringLiteral("Can't open: %1: %2").arg(path, QString::fromStdString(systemErrorText(error)));
+        break;
+    case detail::ReadOutcome::CannotRead:
+        message = QStringLiteral("Can't read: %1: %2").arg(path, QString::fromStdString(systemErrorText(error)));
+        break;
+    case detail::ReadOutcome::NotRegular:
+        message = QStringLiteral("%1: not a file to read").arg(path);
+        break;
+    case detail::ReadOutcome::TooLarge:
+        message = QStringLiteral("%1: larger than %2")
+                      .arg(path, QString::fromStdString(detail::sizeText(maxBytes)));
+        break;
+    }
+    if (errorString)
+        *errorString = message;
+    return false;
+}
+
+} // namespace util
