@@ -125,7 +125,7 @@ TEST(SupportFileScanner, ShortestNumberReadsBackExactlyAndAvoidsNeedlessExponent
         {std::nan(""), "nan"},
     };
     for (const auto &[value, text] : rows)
-        EXPECT_EQ(util::detail::shortestNumber(value), text) << text;
+        EXPECT_EQ(util::formatShortest(value), text) << text;
 
     std::mt19937_64 rng(20110115);
     for (int i = 0; i < 20000; ++i) {
@@ -135,7 +135,7 @@ TEST(SupportFileScanner, ShortestNumberReadsBackExactlyAndAvoidsNeedlessExponent
         if (std::isnan(value))
             continue;
         double back = 0;
-        const std::string text = util::detail::shortestNumber(value);
+        const std::string text = util::formatShortest(value);
         ASSERT_TRUE(util::parseDouble(text, back)) << text;
         ASSERT_EQ(std::memcmp(&back, &value, sizeof value), 0) << text;
     }

@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <charconv>
-#include <cmath>
 #include <ostream>
 
 #include <unistd.h>
@@ -42,19 +40,6 @@ bool writeToOutput(const QString &dest, std::ostream &out,
 bool isTerminal(int fd)
 {
     return ::isatty(fd) == 1;
-}
-
-std::string shortestNumber(double value)
-{
-    // Map coordinates and sizes read best as written (500000, not 5e+05); only the far ends of
-    // the range take an exponent.
-    const double magnitude = std::fabs(value);
-    const bool fixed = magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e16);
-    char buffer[64];
-    const auto result = fixed ? std::to_chars(buffer, buffer + sizeof buffer, value,
-                                              std::chars_format::fixed)
-                              : std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 } // namespace quorutil

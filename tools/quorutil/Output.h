@@ -1,6 +1,7 @@
 #pragma once
 
-// Where a command's -o output goes: a file, or "-" for standard output.
+// Where a command's output goes: a file or standard output for -o, and whether standard
+// output is a terminal.
 
 #include <QString>
 
@@ -19,9 +20,5 @@ bool writeToOutput(const QString &dest, std::ostream &out,
 
 /// Whether the file descriptor is a terminal (progress redrawn in place, tables kept fresh).
 bool isTerminal(int fd);
-
-/// The shortest text that reads back as the same double, in the "C" locale, without an exponent
-/// unless the number is tiny or huge: 500000, 0.1, 1e+300.
-std::string shortestNumber(double value);
 
 } // namespace quorutil

@@ -78,12 +78,12 @@ int tfwShow(const QStringList &args, std::ostream &out, std::ostream &err)
     util::WorldFile tfw(0, 0, 0, 0);
     if (!readWorldFile(cl, cl.positional().first(), tfw, err))
         return ExitFailure;
-    out << "cell size x: " << shortestNumber(tfw.cellSizeX()) << "\n"
-        << "cell size y: " << shortestNumber(tfw.cellSizeY()) << "\n"
-        << "rotation x: " << shortestNumber(tfw.rotX()) << "\n"
-        << "rotation y: " << shortestNumber(tfw.rotY()) << "\n"
-        << "top-left x: " << shortestNumber(tfw.topLeftX()) << "\n"
-        << "top-left y: " << shortestNumber(tfw.topLeftY()) << "\n";
+    out << "cell size x: " << util::formatShortest(tfw.cellSizeX()) << "\n"
+        << "cell size y: " << util::formatShortest(tfw.cellSizeY()) << "\n"
+        << "rotation x: " << util::formatShortest(tfw.rotX()) << "\n"
+        << "rotation y: " << util::formatShortest(tfw.rotY()) << "\n"
+        << "top-left x: " << util::formatShortest(tfw.topLeftX()) << "\n"
+        << "top-left y: " << util::formatShortest(tfw.topLeftY()) << "\n";
     return ExitOk;
 }
 

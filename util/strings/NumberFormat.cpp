@@ -1,5 +1,6 @@
 #include "util/strings/NumberFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -78,6 +79,23 @@ int truncateToInt(double value)
     if (value <= static_cast<double>(INT_MIN))
         return INT_MIN;
     return static_cast<int>(value);
+}
+
+std::string formatShortest(double value)
+{
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
+    char buf[400];
+    auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    const char *e = std::find(buf, result.ptr, 'e');
+    int exponent = 0;
+    std::from_chars(e + 1 + (e[1] == '+'), result.ptr, exponent);
+    if (value != 0 && (exponent < -5 || exponent >= 17))
+        return std::string(buf, result.ptr);
+    result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    return std::string(buf, result.ptr);
 }
 
 } // namespace util

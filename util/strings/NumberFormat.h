@@ -16,6 +16,11 @@ UTIL_EXPORT std::string formatFixed(double value, int decimals);
 /// Like printf("%.*e", decimals, value): signed exponent of at least two digits.
 UTIL_EXPORT std::string formatScientific(double value, int decimals);
 
+/// The shortest text that reads back as exactly value: plain digits for magnitudes from 1e-5
+/// up to 1e17 ("500000", "0.0625"), scientific beyond ("1e+300"), "inf", "-inf", "nan". What
+/// people read (500000, not 5e+05), and no digit lost.
+UTIL_EXPORT std::string formatShortest(double value);
+
 /// Parses a whole word as a decimal floating-point number (fixed or scientific, optional sign).
 /// Returns false, leaving value unchanged, when the word is not entirely a number. "inf" and
 /// "nan" count as numbers, so non-finite values written by formatFixed read back.

@@ -1,5 +1,6 @@
 #include "util/support/SupportFileFields_p.h"
 
+#include "util/strings/NumberFormat.h"
 #include "util/support/SupportFileScanner_p.h"
 
 #include <iterator>
@@ -86,7 +87,7 @@ std::string numbersText(const double *values, std::size_t count)
     for (std::size_t i = 0; i < count; ++i) {
         if (i)
             text += ' ';
-        text += detail::shortestNumber(values[i]);
+        text += formatShortest(values[i]);
     }
     return text;
 }
@@ -122,15 +123,15 @@ struct ValueText
         double value = r.*m;
         if (f.form == ValueForm::RowOffset)
             value -= 1.0; // the file counts lines from 0
-        text = detail::shortestNumber(value);
+        text = formatShortest(value);
         if (f.form == ValueForm::ElevationRange)
-            text += ' ' + detail::shortestNumber(r.*std::get<double SupportFile::*>(f.second));
+            text += ' ' + formatShortest(r.*std::get<double SupportFile::*>(f.second));
     }
     template<std::size_t N> void operator()(std::array<double, N> SupportFile::*m)
     {
         kind = Kind::Numbers;
         const std::array<double, N> &values = r.*m;
-        text = f.form == ValueForm::Element ? detail::shortestNumber(values.at(f.index))
+        text = f.form == ValueForm::Element ? formatShortest(values.at(f.index))
                                             : numbersText(values.data(), N);
     }
     void operator()(std::vector<SupportFile::ImageMinification> SupportFile::*m)

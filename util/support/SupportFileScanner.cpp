@@ -151,23 +151,6 @@ bool parseNumber(std::string_view word, double &value)
     return parseDouble(word, value);
 }
 
-std::string shortestNumber(double value)
-{
-    if (std::isnan(value))
-        return "nan";
-    if (std::isinf(value))
-        return value < 0 ? "-inf" : "inf";
-    char buf[400];
-    auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
-    const char *e = std::find(buf, result.ptr, 'e');
-    int exponent = 0;
-    std::from_chars(e + 1 + (e[1] == '+'), result.ptr, exponent);
-    if (value != 0 && (exponent < -5 || exponent >= 17))
-        return std::string(buf, result.ptr);
-    result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
-    return std::string(buf, result.ptr);
-}
-
 // --- Dates ---------------------------------------------------------------------------------------
 
 namespace {

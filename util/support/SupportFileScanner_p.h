@@ -65,10 +65,6 @@ bool parseInteger(std::string_view word, int &value);
 /// A whole word as a double, fixed or scientific, "inf" and "nan" included.
 bool parseNumber(std::string_view word, double &value);
 
-/// The shortest text that reads back as exactly value: plain digits for magnitudes from 1e-5
-/// up to 1e17 ("500000", "0.0625"), scientific beyond ("1e+300"), "inf", "-inf", "nan".
-std::string shortestNumber(double value);
-
 /// A date text as sscanf("%s %s %d %d:%d:%d %d") reads it: weekday (ignored), month word
 /// ("Jan" to "Dec" exactly, anything else is January), day, hh:mm:ss, year; taken as local
 /// time. False, time unchanged, when the text does not match or the C library cannot convert it.
