@@ -10,3 +10,8 @@ list(APPEND UTIL_SOURCES
     tonal/TonalCurveFile.cpp
     tonal/TonalXml_p.h
     tonal/TonalXml.cpp)
+list(APPEND UTIL_PUBLIC_HEADERS
+    tonal/CurveEditor.h)
+list(APPEND UTIL_SOURCES
+    tonal/CurveEditor.cpp
+    tonal/CurveEditor_p.h)
