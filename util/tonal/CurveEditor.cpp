@@ -299,6 +299,11 @@ bool CurveEditor::areDifferent(const QString &a, const QString &b) const
     return false;
 }
 
+QStringList CurveEditor::getBandIds() const
+{
+    return curves.keys();
+}
+
 bool CurveEditor::hasSpecificCorrection(QString band) const
 {
     if (!curves.contains(band))

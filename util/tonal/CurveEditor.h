@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QPolygonF>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 class QwtPlot;
@@ -90,6 +91,9 @@ public:
     void removeCurve(const QString &band);
     /// Lets every plot curve go, empties the store and sets the default "All" curve again.
     void clearCurves();
+
+    /// The band ids that have a curve of their own ("All" among them), in band id order.
+    QStringList getBandIds() const;
 
     /// True when the band has a curve of its own that differs from "All".
     bool hasSpecificCorrection(QString band) const;
