@@ -13,7 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -106,6 +106,29 @@ public:
     std::unique_ptr<QwtPlotGrid> grid;
     bool dragging = false;
     std::unique_ptr<Snapshot> pressed;
+    QGridLayout *controls = nullptr;
+    QVector<QPair<QLabel *, QWidget *>> fields;
+    int rows = 0;
+
+    // One row of labelled fields, or two when narrow.
+    void arrange(int width)
+    {
+        const int wanted = width < 760 ? 2 : 1;
+        if (wanted == rows)
+            return;
+        rows = wanted;
+        for (const auto &field : fields) {
+            controls->removeWidget(field.first);
+            controls->removeWidget(field.second);
+        }
+        const int perRow = (fields.size() + rows - 1) / rows;
+        for (int i = 0; i < fields.size(); ++i) {
+            controls->addWidget(fields[i].first, i / perRow, 2 * (i % perRow));
+            controls->addWidget(fields[i].second, i / perRow, 2 * (i % perRow) + 1);
+        }
+        for (int column = 0; column <= 2 * fields.size(); ++column)
+            controls->setColumnStretch(column, column == 2 * perRow ? 1 : 0);
+    }
 };
 
 void CurveEditorWidget::Private::refresh()
@@ -277,21 +300,20 @@ CurveEditorWidget::CurveEditorWidget(QWidget *parent) : QWidget(parent), d(new P
     d->nirBox->setDecimals(3);
     d->nirBox->setSingleStep(0.05);
 
-    auto *controls = new QHBoxLayout;
-    const auto addLabelled = [this, controls](const QString &text, QWidget *field) {
+    d->controls = new QGridLayout;
+    const auto addLabelled = [this](const QString &text, QWidget *field) {
         auto *label = new QLabel(text, this);
         label->setBuddy(field);
-        controls->addWidget(label);
-        controls->addWidget(field);
+        d->fields.append({label, field});
     };
     addLabelled(tr("&Band"), d->bandBox);
     addLabelled(tr("&Interpolation"), d->methodBox);
     addLabelled(tr("&Gamma"), d->gammaBox);
     addLabelled(tr("&NIR scaling"), d->nirBox);
-    controls->addStretch(1);
+    d->arrange(width());
 
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(controls);
+    layout->addLayout(d->controls);
     layout->addWidget(d->plot, 1);
     setTabOrder(d->bandBox, d->methodBox);
     setTabOrder(d->methodBox, d->gammaBox);
@@ -336,6 +358,12 @@ CurveEditorWidget::~CurveEditorWidget()
     d->plot->detachItems(QwtPlotItem::Rtti_PlotItem, false);
     delete d->nodeCurve;
     delete d->focusCurve;
+}
+
+void CurveEditorWidget::resizeEvent(QResizeEvent *event)
+{
+    d->arrange(width());
+    QWidget::resizeEvent(event);
 }
 
 const CurveEditor &CurveEditorWidget::editor() const

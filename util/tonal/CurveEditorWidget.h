@@ -17,6 +17,8 @@ class TonalCurve;
 /// (All, Red, Green, Blue, Infrared), an interpolation selector, a gamma spin box (for a
 /// three-node gamma curve) and an NIR scaling spin box.
 ///
+/// The controls sit in one row, or in two when the widget is narrow.
+///
 /// Mouse: a press on the plot picks the node under the pointer (within pickTolerance pixels)
 /// or inserts one on the curve; dragging moves it within the editing rules; on release a
 /// neighbour within the tolerance merges into it. Keyboard (on the plot): Page Up / Page Down
@@ -60,6 +62,7 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     class Private;
