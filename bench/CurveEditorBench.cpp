@@ -26,15 +26,15 @@ QPolygonF nodes(std::initializer_list<std::pair<double, double>> points)
 util::CurveEditor fourBandEditor(const QString &interpolation)
 {
     util::CurveEditor editor;
-    editor.specifyCurve("All",
-                        nodes({{0, 0}, {12000, 9000}, {30000, 33000}, {48000, 52000}, {65536, 65536}}),
-                        interpolation, false);
-    editor.specifyCurve("Red",
-                        nodes({{0, 0}, {11000, 8000}, {29000, 31000}, {47000, 53000}, {65536, 65536}}),
-                        interpolation, false);
-    editor.specifyCurve("Green",
-                        nodes({{500, 0}, {13000, 9500}, {31000, 34000}, {49000, 52500}, {65000, 65536}}),
-                        interpolation, false);
+    editor.specifyCurve(
+        "All", nodes({{0, 0}, {12000, 9000}, {30000, 33000}, {48000, 52000}, {65536, 65536}}),
+        interpolation, false);
+    editor.specifyCurve(
+        "Red", nodes({{0, 0}, {11000, 8000}, {29000, 31000}, {47000, 53000}, {65536, 65536}}),
+        interpolation, false);
+    editor.specifyCurve(
+        "Green", nodes({{500, 0}, {13000, 9500}, {31000, 34000}, {49000, 52500}, {65000, 65536}}),
+        interpolation, false);
     editor.specifyCurve("Blue", nodes({{0, 0}, {20000, 15000}, {40000, 45000}, {65536, 65536}}),
                         interpolation, false);
     editor.specifyCurve("Infrared", nodes({{0, 0}, {15000, 20000}, {35000, 45000}, {60000, 65536}}),

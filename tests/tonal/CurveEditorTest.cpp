@@ -99,8 +99,8 @@ TEST(CurveEditor, SpecifiesCurvesFromNormalisedCurves)
         {"leading zeros and trailing ones collapse",
          makeCurve(TonalCurve::Gamma, {{0, 0}, {0.1, 0}, {0.5, 0.5}, {0.9, 1}, {1, 1}}),
          "100,0 500,500 900,1000"},
-        {"several leading zeros", makeCurve(TonalCurve::Linear, {{0, 0}, {0.1, 0}, {0.2, 0}, {1, 1}}),
-         "200,0 1000,1000"},
+        {"several leading zeros",
+         makeCurve(TonalCurve::Linear, {{0, 0}, {0.1, 0}, {0.2, 0}, {1, 1}}), "200,0 1000,1000"},
         {"nothing to collapse", makeCurve(TonalCurve::Spline, {{0, 0.1}, {0.5, 0.4}, {1, 0.9}}),
          "0,100 500,400 1000,900"},
         {"a falling curve stays whole", makeCurve(TonalCurve::Linear, {{0, 1}, {1, 0}}),
@@ -164,7 +164,13 @@ TEST(CurveEditorPick, FocusesInsertsOrLetsGo)
     } rows[] = {
         {"a node within the tolerance", "All", {102, 98}, 5, true, "0,0 100,100 200,200", 1},
         {"the first of two nodes in reach", "All", {50, 50}, 100, true, "0,0 100,100 200,200", 0},
-        {"the curve within the tolerance", "All", {50, 53}, 5, true, "0,0 50,53 100,100 200,200", 1},
+        {"the curve within the tolerance",
+         "All",
+         {50, 53},
+         5,
+         true,
+         "0,0 50,53 100,100 200,200",
+         1},
         {"the curve out of reach", "All", {50, 60}, 5, false, "0,0 100,100 200,200", -1},
         {"beside a node, not on it", "All", {100, 110}, 9, false, "0,0 100,100 200,200", -1},
         {"beyond the curve's end", "All", {205, 205}, 4, false, "0,0 100,100 200,200", -1},
@@ -249,16 +255,16 @@ TEST(CurveEditorMerge, RemovesOneInnerNeighbourWithinTheTolerance)
         const char *after;
         int index;
     } rows[] = {
-        {"neighbour after the focus", "0,0 100,100 115,100 200,200", 1, 20,
-         "0,0 100,100 200,200", 1},
-        {"neighbour before the focus", "0,0 100,100 115,100 200,200", 2, 20,
-         "0,0 115,100 200,200", 1},
+        {"neighbour after the focus", "0,0 100,100 115,100 200,200", 1, 20, "0,0 100,100 200,200",
+         1},
+        {"neighbour before the focus", "0,0 100,100 115,100 200,200", 2, 20, "0,0 115,100 200,200",
+         1},
         {"out of reach", "0,0 100,100 115,100 200,200", 1, 15, "0,0 100,100 115,100 200,200", 1},
         {"three nodes stay", "0,0 100,100 200,200", 1, 500, "0,0 100,100 200,200", 1},
         {"end nodes are never merged", "0,0 10,10 100,100 200,200", 1, 20,
          "0,0 10,10 100,100 200,200", 1},
-        {"the black point's neighbour", "0,0 10,10 100,100 200,200", 0, 20,
-         "0,0 100,100 200,200", 1},
+        {"the black point's neighbour", "0,0 10,10 100,100 200,200", 0, 20, "0,0 100,100 200,200",
+         1},
         {"one node a call", "0,0 95,100 100,100 105,100 200,200", 2, 20,
          "0,0 100,100 105,100 200,200", 1},
     };
@@ -338,10 +344,8 @@ TEST(CurveEditorDrag, OrderRepairsOfAllReachBandsOfOneMoreNode)
 TEST(CurveEditorCarryOver, EndNodesFollowAndKeepTheirDistance)
 {
     CurveEditor editor;
-    editor.specifyCurve("All", nodesOf("0,0 20000,20000 40000,40000 65536,65536"), "Linear",
-                        false);
-    editor.specifyCurve("Red", nodesOf("0,0 30000,40000 50000,55000 65536,65536"), "Linear",
-                        false);
+    editor.specifyCurve("All", nodesOf("0,0 20000,20000 40000,40000 65536,65536"), "Linear", false);
+    editor.specifyCurve("Red", nodesOf("0,0 30000,40000 50000,55000 65536,65536"), "Linear", false);
     editor.specifyCurve("Green", nodesOf("0,0 59995,62000 65536,65536"), "Spline", false);
     editor.specifyCurve("Blue", nodesOf("1000,0 1005,20 65536,65536"), "Linear", false);
     focus(editor, "All", 3);
@@ -401,8 +405,7 @@ TEST(CurveEditorInterpolation, GammaKeepsThreeNodesAndComesBackAsSevenSamples)
 {
     CurveEditor editor;
     editor.specifyCurve("All", nodesOf("0,0 16384,8192 32768,20000 65536,65536"), "Linear", false);
-    editor.specifyCurve("Red", nodesOf("0,0 20000,10000 40000,30000 65536,65536"), "Spline",
-                        false);
+    editor.specifyCurve("Red", nodesOf("0,0 20000,10000 40000,30000 65536,65536"), "Spline", false);
     editor.changeInterpolationMethod("Gamma", "All");
     EXPECT_EQ(textOf(editor, "All"), "0,0 16384,8192 65536,65536");
     EXPECT_EQ(textOf(editor, "Red"), "0,0 20000,10000 65536,65536");
@@ -457,8 +460,8 @@ TEST(CurveEditorGamma, PlacesTheMiddleNodeForTheExponent)
         {"the output scale is maxDn", "Gamma", "200,100 300,500 600,900", 2,
          "200,100 400,250 600,900", std::log(0.1875f) / std::log(0.5f)},
         {"a linear curve", "Linear", "0,0 300,500 1000,1000", 2, "0,0 300,500 1000,1000", 1.0},
-        {"four nodes", "Gamma", "0,0 300,500 400,600 1000,1000", 2,
-         "0,0 300,500 400,600 1000,1000", 1.0},
+        {"four nodes", "Gamma", "0,0 300,500 400,600 1000,1000", 2, "0,0 300,500 400,600 1000,1000",
+         1.0},
         {"narrower than 10 levels", "Gamma", "0,0 5,5 9,9", 2, "0,0 5,5 9,9", 1.0},
     };
     for (const auto &row : rows) {
@@ -472,9 +475,9 @@ TEST(CurveEditorGamma, PlacesTheMiddleNodeForTheExponent)
 TEST(CurveEditorGamma, IsOneForCurvesWithoutAnExponent)
 {
     const char *const rows[] = {
-        "0,0 1000,1000 500,500",  // middle node outside the box
-        "0,1000 500,500 1000,0",  // falling
-        "0,0 0,0 0,0",            // no width
+        "0,0 1000,1000 500,500", // middle node outside the box
+        "0,1000 500,500 1000,0", // falling
+        "0,0 0,0 0,0", // no width
     };
     for (const char *nodes : rows) {
         auto editor = editorWith(nodes, 1000, "Gamma");

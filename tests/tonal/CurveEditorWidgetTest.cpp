@@ -1,5 +1,5 @@
-#include "util/tonal/CurveEditor.h"
 #include "util/tonal/CurveEditorWidget.h"
+#include "util/tonal/CurveEditor.h"
 #include "util/tonal/CurveEditorWindow.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalCurveFile.h"
@@ -16,8 +16,8 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QProcessEnvironment>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,9 +54,9 @@ QPointF levelsOf(QwtPlot *plot, const QPoint &pixel)
 
 float toleranceAt(QwtPlot *plot, const QPoint &pixel)
 {
-    return float(std::fabs(
-        plot->invTransform(QwtPlot::xBottom, pixel.x() + CurveEditorWidget::pickTolerance)
-        - plot->invTransform(QwtPlot::xBottom, pixel.x())));
+    return float(
+        std::fabs(plot->invTransform(QwtPlot::xBottom, pixel.x() + CurveEditorWidget::pickTolerance)
+                  - plot->invTransform(QwtPlot::xBottom, pixel.x())));
 }
 
 void send(QWidget *target, QEvent::Type type, const QPoint &pos, Qt::MouseButtons buttons)
@@ -149,7 +149,7 @@ TEST(CurveEditorWidget, MouseDragsMoveNodesAsTheModelSays)
     for (const auto &row : rows) {
         widget->setBand(row.band);
         model.removeNodeFocus();
-        QVector<QPoint> path{pixelOf(shown.plot, row.from)};
+        QVector<QPoint> path {pixelOf(shown.plot, row.from)};
         for (const QPointF &p : row.through)
             path << pixelOf(shown.plot, p);
 
@@ -165,7 +165,7 @@ TEST(CurveEditorWidget, MouseDragsMoveNodesAsTheModelSays)
 
         drag(shown.canvas, path);
         EXPECT_NE(textOf(*model.getNodes(row.band)), before) << row.name;
-        for (const QString &band : QStringList{"All", "Red", "Green"}) {
+        for (const QString &band : QStringList {"All", "Red", "Green"}) {
             EXPECT_EQ(textOf(*widget->editor().getNodes(band)), textOf(*model.getNodes(band)))
                 << row.name << " " << band.toStdString();
         }
@@ -268,9 +268,9 @@ TEST(CurveEditorWindow, SavesAndOpensEveryBandsCurve)
         << error.toStdString();
     CurveEditor editor = window.editorWidget()->editor();
     editor.setNirScaling(1.5);
-    editor.specifyCurve("All", QPolygonF() << QPointF(5000, 0) << QPointF(30000, 20000)
-                                           << QPointF(60000, 65536),
-                        "Spline", false);
+    editor.specifyCurve(
+        "All", QPolygonF() << QPointF(5000, 0) << QPointF(30000, 20000) << QPointF(60000, 65536),
+        "Spline", false);
     window.editorWidget()->setEditor(editor);
     ASSERT_TRUE(window.saveFile(file, &error)) << error.toStdString();
     EXPECT_EQ(window.fileName(), file);
@@ -295,7 +295,7 @@ TEST(CurveEditorWindow, SavesAndOpensEveryBandsCurve)
 
     // A file holding one Corrector sets All.
     ASSERT_TRUE(reopened.openFile(dataPath("tonal/corrector_gamma.xml"), &error));
-    EXPECT_EQ(back.getBandIds(), QStringList{"All"});
+    EXPECT_EQ(back.getBandIds(), QStringList {"All"});
     EXPECT_EQ(back.getInterpolationMethod("All"), "Gamma");
 }
 
@@ -363,9 +363,9 @@ TEST(CurveCommands, DrawsTheWindowIntoAPicture)
 {
     QTemporaryDir dir;
     const QString png = dir.filePath("shot.png");
-    const quortest::ToolResult r = runTool({"curves", dataPath("tonal/sample_rgbn.xml"), "--band",
-                                            "Blue", "--screenshot", png, "--width", "640",
-                                            "--height=480"});
+    const quortest::ToolResult r =
+        runTool({"curves", dataPath("tonal/sample_rgbn.xml"), "--band", "Blue", "--screenshot", png,
+                 "--width", "640", "--height=480"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out + r.err, "");
     const QImage image(png);
@@ -384,13 +384,17 @@ TEST(CurveCommands, UsageErrorsAndFailures)
         std::string err;
     } rows[] = {
         {{"curves", "a.xml", "b.xml"}, 2, "quorutil curves: takes at most one FILE\n\nUsage: "},
-        {{"curves", "--band", "Purple"}, 2,
+        {{"curves", "--band", "Purple"},
+         2,
          "quorutil curves: --band is All, Red, Green, Blue or Infrared\n\nUsage: "},
-        {{"curves", "--width", "300"}, 2,
+        {{"curves", "--width", "300"},
+         2,
          "quorutil curves: --width and --height go with --screenshot\n\nUsage: "},
-        {{"curves", "--screenshot", "x.png", "--height", "20"}, 2,
+        {{"curves", "--screenshot", "x.png", "--height", "20"},
+         2,
          "quorutil curves: --height needs a whole number from 200 to 10000\n\nUsage: "},
-        {{"curves", missing, "--screenshot", dir.filePath("x.png")}, 1,
+        {{"curves", missing, "--screenshot", dir.filePath("x.png")},
+         1,
          "quorutil curves: Can't open: " + missing.toStdString()
              + ": 2 (No such file or directory)\n"},
         {{"curves", dataPath("tonal/bad_corrector_lowercase.xml"), "--screenshot",

@@ -81,14 +81,18 @@ const BandCurve &emptyRecord()
 
 const float CurveEditor::limitBuffer = 10.0f;
 
-CurveEditor::CurveEditor() : editedNodeIndex(-1), maxDn(65536)
+CurveEditor::CurveEditor()
+    : editedNodeIndex(-1)
+    , maxDn(65536)
 {
     initData(allBands);
 }
 
 CurveEditor::CurveEditor(const CurveEditor &other)
-    : curves(other.curves), editedBandId(other.editedBandId),
-      editedNodeIndex(other.editedNodeIndex), maxDn(other.maxDn)
+    : curves(other.curves)
+    , editedBandId(other.editedBandId)
+    , editedNodeIndex(other.editedNodeIndex)
+    , maxDn(other.maxDn)
 {
     for (const BandCurve &record : curves)
         detail::holdPlotCurve(record.plot);
@@ -378,7 +382,8 @@ void CurveEditor::getCurveLookupTable(QPolygonF &out, QString band, int samples)
     out << first;
     for (int i = 1; i < n; ++i) {
         const float ratio = float(i) / float(n - 1);
-        out << QPointF(first.x() + double(ratio * w), first.y() + double(table[std::size_t(i)] * h));
+        out << QPointF(first.x() + double(ratio * w),
+                       first.y() + double(table[std::size_t(i)] * h));
     }
 }
 
@@ -531,8 +536,8 @@ QPointF *CurveEditor::insertNode(const QPointF &point, QString band)
             QPolygonF &b = other->nodes;
             const QPointF b0 = b[segment];
             const QPointF b1 = b[segment + 1];
-            b.insert(segment + 1, QPointF(b0.x() + (b1.x() - b0.x()) * fx,
-                                          b0.y() + (b1.y() - b0.y()) * fy));
+            b.insert(segment + 1,
+                     QPointF(b0.x() + (b1.x() - b0.x()) * fx, b0.y() + (b1.y() - b0.y()) * fy));
         }
     }
     editedBandId = band;
@@ -636,8 +641,7 @@ double CurveEditor::getGamma(QString band) const
     const QPointF first = record.nodes[0];
     const QPointF middle = record.nodes[1];
     const QPointF last = record.nodes[2];
-    if (!QRectF(first, last).contains(middle) || !(last.x() > first.x())
-        || !(last.y() > first.y()))
+    if (!QRectF(first, last).contains(middle) || !(last.x() > first.x()) || !(last.y() > first.y()))
         return 1.0;
     const float w = toFloat(last.x() - first.x());
     const float h = toFloat(last.y() - first.y());
@@ -764,8 +768,10 @@ void CurveEditor::applyMovementToSpecificBands(QPolygonF &before, QPolygonF &aft
                 node.setX(x);
             } else if (count == before.size()) {
                 node += after[i] - before[i];
-                node.setX(std::max(std::min(node.x(), lastAfter.x() - limit), firstAfter.x() + limit));
-                node.setY(std::max(std::min(node.y(), lastAfter.y() - limit), firstAfter.y() + limit));
+                node.setX(
+                    std::max(std::min(node.x(), lastAfter.x() - limit), firstAfter.x() + limit));
+                node.setY(
+                    std::max(std::min(node.y(), lastAfter.y() - limit), firstAfter.y() + limit));
             } else {
                 // Follow the change of the "All" output at this node's own input level.
                 const double position = node.x() * perStep;

@@ -3,10 +3,10 @@
 #include "util/tonal/CurveEditor.h"
 #include "util/tonal/TonalCurve.h"
 
+#include <qwt_legend.h>
 #include <qwt_plot.h>
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
-#include <qwt_legend.h>
 #include <qwt_plot_grid.h>
 #include <qwt_symbol.h>
 
@@ -78,7 +78,10 @@ const int CurveEditorWidget::pickTolerance = 8;
 class CurveEditorWidget::Private
 {
 public:
-    explicit Private(CurveEditorWidget *q) : q(q) {}
+    explicit Private(CurveEditorWidget *q)
+        : q(q)
+    {
+    }
 
     void refresh();
     void updateControls();
@@ -97,7 +100,7 @@ public:
     CurveEditor editor;
     QString band = QStringLiteral("All");
     QwtPlot *plot = nullptr;
-    QwtPlotCurve *nodeCurve = nullptr;  // the band's nodes, owned here
+    QwtPlotCurve *nodeCurve = nullptr; // the band's nodes, owned here
     QwtPlotCurve *focusCurve = nullptr; // the selected node, owned here
     QComboBox *bandBox = nullptr;
     QComboBox *methodBox = nullptr;
@@ -172,7 +175,7 @@ void CurveEditorWidget::Private::updateControls()
     bandBox->setCurrentIndex(bandNames.indexOf(band));
     methodBox->setCurrentIndex(methodNames.indexOf(editor.getInterpolationMethod(band)));
     const bool gamma = editor.getInterpolationMethod(band) == QLatin1String("Gamma")
-                       && editor.getNodes(band)->size() == 3;
+        && editor.getNodes(band)->size() == 3;
     gammaBox->setEnabled(gamma);
     gammaBox->setValue(editor.getGamma(band));
     nirBox->setValue(editor.getNirScaling());
@@ -221,10 +224,10 @@ void CurveEditorWidget::Private::selectNode(int step)
     const QPolygonF nodes = *editor.getNodes(band);
     if (nodes.isEmpty())
         return;
-    int index = editor.editedBand() == band || (editor.editedBand() == QLatin1String("All")
-                                                && !editor.getBandIds().contains(band))
-                    ? editor.editedIndex() + step
-                    : (step > 0 ? 0 : nodes.size() - 1);
+    int index = editor.editedBand() == band
+            || (editor.editedBand() == QLatin1String("All") && !editor.getBandIds().contains(band))
+        ? editor.editedIndex() + step
+        : (step > 0 ? 0 : nodes.size() - 1);
     index = qBound(0, index, nodes.size() - 1);
     editor.removeNodeFocus();
     editor.editedNode(band, nodes[index], 1e-3f);
@@ -253,7 +256,9 @@ void CurveEditorWidget::Private::nudge(int key, bool fine)
     finish(before);
 }
 
-CurveEditorWidget::CurveEditorWidget(QWidget *parent) : QWidget(parent), d(new Private(this))
+CurveEditorWidget::CurveEditorWidget(QWidget *parent)
+    : QWidget(parent)
+    , d(new Private(this))
 {
     d->plot = new QwtPlot(this);
     d->plot->setAutoDelete(false); // the curves belong to the editor and to this widget
@@ -438,7 +443,7 @@ bool CurveEditorWidget::eventFilter(QObject *watched, QEvent *event)
         if (oldFocus != d->band)
             d->dropCopyOfAll(oldFocus);
         d->dragging = d->editor.editedNode(d->band, d->levelsAt(e->pos()), d->toleranceAt(e->pos()))
-                      != nullptr;
+            != nullptr;
         d->refresh();
         return true;
     }

@@ -60,7 +60,10 @@ class EditCommand : public QUndoCommand
 public:
     EditCommand(CurveEditorWidget *widget, const CurveEditor &before, const CurveEditor &after,
                 const QString &text)
-        : QUndoCommand(text), widget(widget), before(before), after(after)
+        : QUndoCommand(text)
+        , widget(widget)
+        , before(before)
+        , after(after)
     {
     }
 
@@ -97,7 +100,9 @@ public:
     }
 };
 
-CurveEditorWindow::CurveEditorWindow(QWidget *parent) : QMainWindow(parent), d(new Private)
+CurveEditorWindow::CurveEditorWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , d(new Private)
 {
     d->widget = new CurveEditorWidget(this);
     setCentralWidget(d->widget);
@@ -152,8 +157,8 @@ CurveEditorWindow::CurveEditorWindow(QWidget *parent) : QMainWindow(parent), d(n
     QAction *undoAction = d->stack->createUndoAction(this, tr("&Undo"));
     undoAction->setShortcut(QKeySequence::Undo);
     QAction *redoAction = d->stack->createRedoAction(this, tr("&Redo"));
-    redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                              QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    redoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     edit->addAction(undoAction);
     edit->addAction(redoAction);
 
@@ -296,7 +301,7 @@ bool CurveEditorWindow::saveFile(const QString &fileName, QString *errorString)
     root.setAttribute(QStringLiteral("maxDn"), editor.getMaxDn());
     document.appendChild(root);
 
-    QStringList bands{QStringLiteral("All")};
+    QStringList bands {QStringLiteral("All")};
     for (const QString &id : editor.getBandIds()) {
         if (id != QLatin1String("All") && editor.hasSpecificCorrection(id))
             bands << id;

@@ -12,7 +12,10 @@ namespace util::detail {
 class SharedPlotCurve : public QwtPlotCurve
 {
 public:
-    explicit SharedPlotCurve(const QString &title) : QwtPlotCurve(title) {}
+    explicit SharedPlotCurve(const QString &title)
+        : QwtPlotCurve(title)
+    {
+    }
 
     int holders = 1;
 };
