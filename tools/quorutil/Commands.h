@@ -26,5 +26,6 @@ int bandsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int productsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int bpfCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 
 } // namespace quorutil

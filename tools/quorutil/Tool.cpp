@@ -51,6 +51,7 @@ const Command commands[] = {
             "[--plot OUT.png] [--stats]",
      lutCommand, {}},
     {"bpf", "bpf show FILE [--json]", bpfCommand, {"show"}},
+    {"curves", "curves [FILE] [--band B] [--screenshot OUT.png]", curvesCommand, {}},
 };
 
 } // namespace
