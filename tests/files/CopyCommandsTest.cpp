@@ -190,7 +190,7 @@ TEST(CopyCommands, GuiWithoutADisplaySaysSo)
         QUOR_TOOL, {"copy", dir.filePath("a"), dir.filePath("b"), "--gui"}, env);
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err,
-              "quorutil copy: --gui needs a display, and none is available (DISPLAY, "
-              "WAYLAND_DISPLAY and QT_QPA_PLATFORM are unset)\n");
+              "quorutil copy: no display to open the window on (DISPLAY, WAYLAND_DISPLAY and "
+              "QT_QPA_PLATFORM are unset)\n");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("b")));
 }

@@ -426,6 +426,7 @@ TEST(CurveCommands, FailsInOneLineWithoutADisplay)
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitCode(), 1);
     EXPECT_EQ(tool.readAllStandardError().toStdString(),
-              "quorutil curves: no display to open the window on (DISPLAY is not set)\n");
+              "quorutil curves: no display to open the window on (DISPLAY, WAYLAND_DISPLAY and "
+              "QT_QPA_PLATFORM are unset)\n");
     EXPECT_EQ(tool.readAllStandardOutput(), QByteArray());
 }

@@ -78,19 +78,25 @@ std::vector<QStringList> commandPaths()
 
 bool wantsGui(const QStringList &args)
 {
-    // The progress dialog, and drawing a curve into a picture (fonts and painting need a GUI
-    // application object, though no screen).
+    // The progress dialog, the curve editor, and drawing a curve into a picture (fonts and
+    // painting need a GUI application object, though no screen).
     const bool plot = !args.isEmpty() && args.first() == QLatin1String("lut")
                       && std::any_of(args.begin(), args.end(), [](const QString &arg) {
                              return arg == QLatin1String("--plot")
                                     || arg.startsWith(QLatin1String("--plot="));
                          });
-    return plot || args.contains(QStringLiteral("--gui"));
+    const bool curves = !args.isEmpty() && args.first() == QLatin1String("curves");
+    return plot || curves || args.contains(QStringLiteral("--gui"));
 }
 
 bool needsScreen(const QStringList &args)
 {
-    return args.contains(QStringLiteral("--gui"));
+    const bool window = !args.isEmpty() && args.first() == QLatin1String("curves")
+                        && !std::any_of(args.begin(), args.end(), [](const QString &arg) {
+                               return arg == QLatin1String("--screenshot")
+                                      || arg.startsWith(QLatin1String("--screenshot="));
+                           });
+    return window || args.contains(QStringLiteral("--gui"));
 }
 
 int run(const QStringList &args, std::ostream &out, std::ostream &err)

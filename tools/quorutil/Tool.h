@@ -23,8 +23,8 @@ std::vector<QStringList> commandPaths();
 /// True when the arguments ask for the Qt GUI (the caller then needs a QApplication).
 bool wantsGui(const QStringList &args);
 
-/// True when the GUI the arguments ask for shows a window (the progress dialog); drawing into a
-/// picture needs a GUI application object but no screen.
+/// True when the GUI the arguments ask for shows a window (the progress dialog, the curve
+/// editor); drawing into a picture needs a GUI application object but no screen.
 bool needsScreen(const QStringList &args);
 
 } // namespace quorutil

@@ -22,8 +22,8 @@ int main(int argc, char *argv[])
         || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
     if (gui && !display && quorutil::needsScreen(args)) {
         std::cerr << "quorutil " << (args.isEmpty() ? std::string() : args.first().toStdString())
-                  << ": --gui needs a display, and none is available (DISPLAY, WAYLAND_DISPLAY "
-                     "and QT_QPA_PLATFORM are unset)\n";
+                  << ": no display to open the window on (DISPLAY, WAYLAND_DISPLAY and "
+                     "QT_QPA_PLATFORM are unset)\n";
         return 1;
     }
     if (gui && !display)
