@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 
@@ -43,6 +44,21 @@ TEST(CopyCommands, CopyChoosesItsReporter)
         std::cout.flush();
         EXPECT_EQ(out.text(), expected) << option.toStdString();
     }
+}
+
+TEST(CopyCommands, MalformedProgressTargetIsSaidAndTheCopyStillRuns)
+{
+    ScopedEnv target("QUOR_PROGRESS_TARGET", "not-a-host-port");
+    QTemporaryDir dir;
+    const QString src = dir.filePath("a"), dst = dir.filePath("b");
+    writeFile(src, "payload");
+    const auto result = runTool({"copy", src, dst, "--progress", "udp"});
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.err.rfind("quorutil copy: no progress datagrams: QUOR_PROGRESS_TARGET", 0),
+              0u)
+        << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+    EXPECT_EQ(readFile(dst), "payload");
 }
 
 TEST(CopyCommands, CopyAndRmtreeExitCodes)

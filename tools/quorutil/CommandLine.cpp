@@ -2,6 +2,12 @@
 
 #include "tools/quorutil/Tool.h"
 
+#include "util/strings/NumberFormat.h"
+
+#include <QFile>
+
+#include <cmath>
+
 #include <ostream>
 
 namespace quorutil {
@@ -110,6 +116,20 @@ int CommandLine::failure(std::ostream &err, const std::string &message) const
 {
     err << "quorutil " << m_command << ": " << message << "\n";
     return ExitFailure;
+}
+
+std::string localPath(const QString &arg)
+{
+    return QFile::encodeName(arg).toStdString();
+}
+
+bool parseFiniteNumber(const QString &arg, double &value)
+{
+    double parsed = 0;
+    if (!util::parseDouble(arg.toStdString(), parsed) || !std::isfinite(parsed))
+        return false;
+    value = parsed;
+    return true;
 }
 
 int dispatchSubcommand(const char *command, const std::string &usage,

@@ -63,6 +63,12 @@ private:
     QStringList m_positional;
 };
 
+/// An argument as a path of the local file system (the bytes the user typed, whatever the locale).
+std::string localPath(const QString &arg);
+
+/// An argument as a finite number in the "C" notation, whatever the locale; false otherwise.
+bool parseFiniteNumber(const QString &arg, double &value);
+
 /// Dispatches "COMMAND SUB ..." to the subcommand named by the first argument; "--help" or no
 /// argument prints the usage (exit 0 or 2), an unknown subcommand is a usage error.
 struct Subcommand

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QHostAddress>
 #include <QHostInfo>
 
 #include <cctype>
@@ -60,11 +61,6 @@ std::string withReason(const std::string &message)
         || message.size() - digits > 5)
         return message;
     return message.substr(0, digits) + util::systemErrorText(std::stoi(message.substr(digits)));
-}
-
-std::string localPath(const QString &arg)
-{
-    return QFile::encodeName(arg).toStdString();
 }
 
 // Runs the copy on a worker thread while the modal dialog follows it on this (GUI) thread.
@@ -123,6 +119,12 @@ int copyCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     } else if (progress == "fancy") {
         reporter = std::make_unique<util::ProgressInterfaceFancy>();
     } else if (progress == "udp") {
+        // A malformed QUOR_PROGRESS_TARGET silences the reporter; say so, and copy all the same.
+        QHostAddress address;
+        quint16 port = 0;
+        QString why;
+        if (!util::ProgressInterfaceUdp::targetFromEnvironment(address, port, &why))
+            err << "quorutil copy: no progress datagrams: " << why.toStdString() << "\n";
         const std::string host = QHostInfo::localHostName().toStdString();
         reporter = std::make_unique<util::ProgressInterfaceUdp>(
             "quorutil", src.c_str(), dst.c_str(), "", "copy", "", host.c_str());

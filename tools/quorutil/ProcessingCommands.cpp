@@ -49,16 +49,6 @@ const char gpsUsage[] =
 constexpr double earliestSeconds = -static_cast<double>(gpsEpochSinceOrigin);
 constexpr double latestSeconds = 4294967295.0 + 604800.0;
 
-std::string localPath(const QString &arg)
-{
-    return QFile::encodeName(arg).toStdString();
-}
-
-bool parseNumber(const QString &text, double &value)
-{
-    return util::parseDouble(text.toStdString(), value) && std::isfinite(value);
-}
-
 // The GPS and UTC lines for a whole-second instant counted from the week epoch.
 void printInstant(std::ostream &out, std::int64_t secondsFromEpoch)
 {
@@ -82,7 +72,7 @@ int gpsDate(const QStringList &args, std::ostream &out, std::ostream &err)
         return cl.usageError(err, "WEEK must be a whole number from 0 to 7101, not '"
                                       + cl.positional().at(0).toStdString() + "'");
     double secondsOfWeek = 0;
-    if (!parseNumber(cl.positional().at(1), secondsOfWeek) || secondsOfWeek < 0
+    if (!parseFiniteNumber(cl.positional().at(1), secondsOfWeek) || secondsOfWeek < 0
         || secondsOfWeek >= 604800)
         return cl.usageError(err, "SECONDS_OF_WEEK must be a number from 0 to below 604800, not '"
                                       + cl.positional().at(1).toStdString() + "'");
@@ -98,30 +88,34 @@ int gpsDate(const QStringList &args, std::ostream &out, std::ostream &err)
     return ExitOk;
 }
 
-int gpsSecondsCommand(const char *name, const QStringList &args, std::ostream &out,
-                      std::ostream &err, double &seconds)
+// Parses "gps time|las SECONDS"; false with *code set when the command ends here.
+bool parseSecondsCommand(const char *name, const QStringList &args, std::ostream &out,
+                         std::ostream &err, double &seconds, int *code)
 {
     CommandLine cl(std::string("gps ") + name, gpsUsage, {});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() != 1)
-        return cl.usageError(err, std::string(name) + " needs SECONDS");
+    if (!cl.parse(args, out, err, code))
+        return false;
+    if (cl.positional().size() != 1) {
+        *code = cl.usageError(err, std::string(name) + " needs SECONDS");
+        return false;
+    }
     const double earliest = std::string(name) == "time" ? 0.0 : earliestSeconds;
-    if (!parseNumber(cl.positional().first(), seconds) || seconds < earliest
-        || seconds > latestSeconds)
-        return cl.usageError(err, "SECONDS must be a number from "
-                                      + util::formatFixed(earliest, 0) + " to "
-                                      + util::formatFixed(latestSeconds, 0) + ", not '"
-                                      + cl.positional().first().toStdString() + "'");
-    return -1;
+    if (!parseFiniteNumber(cl.positional().first(), seconds) || seconds < earliest
+        || seconds > latestSeconds) {
+        *code = cl.usageError(err, "SECONDS must be a number from "
+                                       + util::formatFixed(earliest, 0) + " to "
+                                       + util::formatFixed(latestSeconds, 0) + ", not '"
+                                       + cl.positional().first().toStdString() + "'");
+        return false;
+    }
+    return true;
 }
 
 int gpsTime(const QStringList &args, std::ostream &out, std::ostream &err)
 {
     double seconds = 0;
-    const int code = gpsSecondsCommand("time", args, out, err, seconds);
-    if (code >= 0)
+    int code = ExitOk;
+    if (!parseSecondsCommand("time", args, out, err, seconds, &code))
         return code;
     QTime time;
     timeFromGpsTime(quorunits::Seconds::from_value(seconds), time);
@@ -133,8 +127,8 @@ int gpsTime(const QStringList &args, std::ostream &out, std::ostream &err)
 int gpsLas(const QStringList &args, std::ostream &out, std::ostream &err)
 {
     double seconds = 0;
-    const int code = gpsSecondsCommand("las", args, out, err, seconds);
-    if (code >= 0)
+    int code = ExitOk;
+    if (!parseSecondsCommand("las", args, out, err, seconds, &code))
         return code;
     const auto whole = static_cast<std::int64_t>(std::floor(seconds));
     out << "LAS adjusted standard GPS time: "
@@ -166,7 +160,7 @@ int pyramidCommand(const QStringList &args, std::ostream &out, std::ostream &err
         return cl.usageError(err, "no IMAGE given");
     double timeout = 3600;
     if (cl.isSet("--timeout")
-        && (!parseNumber(cl.value("--timeout"), timeout) || timeout < 0 || timeout > 2147483))
+        && (!parseFiniteNumber(cl.value("--timeout"), timeout) || timeout < 0 || timeout > 2147483))
         return cl.usageError(err, "--timeout must be a number of seconds from 0 to 2147483");
     const QString kind = cl.value("--progress", QStringLiteral("std"));
     std::unique_ptr<util::ProgressInterface> progress;

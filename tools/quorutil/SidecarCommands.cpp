@@ -41,16 +41,6 @@ const char likUsage[] =
     "  make  writes a link file for IMAGE (default: beside IMAGE, named IMAGE's name up to\n"
     "        its last dot plus .lik) and prints its path\n";
 
-std::string localPath(const QString &arg)
-{
-    return QFile::encodeName(arg).toStdString();
-}
-
-bool parseNumber(const QString &text, double &value)
-{
-    return util::parseDouble(text.toStdString(), value) && std::isfinite(value);
-}
-
 // Reads a world file or prints why not; returns false on failure.
 bool readWorldFile(const CommandLine &cl, const QString &path, util::WorldFile &tfw,
                    std::ostream &err)
@@ -108,7 +98,7 @@ int tfwChange(const char *name, int numbers, const QStringList &args, std::ostre
         return cl.usageError(err, "-o OUT is needed");
     double values[2] = {0, 0};
     for (int i = 0; i < numbers; ++i) {
-        if (!parseNumber(cl.positional().at(1 + i), values[i]))
+        if (!parseFiniteNumber(cl.positional().at(1 + i), values[i]))
             return cl.usageError(err, "not a number: '" + cl.positional().at(1 + i).toStdString()
                                           + "'");
     }
