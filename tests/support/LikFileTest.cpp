@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <stdexcept>
 
 namespace {
@@ -74,6 +75,36 @@ TEST(LikFile, MalformedFilesThrowTheirReason)
     const std::string missing = dir.filePath("missing.lik").toStdString();
     EXPECT_EQ(readFailure(missing),
               "Error reading LIK file '" + missing + "'. Message is: Could not open LIK file");
+}
+
+TEST(LikFile, MutatedFilesReadOrThrowTheDocumentedMessage)
+{
+    QTemporaryDir dir;
+    const std::string good = dir.filePath("good.lik").toStdString();
+    util::LikFile("/data/a.tif", good).write();
+    const QByteArray original = quortest::readFile(QString::fromStdString(good));
+    const std::string path = dir.filePath("m.lik").toStdString();
+    std::mt19937 random(20261206);
+    const auto check = [&](const QByteArray &bytes) {
+        quortest::writeFile(QString::fromStdString(path), bytes);
+        try {
+            util::LikFile::createFromLikFile(path);
+        } catch (const std::runtime_error &e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Error reading LIK file '" + path
+                                                      + "'. Message is: ",
+                                                  0),
+                      0u)
+                << e.what();
+        }
+    };
+    for (int length = 0; length < original.size(); ++length)
+        check(original.left(length));
+    for (int round = 0; round < 300; ++round) {
+        QByteArray bytes = original;
+        for (int flips = 1 + static_cast<int>(random() % 4); flips > 0; --flips)
+            bytes[static_cast<int>(random() % bytes.size())] = static_cast<char>(random());
+        check(bytes);
+    }
 }
 
 TEST(LikFile, WriteIntoAMissingFolderThrows)

@@ -1,6 +1,7 @@
 // World files: reading, writing, resampling and moving, the writer beside an image, and GDAL as
 // an independent reader and writer of the same files.
 
+#include "util/strings/NumberFormat.h"
 #include "util/support/WorldFile.h"
 #include "util/support/WorldFileWriter.h"
 
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -82,6 +84,32 @@ TEST_F(WorldFileTest, MalformedFilesReadAsNotValidWithoutCrashing)
         ++count;
     }
     EXPECT_GE(count, 6);
+}
+
+TEST_F(WorldFileTest, MutatedFilesReadAsValidOnlyWithSixNumbers)
+{
+    const QByteArray original = "0.5\n0.0\n0.0\n-0.5\n500000.25\n5200000.75\n";
+    std::mt19937 random(20261206);
+    const auto check = [&](const QByteArray &bytes) {
+        util::WorldFile tfw(write("m.tfw", bytes));
+        // Valid exactly when the first six words are numbers.
+        int numbers = 0;
+        for (const QByteArray &word : bytes.simplified().split(' ')) {
+            double value = 0;
+            if (numbers == 6 || !util::parseDouble(word.toStdString(), value))
+                break;
+            ++numbers;
+        }
+        EXPECT_EQ(tfw.isValid(), numbers == 6) << bytes.toStdString();
+    };
+    for (int length = 0; length <= original.size(); ++length)
+        check(original.left(length));
+    for (int round = 0; round < 300; ++round) {
+        QByteArray bytes = original;
+        for (int flips = 1 + static_cast<int>(random() % 4); flips > 0; --flips)
+            bytes[static_cast<int>(random() % bytes.size())] = "0123456789.-e \nx"[random() % 16];
+        check(bytes);
+    }
 }
 
 TEST_F(WorldFileTest, WritesFixedNotationWithTheDecimalPointAlwaysShown)
