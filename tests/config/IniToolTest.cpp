@@ -4,6 +4,7 @@
 #include "tests/common/ToolRun.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -12,9 +13,12 @@
 
 #include <csignal>
 #include <stdexcept>
+#include <thread>
 #include <tuple>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using quortest::readFile;
 using quortest::writeFile;
@@ -139,6 +143,31 @@ TEST(IniTool, FailuresLeaveTheDestinationUntouched)
 }
 
 // Two merges into one file at once take turns: neither loses the other's additions.
+TEST(IniTool, APipeIsASourceAndADeviceIsNot)
+{
+    QTemporaryDir dir;
+    const QString dest = dir.filePath("dest.ini");
+    quortest::writeFile(dest, "[a]\nx=1\n");
+
+    // A FIFO with a writer: its lines arrive although it cannot seek.
+    const QByteArray fifo = QFile::encodeName(dir.filePath("source.fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    std::thread writer([&] {
+        quortest::writeFile(QString::fromLocal8Bit(fifo), "[a]\ny=2\n[b]\nz=3\n");
+    });
+    util::IniTool::mergeIniFiles(fifo.toStdString(), dest.toStdString());
+    writer.join();
+    EXPECT_EQ(quortest::readFile(dest), "[a]\nx=1\ny=2\n\r\n[b]\nz=3\n");
+
+    // A device without end (the numbers of /dev/zero, made here) is refused, not read.
+    const QByteArray zero = QFile::encodeName(dir.filePath("zero"));
+    if (::mknod(zero.constData(), S_IFCHR | 0666, makedev(1, 5)) != 0)
+        GTEST_SKIP() << "mknod needs root";
+    EXPECT_THROW(util::IniTool::mergeIniFiles(zero.toStdString(), dest.toStdString()),
+                 std::runtime_error);
+    EXPECT_EQ(quortest::readFile(dest), "[a]\nx=1\ny=2\n\r\n[b]\nz=3\n");
+}
+
 TEST(IniTool, ConcurrentMergesIntoOneFileLoseNothing)
 {
     QTemporaryDir dir;

@@ -1,6 +1,7 @@
 #include "util/config/IniTool.h"
 
 #include "util/files/AtomicWrite.h"
+#include "util/files/ReadFile.h"
 #include "util/files/UniqueFd_p.h"
 
 #include <QFile>
@@ -105,8 +106,15 @@ void IniTool::mergeIniFiles(std::string const &source, std::string const &destin
     const QString sourcePath = QString::fromStdString(source);
     const QString destinationPath = QString::fromStdString(destination);
 
+    // A folder, a device (/dev/zero never ends) or a file beyond any INI file's size is no
+    // source; a pipe is.
+    struct stat sourceInfo;
+    const bool readable = ::stat(source.c_str(), &sourceInfo) == 0
+        && (S_ISFIFO(sourceInfo.st_mode)
+            || (S_ISREG(sourceInfo.st_mode)
+                && static_cast<std::size_t>(sourceInfo.st_size) <= defaultMaxReadSize));
     QFile sourceFile(sourcePath);
-    if (!QFileInfo::exists(sourcePath) || !sourceFile.open(QIODevice::ReadOnly))
+    if (!readable || !sourceFile.open(QIODevice::ReadOnly))
         throw std::runtime_error("Source INI file " + source + " can't be read!");
     // Opened for writing too, so that a read-only destination fails here, before any work;
     // a missing destination must not be created. The lock is held from the read to the end of
@@ -152,14 +160,17 @@ void IniTool::mergeIniFiles(std::string const &source, std::string const &destin
 
 QStringList IniTool::readAllLines(QFile &file)
 {
+    // A pipe cannot seek and says it is at its end before anything arrived: read it whole.
+    if (!file.isSequential())
+        file.seek(0);
+    const QByteArray bytes = file.readAll();
     QStringList lines;
-    file.seek(0);
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine();
-        if (line.isEmpty())
-            break; // read error: atEnd() would never turn true
-        // The pointer-and-size form: the QByteArray overload would stop at a NUL byte.
-        lines << QString::fromLatin1(line.constData(), line.size());
+    for (int start = 0; start < bytes.size();) {
+        const int newline = bytes.indexOf('\n', start);
+        const int end = newline < 0 ? bytes.size() : newline + 1;
+        // Latin-1 from pointer and size: every byte survives, NUL included.
+        lines << QString::fromLatin1(bytes.constData() + start, end - start);
+        start = end;
     }
     return lines;
 }
