@@ -6,6 +6,21 @@
 #include <iostream>
 #include <memory>
 
+namespace {
+
+// Drawing offscreen, Qt's platform plugin remarks on what a screen would have (a runtime
+// folder, window size hints); that is no news for a user, whose output stays his own.
+void quietOffscreenRemarks(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtWarningMsg
+        && (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))
+            || text.contains(QLatin1String("does not support propagateSizeHints"))))
+        return;
+    std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << std::endl;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QStringList args;
@@ -26,8 +41,10 @@ int main(int argc, char *argv[])
                      "QT_QPA_PLATFORM are unset)\n";
         return 1;
     }
-    if (gui && !display)
+    if (gui && !display) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(quietOffscreenRemarks);
+    }
     if (gui)
         app = std::make_unique<QApplication>(argc, argv);
     else
