@@ -70,7 +70,18 @@ void ensureApplication()
 
 void fail(const char *what, const std::string &detail)
 {
-    std::fprintf(stderr, "quorfuzz: check failed: %s\n%s\n", what, detail.c_str());
+    // The detail may hold any bytes: NUL and control characters are shown escaped.
+    std::string shown;
+    for (const unsigned char c : detail) {
+        if ((c < 0x20 && c != '\n') || c == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    std::fprintf(stderr, "quorfuzz: check failed: %s\n%s\n", what, shown.c_str());
     std::fflush(stderr);
     std::abort();
 }

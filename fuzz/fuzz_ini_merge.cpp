@@ -19,23 +19,28 @@ std::string readAll(const std::string &path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Lines without their terminators (LF or CR LF).
+// Lines with their terminators: each ends after an LF, the last one may have none.
 std::vector<std::string> linesOf(const std::string &text)
 {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const bool terminated = end != std::string::npos;
-        if (!terminated)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (terminated && !line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        start = terminated ? end + 1 : end;
+        const std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(start, next - start));
+        start = next;
     }
     return lines;
+}
+
+// A destination line survives byte for byte; one without a terminator may gain LF or CR LF.
+bool survives(const std::string &line, const std::string &merged)
+{
+    if (merged == line)
+        return true;
+    if (line.empty() || line.back() == '\n')
+        return false;
+    return merged == line + "\n" || merged == line + "\r\n";
 }
 
 } // namespace
@@ -63,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::vector<std::string> after = linesOf(merged);
     std::size_t next = 0;
     for (const std::string &line : before) {
-        while (next < after.size() && after[next] != line)
+        while (next < after.size() && !survives(line, after[next]))
             ++next;
         QUOR_FUZZ_CHECK(next < after.size(), "destination line lost: " + line + "\n--- merged\n"
                                                  + merged);
