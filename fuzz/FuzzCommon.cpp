@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 
 #include <ftw.h>
 #include <unistd.h>
@@ -63,9 +62,9 @@ void ensureApplication()
     static int argc = 1;
     static char name[] = "quorfuzz";
     static char *argv[] = {name, nullptr};
-    static std::unique_ptr<QCoreApplication> app;
+    // Never destroyed: Qt's own globals may go before a static application object would.
     if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
+        new QCoreApplication(argc, argv);
 }
 
 void fail(const char *what, const std::string &detail)
