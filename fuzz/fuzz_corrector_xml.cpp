@@ -1,0 +1,62 @@
+// Corrector XML (tonal curve files). Any bytes read or are refused without a fault, with and
+// without schema validation; a curve that reads is turned into lookup tables, written as a
+// Corrector element and read back to the same curve.
+#include "FuzzCommon.h"
+
+#include "util/tonal/TonalCurve.h"
+#include "util/tonal/TonalCurveConverter.h"
+#include "util/tonal/TonalCurveFile.h"
+
+#include <QDomDocument>
+#include <QFile>
+#include <QString>
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // Validation loads tonalcurve.xsd from the installation root: the source tree's resources.
+    ::setenv("QUOR_DEVELOP", QUOR_SOURCE_DIR "/resources", 1);
+    quorfuzz::ensureApplication();
+    qInstallMessageHandler(quiet);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QString path = QString::fromStdString(quorfuzz::writeScratch("curve.xml", data, size));
+    (void)util::holdsTonalCurve(path);
+    util::TonalCurve curve;
+    QString error;
+    if (size && (data[0] & 1)) {
+        util::TonalCurve validated;
+        (void)util::readTonalCurveFile(path, validated, true, &error);
+    }
+    if (!util::readTonalCurveFile(path, curve, false, &error)) {
+        QUOR_FUZZ_CHECK(!error.isEmpty(), "refused without a message");
+        return 0;
+    }
+    util::TonalCurveConverter converter;
+    for (const int samples : {1, 2, 256})
+        QUOR_FUZZ_CHECK(converter.getLUT(curve, samples).size() == std::size_t(samples),
+                        std::to_string(samples));
+
+    QDomDocument document;
+    QDomElement root = document.createElement(QStringLiteral("Curves"));
+    document.appendChild(root);
+    curve.appendTo(root, 3);
+    const std::string written = document.toByteArray().toStdString();
+    const QString copy = QString::fromStdString(quorfuzz::writeScratch("copy.xml", written));
+    util::TonalCurve again;
+    QUOR_FUZZ_CHECK(util::readTonalCurveFile(copy, again, false, &error),
+                    written + error.toStdString());
+    QUOR_FUZZ_CHECK(again == curve, written);
+    return 0;
+}
