@@ -1,5 +1,6 @@
 // Image link files. Any bytes either read or throw std::runtime_error; an image path that was
 // read is written to a new link file and reads back unchanged.
+// Dictionary: fuzz/xml.dict.
 #include "FuzzCommon.h"
 
 #include "util/support/LikFile.h"
