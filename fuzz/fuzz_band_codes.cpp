@@ -23,10 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     try {
         const unsigned master = util::masterBand(bands);
         QUOR_FUZZ_CHECK(master == 0 || master < bands.size(), input);
+        // The Qt list gives the same answer for names that are UTF-8 (others change on the
+        // way into a QString).
         QStringList list;
-        for (const std::string &band : bands)
+        bool utf8 = true;
+        for (const std::string &band : bands) {
             list << QString::fromStdString(band);
-        QUOR_FUZZ_CHECK(util::masterBand(list) == master, input);
+            utf8 = utf8 && list.back().toStdString() == band;
+        }
+        if (utf8)
+            QUOR_FUZZ_CHECK(util::masterBand(list) == master, input);
     } catch (const std::runtime_error &) {
     }
     const int nir = util::getNIRChannel(bands);
