@@ -20,8 +20,8 @@ void ensureApplication();
 
 } // namespace quorfuzz
 
-#define QUOR_FUZZ_CHECK(cond, detail)                                                             \
-    do {                                                                                          \
-        if (!(cond))                                                                              \
-            ::quorfuzz::fail(#cond, (detail));                                                    \
+#define QUOR_FUZZ_CHECK(cond, detail)                                                              \
+    do {                                                                                           \
+        if (!(cond))                                                                               \
+            ::quorfuzz::fail(#cond, (detail));                                                     \
     } while (0)

@@ -71,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const std::string &line : before) {
         while (next < after.size() && !survives(line, after[next]))
             ++next;
-        QUOR_FUZZ_CHECK(next < after.size(), "destination line lost: " + line + "\n--- merged\n"
-                                                 + merged);
+        QUOR_FUZZ_CHECK(next < after.size(),
+                        "destination line lost: " + line + "\n--- merged\n" + merged);
         ++next;
     }
     // Everything the source adds is there now: merging it again changes nothing. (It may throw
@@ -86,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         util::IniTool::mergeIniFiles(sourcePath, destinationPath);
     } catch (const std::runtime_error &) {
     }
-    QUOR_FUZZ_CHECK(readAll(destinationPath) == merged, "second merge changed\n--- first\n" + merged
-                                                          + "--- second\n" + readAll(destinationPath));
+    QUOR_FUZZ_CHECK(readAll(destinationPath) == merged,
+                    "second merge changed\n--- first\n" + merged + "--- second\n"
+                        + readAll(destinationPath));
     return 0;
 }

@@ -52,15 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QString rebuilt;
     const bool made = pattern.createNameFromPattern(everyAttribute().documentElement(), rebuilt);
     QString again;
-    QUOR_FUZZ_CHECK(pattern.createNameFromPattern(everyAttribute().documentElement(), again)
-                        == made && again == rebuilt,
+    QUOR_FUZZ_CHECK(pattern.createNameFromPattern(everyAttribute().documentElement(), again) == made
+                        && again == rebuilt,
                     name.toStdString());
     if (!parsed || !made)
         return 0;
 
     QMap<QString, QString> back;
     const std::string detail = name.toStdString() + "\n  rebuilt: " + rebuilt.toStdString()
-                               + "\n  first:   " + shown(attributes);
+        + "\n  first:   " + shown(attributes);
     QUOR_FUZZ_CHECK(util::SupFilenamePattern(rebuilt).attributes(back), detail);
     // Dates and times are read as Qt reads them ("23+959" is 23:09:59) and written normalised.
     const auto date = [](const QMap<QString, QString> &a) {
@@ -78,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                     detail + "\n  back:    " + shown(back));
     for (const char *key : {"angle", "level", "xcoord", "ycoord"}) {
         const QString k = QString::fromLatin1(key);
-        QUOR_FUZZ_CHECK(back.value(k) == attributes.value(k), detail + "\n  back:    " + shown(back));
+        QUOR_FUZZ_CHECK(back.value(k) == attributes.value(k),
+                        detail + "\n  back:    " + shown(back));
     }
     return 0;
 }
