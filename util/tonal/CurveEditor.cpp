@@ -1,8 +1,10 @@
 #include "util/tonal/CurveEditor.h"
 
+#include "util/strings/NumberFormat.h"
 #include "util/tonal/CurveEditor_p.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalCurveConverter.h"
+#include "util/tonal/TonalNumbers_p.h"
 
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
@@ -24,37 +26,6 @@ const QString allBands = QStringLiteral("All");
 const QString linearName = QStringLiteral("Linear");
 const QString splineName = QStringLiteral("Spline");
 const QString gammaName = QStringLiteral("Gamma");
-
-// Narrowing a double beyond float's range is undefined; such values saturate to infinity.
-float toFloat(double value)
-{
-    constexpr double largest = std::numeric_limits<float>::max();
-    if (value > largest)
-        return std::numeric_limits<float>::infinity();
-    if (value < -largest)
-        return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(value);
-}
-
-// Truncation toward zero that saturates instead of overflowing; not-a-number gives 0.
-int toInt(double value)
-{
-    if (!(value == value))
-        return 0;
-    if (value >= double(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (value <= double(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return int(value);
-}
-
-// [0, 1]; not-a-number counts as 0.
-double clampUnit(double value)
-{
-    if (!(value > 0.0))
-        return 0.0;
-    return value >= 1.0 ? 1.0 : value;
-}
 
 bool samePoint(const QPointF &a, const QPointF &b)
 {
@@ -146,13 +117,13 @@ const QPolygonF *CurveEditor::getNodes(QString band) const
 int CurveEditor::getMin(QString band) const
 {
     const QPolygonF *nodes = getNodes(band);
-    return nodes->isEmpty() ? 0 : toInt(nodes->first().x());
+    return nodes->isEmpty() ? 0 : truncateToInt(nodes->first().x());
 }
 
 int CurveEditor::getMax(QString band) const
 {
     const QPolygonF *nodes = getNodes(band);
-    return nodes->isEmpty() ? 0 : toInt(nodes->last().x());
+    return nodes->isEmpty() ? 0 : truncateToInt(nodes->last().x());
 }
 
 QString CurveEditor::getInterpolationMethod(QString band) const
@@ -366,12 +337,12 @@ void CurveEditor::getCurveLookupTable(QPolygonF &out, QString band, int samples)
     if (!record.nodes.isEmpty()) {
         first = record.nodes.first();
         const QPointF &last = record.nodes.last();
-        w = toFloat(last.x() - first.x());
-        h = toFloat(last.y() - first.y());
-        const double x0 = toFloat(first.x());
-        const double y0 = toFloat(first.y());
+        w = detail::toFloat(last.x() - first.x());
+        h = detail::toFloat(last.y() - first.y());
+        const double x0 = detail::toFloat(first.x());
+        const double y0 = detail::toFloat(first.y());
         for (const QPointF &node : record.nodes)
-            curve.addNode(clampUnit((node.x() - x0) / w), clampUnit((node.y() - y0) / h));
+            curve.addNode(detail::clampUnit((node.x() - x0) / w), detail::clampUnit((node.y() - y0) / h));
     }
     TonalCurveConverter converter;
     const std::vector<float> &table = converter.getLUT(curve, samples);
@@ -412,7 +383,7 @@ float CurveEditor::distancePointToCurve(const QPointF &point, QString band) cons
             std::fabs((point.x() - a.x()) * ab.y() - (point.y() - a.y()) * ab.x()) / length;
         best = std::min(best, d);
     }
-    return toFloat(best);
+    return detail::toFloat(best);
 }
 
 bool CurveEditor::isEditedNodeSet() const
@@ -559,16 +530,16 @@ void CurveEditor::moveEditedNode(const QPointF &point)
 
     if (samePoint(node, first)) {
         // The black point moves along the input axis only.
-        const float upper = (count == 3 ? toFloat(nodes[1].x()) : toFloat(last.x())) - limitBuffer;
-        float x = std::min(toFloat(point.x()), upper);
+        const float upper = (count == 3 ? detail::toFloat(nodes[1].x()) : detail::toFloat(last.x())) - limitBuffer;
+        float x = std::min(detail::toFloat(point.x()), upper);
         if (!(x > 0.0f))
             x = 0.0f;
         node.setX(double(x));
     } else if (samePoint(node, last)) {
         // So does the white point.
-        const float lower = (count == 3 ? toFloat(nodes[1].x()) : toFloat(first.x())) + limitBuffer;
-        float x = std::max(toFloat(point.x()), lower);
-        x = std::min(x, toFloat(maxDn));
+        const float lower = (count == 3 ? detail::toFloat(nodes[1].x()) : detail::toFloat(first.x())) + limitBuffer;
+        float x = std::max(detail::toFloat(point.x()), lower);
+        x = std::min(x, detail::toFloat(maxDn));
         node.setX(double(x));
     } else {
         const double limit = limitBuffer;
@@ -625,10 +596,10 @@ void CurveEditor::applyGamma(double gamma, QString band)
     QPointF &middle = nodes[1];
     middle.setX(first.x() + 0.5 * w);
     const double base = (middle.x() - first.x()) / w;
-    const float v = toFloat(std::pow(base, gamma) * double(toFloat(maxDn)));
+    const float v = detail::toFloat(std::pow(base, gamma) * double(detail::toFloat(maxDn)));
     float y = v > limitBuffer ? v : limitBuffer;
-    if (y > toFloat(maxDn) - limitBuffer)
-        y = toFloat(maxDn) - limitBuffer;
+    if (y > detail::toFloat(maxDn) - limitBuffer)
+        y = detail::toFloat(maxDn) - limitBuffer;
     middle.setY(double(y));
 }
 
@@ -643,10 +614,10 @@ double CurveEditor::getGamma(QString band) const
     const QPointF last = record.nodes[2];
     if (!QRectF(first, last).contains(middle) || !(last.x() > first.x()) || !(last.y() > first.y()))
         return 1.0;
-    const float w = toFloat(last.x() - first.x());
-    const float h = toFloat(last.y() - first.y());
-    const float rx = toFloat((middle.x() - first.x()) / w);
-    const float ry = toFloat((middle.y() - first.y()) / h);
+    const float w = detail::toFloat(last.x() - first.x());
+    const float h = detail::toFloat(last.y() - first.y());
+    const float rx = detail::toFloat((middle.x() - first.x()) / w);
+    const float ry = detail::toFloat((middle.y() - first.y()) / h);
     return double(std::log(ry) / std::log(rx));
 }
 
@@ -728,15 +699,15 @@ void CurveEditor::applyMovementToSpecificBands(QPolygonF &before, QPolygonF &aft
     TonalCurve curveBefore(interpolation);
     TonalCurve curveAfter(interpolation);
     for (int i = 0; i < before.size(); ++i) {
-        curveBefore.addNode(toFloat(before[i].x() * scale), toFloat(before[i].y() * scale));
-        curveAfter.addNode(toFloat(after[i].x() * scale), toFloat(after[i].y() * scale));
+        curveBefore.addNode(detail::toFloat(before[i].x() * scale), detail::toFloat(before[i].y() * scale));
+        curveAfter.addNode(detail::toFloat(after[i].x() * scale), detail::toFloat(after[i].y() * scale));
     }
     TonalCurveConverter converter;
     const std::vector<float> t0 = converter.getLUT(curveBefore, 64);
     const std::vector<float> t1 = converter.getLUT(curveAfter, 64);
     const int step = maxDn / 64;
     const double perStep = 1.0 / step;
-    const float levels = toFloat(maxDn);
+    const float levels = detail::toFloat(maxDn);
 
     const QPointF &firstAfter = after.first();
     const QPointF &lastAfter = after.last();
@@ -754,11 +725,11 @@ void CurveEditor::applyMovementToSpecificBands(QPolygonF &before, QPolygonF &aft
             if (i == count - 1) {
                 // Node 1 has already moved in this pass; a two-node band keeps its distance to
                 // the black point.
-                float x = toFloat(node.x() + dLast);
+                float x = detail::toFloat(node.x() + dLast);
                 x = std::min(x, levels);
                 if (count > 1) {
                     const QPointF &s = count > 2 ? k[1] : k[0];
-                    x = std::max(x, toFloat(s.x()) + limitBuffer);
+                    x = std::max(x, detail::toFloat(s.x()) + limitBuffer);
                 }
                 node.setX(double(x));
             } else if (i == 0) {
@@ -775,7 +746,7 @@ void CurveEditor::applyMovementToSpecificBands(QPolygonF &before, QPolygonF &aft
             } else {
                 // Follow the change of the "All" output at this node's own input level.
                 const double position = node.x() * perStep;
-                const int j = position > 0 ? std::min(63, toInt(position)) : 0;
+                const int j = position > 0 ? std::min(63, truncateToInt(position)) : 0;
                 const float change = levels * t1[std::size_t(j)] - levels * t0[std::size_t(j)];
                 double y = node.y() + double(change);
                 y = std::max(std::min(y, lastAfter.y() - limit), firstAfter.y() + limit);

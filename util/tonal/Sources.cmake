@@ -12,6 +12,7 @@ list(APPEND UTIL_SOURCES
     tonal/BpfConverter.cpp
     tonal/TonalCurveFile.cpp
     tonal/TonalXml_p.h
+    tonal/TonalNumbers_p.h
     tonal/TonalXml.cpp
     tonal/CurveEditor.cpp
     tonal/CurveEditor_p.h

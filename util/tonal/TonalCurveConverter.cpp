@@ -1,5 +1,7 @@
 #include "util/tonal/TonalCurveConverter.h"
 
+#include "util/tonal/TonalNumbers_p.h"
+
 #include <qwt_spline.h>
 
 #include <QPolygonF>
@@ -15,25 +17,6 @@ namespace {
 
 constexpr int defaultSamples = 65536;
 constexpr double defaultStep = 1.0 / 65536.0;
-
-// Narrowing a double beyond float's range is undefined; such values saturate to infinity.
-float toFloat(double value)
-{
-    constexpr double largest = std::numeric_limits<float>::max();
-    if (value > largest)
-        return std::numeric_limits<float>::infinity();
-    if (value < -largest)
-        return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(value);
-}
-
-// [0, 1]; not-a-number counts as 0.
-double clampUnit(double value)
-{
-    if (!(value > 0.0))
-        return 0.0;
-    return value >= 1.0 ? 1.0 : value;
-}
 
 } // namespace
 
@@ -93,9 +76,9 @@ void TonalCurveConverter::generateSplineLUT()
 
     int i = 0;
     for (double x = 0.0; i < samples && !(x > 1.0); ++i, x += step)
-        table[std::size_t(i)] = float(clampUnit(spline.value(x)));
+        table[std::size_t(i)] = float(detail::clampUnit(spline.value(x)));
     if (i < samples)
-        std::fill(table.begin() + i, table.end(), float(clampUnit(spline.value(1.0))));
+        std::fill(table.begin() + i, table.end(), float(detail::clampUnit(spline.value(1.0))));
 }
 
 void TonalCurveConverter::generateLinearLUT()
@@ -105,7 +88,7 @@ void TonalCurveConverter::generateLinearLUT()
     const auto valueAt = [&nodes](int s, double x) {
         const QPointF &a = nodes[s];
         const QPointF &b = nodes[s + 1];
-        return toFloat(a.y() + (x - a.x()) / (b.x() - a.x()) * (b.y() - a.y()));
+        return detail::toFloat(a.y() + (x - a.x()) / (b.x() - a.x()) * (b.y() - a.y()));
     };
 
     int i = 0;
@@ -127,7 +110,7 @@ void TonalCurveConverter::generateLinearLUT()
     s = std::min(s, last - 1);
     while (s < last - 1 && end > nodes[s + 1].x())
         ++s;
-    const float fill = end == nodes[last].x() ? toFloat(nodes[last].y()) : valueAt(s, end);
+    const float fill = end == nodes[last].x() ? detail::toFloat(nodes[last].y()) : valueAt(s, end);
     std::fill(table.begin() + i, table.end(), fill);
 }
 
@@ -165,16 +148,16 @@ void TonalCurveConverter::generateGammaLUT()
         throw std::runtime_error("Internal error - nodes are not meeting gamma preconditions");
 
     // The fit is taken in single precision.
-    const float ry = toFloat((mid.y() - lo.y()) / (hi.y() - lo.y()));
-    const float rx = toFloat((mid.x() - lo.x()) / (hi.x() - lo.x()));
+    const float ry = detail::toFloat((mid.y() - lo.y()) / (hi.y() - lo.y()));
+    const float rx = detail::toFloat((mid.x() - lo.x()) / (hi.x() - lo.x()));
     const float gamma = std::log(ry) / std::log(rx);
-    const double width = double(toFloat(hi.x() - lo.x()));
+    const double width = double(detail::toFloat(hi.x() - lo.x()));
     const double exponent = double(gamma);
 
     for (int i = 0; i < samples; ++i) {
         const double x = double(i) * step;
-        const double t = clampUnit((x - lo.x()) / width);
-        table[std::size_t(i)] = toFloat(std::pow(t, exponent));
+        const double t = detail::clampUnit((x - lo.x()) / width);
+        table[std::size_t(i)] = detail::toFloat(std::pow(t, exponent));
     }
 }
 
