@@ -263,13 +263,17 @@ TEST(SupportFile, WritesAndReadsTheSameUnderAnyLocale)
     const std::locale savedCpp;
     std::setlocale(LC_ALL, "C");
     std::locale::global(std::locale::classic());
-    const std::string underC = fileText(exportTo(r, dir, 2)) + fileText(exportTo(r, dir, 1));
+    // In this order, so that out.sup ends as the level-1 file, which holds the image date (the
+    // operands of + may be evaluated either way round).
+    std::string underC = fileText(exportTo(r, dir, 2));
+    underC += fileText(exportTo(r, dir, 1));
     const SupportFile readC(dir.filePath("out.sup").toStdString());
     std::setlocale(LC_ALL, savedC.c_str());
     std::locale::global(savedCpp);
     ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
 
-    const std::string underHost = fileText(exportTo(r, dir, 2)) + fileText(exportTo(r, dir, 1));
+    std::string underHost = fileText(exportTo(r, dir, 2));
+    underHost += fileText(exportTo(r, dir, 1));
     EXPECT_EQ(underHost, underC);
     EXPECT_TRUE(hasLine(underHost, "NUMBER_SCAN_LINES   1234567"));
     EXPECT_TRUE(quortest::sameFields(SupportFile(dir.filePath("out.sup").toStdString()), readC));
