@@ -14,6 +14,7 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <functional>
 #include <ostream>
 #include <stdexcept>
 
@@ -95,56 +96,54 @@ int ccd(const QStringList &args, std::ostream &out, std::ostream &err)
     return status;
 }
 
-int master(const QStringList &args, std::ostream &out, std::ostream &err)
+// The shape the band subcommands share: parse, check the number of arguments, run, and turn
+// the library's refusal into one line. maxArgs < 0: no upper bound.
+int runBandOperation(const char *name, const char *usage, const QStringList &args,
+                     std::ostream &out, std::ostream &err, int maxArgs, const char *countMessage,
+                     const std::function<void(const QStringList &)> &operation)
 {
-    CommandLine cl("bands master", masterUsage, {});
+    CommandLine cl(name, usage, {});
     int code = ExitOk;
     if (!cl.parse(args, out, err, &code))
         return code;
-    if (cl.positional().isEmpty())
-        return cl.usageError(err, "needs at least one band");
+    const int count = cl.positional().size();
+    if (count == 0 || (maxArgs >= 0 && count > maxArgs))
+        return cl.usageError(err, countMessage);
     try {
-        const unsigned int index = util::masterBand(cl.positional());
-        out << index << " " << cl.positional().at(static_cast<int>(index)).toStdString() << "\n";
+        operation(cl.positional());
     } catch (const std::runtime_error &e) {
         return cl.failure(err, e.what());
     }
     return ExitOk;
+}
+
+int master(const QStringList &args, std::ostream &out, std::ostream &err)
+{
+    return runBandOperation("bands master", masterUsage, args, out, err, -1,
+                            "needs at least one band", [&](const QStringList &bands) {
+                                const unsigned int index = util::masterBand(bands);
+                                out << std::to_string(index) << " "
+                                    << bands.at(static_cast<int>(index)).toStdString() << "\n";
+                            });
 }
 
 int imageCode(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("bands code", codeUsage, {});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().isEmpty())
-        return cl.usageError(err, "needs at least one band");
-    try {
-        out << util::createImageCode(toStd(cl.positional())) << "\n";
-    } catch (const std::runtime_error &e) {
-        return cl.failure(err, e.what());
-    }
-    return ExitOk;
+    return runBandOperation("bands code", codeUsage, args, out, err, -1,
+                            "needs at least one band", [&](const QStringList &bands) {
+                                out << util::createImageCode(toStd(bands)) << "\n";
+                            });
 }
 
 int split(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("bands split", splitUsage, {});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() != 1)
-        return cl.usageError(err, "needs exactly one image code");
-    std::vector<std::string> bands;
-    try {
-        util::splitImageCode(cl.positional().first().toStdString(), bands);
-    } catch (const std::runtime_error &e) {
-        return cl.failure(err, e.what());
-    }
-    for (const std::string &band : bands)
-        out << band << "\n";
-    return ExitOk;
+    return runBandOperation("bands split", splitUsage, args, out, err, 1,
+                            "needs exactly one image code", [&](const QStringList &codes) {
+                                std::vector<std::string> bands;
+                                util::splitImageCode(codes.first().toStdString(), bands);
+                                for (const std::string &band : bands)
+                                    out << band << "\n";
+                            });
 }
 
 } // namespace
