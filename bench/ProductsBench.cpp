@@ -4,9 +4,11 @@
 // of 12 bands (6 red, 6 green: 36 pairs, about 4,400 candidates).
 // Target: under 1 ms a call, one core.
 
+#include "util/bands/ProductBandMapper.h"
 #include "util/bands/ProductGenerator.h"
 
 #include <QBuffer>
+#include <QFile>
 
 #include "bench/BenchMain.h"
 
@@ -89,6 +91,30 @@ BENCHMARK_CAPTURE(AvailableProductsFlagged, usual_12_bands, usualBands())
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(AvailableProductsFlagged, worst_12_bands, worstBands())
     ->Unit(benchmark::kMicrosecond);
+
+// The schema check of the shipped configuration, called again and again as a long-running
+// program that re-reads its configuration would. The maximum resident size of the whole run
+// (/usr/bin/time -v) shows whether repeated checks keep memory.
+void ValidateShippedConfiguration(benchmark::State &state)
+{
+    qputenv("QUOR_DEVELOP", QUOR_SOURCE_DIR "/resources");
+    QFile file(QStringLiteral(QUOR_SOURCE_DIR "/resources/etc/products.xml"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("no shipped configuration");
+        return;
+    }
+    QByteArray xml = file.readAll();
+    for (auto _ : state) {
+        QBuffer buffer(&xml);
+        buffer.open(QIODevice::ReadOnly);
+        QString error;
+        if (!util::validateProductBandMap(&buffer, &error)) {
+            state.SkipWithError(error.toStdString().c_str());
+            return;
+        }
+    }
+}
+BENCHMARK(ValidateShippedConfiguration)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

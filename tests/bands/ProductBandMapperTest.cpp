@@ -148,6 +148,28 @@ TEST(ProductBandMapper, SchemaCheckRefusesAMissingOrBrokenSchema)
     }
 }
 
+// The compiled schema is kept between checks, but a schema that changes on disk is read again.
+TEST(ProductBandMapper, SchemaCheckFollowsAChangedSchema)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    ScopedEnv develop("QUOR_DEVELOP", root.path().toUtf8());
+    ASSERT_TRUE(QDir().mkpath(root.path() + "/etc/schemas"));
+    const QString schema = root.path() + "/etc/schemas/products.xsd";
+    const QString shipped = quortest::resourcePath("etc/schemas/products.xsd");
+    ASSERT_TRUE(QFile::copy(shipped, schema));
+    QString error;
+    EXPECT_TRUE(schemaAccepts("generator.xml", &error)) << error.toStdString();
+    EXPECT_TRUE(schemaAccepts("generator.xml", &error)) << error.toStdString();
+    ASSERT_TRUE(QFile::remove(schema));
+    quortest::writeFile(schema, "<notaschema/>");
+    EXPECT_FALSE(schemaAccepts("generator.xml", &error));
+    EXPECT_EQ(error, "Schema invalid: " + schema);
+    ASSERT_TRUE(QFile::remove(schema));
+    ASSERT_TRUE(QFile::copy(shipped, schema));
+    EXPECT_TRUE(schemaAccepts("generator.xml", &error)) << error.toStdString();
+}
+
 // The class's own check throws the two fixed messages.
 TEST(ProductBandMapper, ValidateWithSchemaThrowsTheFixedMessages)
 {

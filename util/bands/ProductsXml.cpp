@@ -1,15 +1,13 @@
 #include "util/bands/ProductsXml_p.h"
 
+#include "util/xml/SchemaCache_p.h"
 #include "util/xml/XmlDepthGuard_p.h"
 
 #include "util/config/QuorEnvironment.h"
 
-#include <QAbstractMessageHandler>
 #include <QDomDocument>
 #include <QIODevice>
-#include <QRegularExpression>
 #include <QUrl>
-#include <QXmlSchema>
 #include <QXmlSchemaValidator>
 #include <QXmlStreamReader>
 
@@ -17,41 +15,6 @@
 
 namespace util {
 namespace detail {
-
-namespace {
-
-// Keeps the XML library quiet (its default handler prints to the console) and remembers the
-// first complaint, which it hands out as plain text.
-class FirstMessage : public QAbstractMessageHandler
-{
-public:
-    QString text;
-
-protected:
-    void handleMessage(QtMsgType type, const QString &description, const QUrl &,
-                       const QSourceLocation &location) override
-    {
-        if (type == QtDebugMsg || type == QtInfoMsg || !text.isEmpty())
-            return;
-        QString plain = description;
-        plain.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
-        plain.replace(QLatin1String("&lt;"), QLatin1String("<"))
-            .replace(QLatin1String("&gt;"), QLatin1String(">"))
-            .replace(QLatin1String("&quot;"), QLatin1String("\""))
-            .replace(QLatin1String("&apos;"), QLatin1String("'"))
-            .replace(QLatin1String("&amp;"), QLatin1String("&"));
-        plain = plain.simplified();
-        if (location.line() > 0)
-            text = QStringLiteral("line %1, column %2: %3")
-                       .arg(location.line())
-                       .arg(location.column())
-                       .arg(plain);
-        else
-            text = plain;
-    }
-};
-
-} // namespace
 
 bool loadDom(const QByteArray &bytes, QDomDocument &document, QString *error)
 {
@@ -84,17 +47,14 @@ SchemaVerdict checkAgainstProductsSchema(QIODevice *device, std::string *schemaP
     const std::string path = getQuorRoot() + "/etc/schemas/products.xsd";
     if (schemaPath)
         *schemaPath = path;
-    FirstMessage schemaMessages;
-    QXmlSchema schema;
-    schema.setMessageHandler(&schemaMessages);
-    schema.load(QUrl::fromLocalFile(QString::fromStdString(path)));
-    if (!schema.isValid()) {
+    const CompiledSchema compiled = compiledSchema(QString::fromStdString(path));
+    if (!compiled.schema.isValid()) {
         if (message)
-            *message = schemaMessages.text;
+            *message = compiled.message;
         return SchemaVerdict::SchemaInvalid;
     }
-    FirstMessage documentMessages;
-    QXmlSchemaValidator validator(schema);
+    FirstXmlMessage documentMessages;
+    QXmlSchemaValidator validator(compiled.schema);
     validator.setMessageHandler(&documentMessages);
     if (device && device->isReadable() && validator.validate(device, QUrl()))
         return SchemaVerdict::Valid;

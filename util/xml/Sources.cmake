@@ -5,6 +5,8 @@ list(APPEND UTIL_PUBLIC_HEADERS
 list(APPEND UTIL_SOURCES
     xml/XmlDepthGuard_p.h
     xml/XmlDepthGuard.cpp
+    xml/SchemaCache_p.h
+    xml/SchemaCache.cpp
     xml/XmlFile.cpp
     xml/XmlValidator.cpp
     xml/XmlCompare.cpp)

@@ -2,6 +2,7 @@
 
 #include "util/config/QuorEnvironment.h"
 #include "util/files/ReadFile.h"
+#include "util/xml/SchemaCache_p.h"
 #include "util/xml/XmlDepthGuard_p.h"
 
 #include <QBuffer>
@@ -45,11 +46,14 @@ XmlValidator::~XmlValidator() = default;
 
 void XmlValidator::load(const QString &schemaPath, const QString &schemaName)
 {
-    QXmlSchema schema;
-    schema.load(QUrl::fromLocalFile(schemaPath));
-    if (!schema.isValid())
+    const detail::CompiledSchema compiled = detail::compiledSchema(schemaPath);
+    if (!compiled.schema.isValid()) {
+        // The reason goes to Qt's message handler; the exception keeps its fixed text.
+        if (!compiled.message.isEmpty())
+            qWarning("%s: %s", qUtf8Printable(schemaPath), qUtf8Printable(compiled.message));
         throw std::runtime_error("Invalid schema file: " + schemaName.toStdString());
-    m_validator = std::make_unique<QXmlSchemaValidator>(schema);
+    }
+    m_validator = std::make_unique<QXmlSchemaValidator>(compiled.schema);
 }
 
 // The schema validator's parser recurses per level of nesting too, so documents go through the
