@@ -44,7 +44,8 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
 
     // The size is only a hint: the file may grow while it is read, and a stream has none. One
     // spare byte lets the read that reports the end follow without a reallocation.
-    out.resize(regular ? static_cast<std::size_t>(st.st_size) + 1 : 65536);
+    out.resize(regular ? static_cast<std::size_t>(st.st_size) + 1
+                       : std::min<std::size_t>(65536, maxBytes + 1));
     std::size_t used = 0;
     for (;;) {
         if (used == out.size()) {
@@ -65,6 +66,10 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
         if (n == 0)
             break;
         used += static_cast<std::size_t>(n);
+    }
+    if (used > maxBytes) {
+        out.clear();
+        return ReadOutcome::TooLarge;
     }
     out.resize(used);
     return ReadOutcome::Ok;
@@ -90,14 +95,18 @@ bool readWholeFile(const QString &path, QByteArray &bytes, QString *errorString,
     if (path.startsWith(QLatin1Char(':'))) {
         // A resource compiled into the application: small, and only Qt can open it.
         QFile resource(path);
-        if (resource.open(QIODevice::ReadOnly)) {
-            bytes = resource.read(static_cast<qint64>(maxBytes) + 1);
-            if (static_cast<std::size_t>(bytes.size()) <= maxBytes)
-                return true;
-            bytes.clear();
+        if (!resource.open(QIODevice::ReadOnly)) {
+            if (errorString)
+                *errorString = QStringLiteral("Can't open: %1: no such resource").arg(path);
+            return false;
         }
+        bytes = resource.read(static_cast<qint64>(maxBytes) + 1);
+        if (static_cast<std::size_t>(bytes.size()) <= maxBytes)
+            return true;
+        bytes.clear();
         if (errorString)
-            *errorString = QStringLiteral("Can't open: %1: no such resource").arg(path);
+            *errorString = QStringLiteral("%1: larger than %2")
+                               .arg(path, QString::fromStdString(detail::sizeText(maxBytes)));
         return false;
     }
     std::string content;

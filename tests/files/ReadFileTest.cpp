@@ -1,0 +1,121 @@
+// The bounded whole-file reader every XML and configuration reader goes through: what it reads
+// and the one line it gives for each kind of input it refuses.
+
+#include "util/files/ReadFile.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray local(const QString &path) { return QFile::encodeName(path); }
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Writes bytes into the FIFO at path from another thread (the open blocks until a reader comes)
+// and closes it. The bytes fit the pipe's buffer, so the writer never waits for the reader.
+std::thread feedFifo(const QString &path, QByteArray bytes)
+{
+    return std::thread([name = local(path), bytes] {
+        const int fd = ::open(name.constData(), O_WRONLY);
+        if (fd < 0)
+            return;
+        const ssize_t written = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size()));
+        (void)written;
+        ::close(fd);
+    });
+}
+
+TEST(ReadWholeFile, ReadsFilesAndStreamsWithinTheBound)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray content("line one\0with a NUL\r\nand no end", 31);
+    writeBytes(dir.filePath("plain"), content);
+    writeBytes(dir.filePath("empty"), QByteArray());
+
+    QByteArray bytes("left over");
+    QString error;
+    EXPECT_TRUE(util::readWholeFile(dir.filePath("plain"), bytes, &error)) << error.toStdString();
+    EXPECT_EQ(bytes, content);
+    EXPECT_TRUE(util::readWholeFile(dir.filePath("empty"), bytes, &error));
+    EXPECT_TRUE(bytes.isEmpty());
+    // Exactly the bound is read; one byte more is refused with the bound named.
+    EXPECT_TRUE(util::readWholeFile(dir.filePath("plain"), bytes, &error, 31));
+    EXPECT_FALSE(util::readWholeFile(dir.filePath("plain"), bytes, &error, 30));
+    EXPECT_EQ(error, dir.filePath("plain") + ": larger than 30 bytes");
+    EXPECT_TRUE(bytes.isEmpty());
+
+    // A FIFO is read to its end, and bounded like a file.
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(local(fifo).constData(), 0600), 0);
+    const QByteArray streamed(40000, 'x');
+    std::thread writer = feedFifo(fifo, streamed);
+    EXPECT_TRUE(util::readWholeFile(fifo, bytes, &error)) << error.toStdString();
+    writer.join();
+    EXPECT_EQ(bytes, streamed);
+    writer = feedFifo(fifo, streamed);
+    EXPECT_FALSE(util::readWholeFile(fifo, bytes, &error, 2048));
+    writer.join();
+    EXPECT_EQ(error, fifo + ": larger than 2 KiB");
+    EXPECT_TRUE(bytes.isEmpty());
+}
+
+TEST(ReadWholeFile, RefusesWhatItCannotReadWithOneLine)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QByteArray bytes;
+    QString error;
+
+    EXPECT_FALSE(util::readWholeFile(dir.filePath("missing"), bytes, &error));
+    EXPECT_EQ(error, "Can't open: " + dir.filePath("missing") + ": 2 (No such file or directory)");
+    EXPECT_FALSE(util::readWholeFile(QString(), bytes, &error));
+    EXPECT_EQ(error, "Can't open: : 2 (No such file or directory)");
+    EXPECT_FALSE(util::readWholeFile(dir.path(), bytes, &error));
+    EXPECT_TRUE(error.startsWith("Can't read: " + dir.path() + ": 21 (")
+                || error.startsWith("Can't open: " + dir.path() + ": 21 ("))
+        << error.toStdString();
+
+    // A socket is neither a file nor a stream to read to its end.
+    const QString socketPath = dir.filePath("sock");
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = local(socketPath);
+    ASSERT_LT(static_cast<size_t>(name.size()), sizeof address.sun_path);
+    std::copy(name.begin(), name.end(), address.sun_path);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    EXPECT_FALSE(util::readWholeFile(socketPath, bytes, &error));
+    ::close(fd);
+    EXPECT_TRUE(error == socketPath + ": not a file to read"
+                || error.startsWith("Can't open: " + socketPath + ": 6 ("))
+        << error.toStdString();
+
+    // Resources compiled into the program are bounded too.
+    const QString resource(":/Resources/defaultFileNaming.xml");
+    EXPECT_TRUE(util::readWholeFile(resource, bytes, &error)) << error.toStdString();
+    EXPECT_TRUE(bytes.contains("<"));
+    EXPECT_FALSE(util::readWholeFile(resource, bytes, &error, 10));
+    EXPECT_EQ(error, resource + ": larger than 10 bytes");
+    EXPECT_FALSE(util::readWholeFile(":/no/such", bytes, &error));
+    EXPECT_EQ(error, "Can't open: :/no/such: no such resource");
+    EXPECT_TRUE(bytes.isEmpty());
+}
+
+} // namespace
