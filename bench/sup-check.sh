@@ -5,23 +5,11 @@
 # least any check must do.
 #   bench/sup-check.sh [COUNT]     (default 10000; BUILD=folder, default build)
 # Target: at least 20000 support files/s.
-set -euo pipefail
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/common.sh"
 
 count=${1:-10000}
-build=${BUILD:-build}
 tool=$build/bin/quorutil
-if [ ! -x "$tool" ]; then
-    echo "missing $tool: cmake --build $build --target quorutil_tool" >&2
-    exit 2
-fi
-one_core=()
-if command -v taskset >/dev/null; then
-    one_core=(taskset -c 0)
-fi
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+need_executable "$tool" quorutil_tool
 mkdir "$tmp/img"
 
 # The shipped level-1 sample with its three image files pointed into img/ and its other

@@ -3,23 +3,11 @@
 # same level-1 files, on one core.
 #   bench/support-read-vs-wc.sh [COUNT]     (default 5000 files; BUILD=folder, default build)
 # Targets: at least 20000 files/s, and wc -w at most 3 times faster.
-set -euo pipefail
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/common.sh"
 
 count=${1:-5000}
-build=${BUILD:-build}
 bench=$build/bin/bench_SupportFileBench
-if [ ! -x "$bench" ]; then
-    echo "missing $bench: cmake --build $build --target bench_SupportFileBench" >&2
-    exit 2
-fi
-one_core=()
-if command -v taskset >/dev/null; then
-    one_core=(taskset -c 0)
-fi
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+need_executable "$bench" bench_SupportFileBench
 
 # Level-1 files that differ in their identifier and image names, like a real flight.
 awk -v count="$count" -v dir="$tmp" '
