@@ -28,6 +28,7 @@
 
 using quortest::dataPath;
 using quortest::runTool;
+using quortest::textOf;
 using util::CurveEditor;
 using util::CurveEditorWidget;
 using util::CurveEditorWindow;
@@ -79,14 +80,6 @@ void key(QWidget *target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModif
 {
     QKeyEvent press(QEvent::KeyPress, key, modifiers);
     QApplication::sendEvent(target, &press);
-}
-
-QString textOf(const QPolygonF &nodes)
-{
-    QStringList parts;
-    for (const QPointF &p : nodes)
-        parts << QString::number(p.x(), 'g', 17) + ',' + QString::number(p.y(), 'g', 17);
-    return parts.join(' ');
 }
 
 // Pixels close to the colour, as anti-aliased lines draw it.
