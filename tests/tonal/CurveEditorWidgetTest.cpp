@@ -372,8 +372,8 @@ TEST(CurveCommands, UsageErrorsAndFailures)
     const QStringList rows = quortest::tableRows("tonal/curves_usage.txt");
     ASSERT_GE(rows.size(), 7);
     for (QString row : rows) {
-        row.replace("$M", dir.filePath("nosuch.xml")).replace("$D", dir.path()).replace("\\n", "\n");
-        row.replace("$L", dataPath("tonal/bad_corrector_lowercase.xml"));
+        row.replace("$M", dir.filePath("nosuch.xml")).replace("$D", dir.path());
+        row.replace("$L", dataPath("tonal/bad_corrector_lowercase.xml")).replace("\\n", "\n");
         const int code = row.section('|', 0, 0).toInt();
         const std::string err = row.section('|', 2).toStdString();
         const quortest::ToolResult r = runTool(row.section('|', 1, 1).split(' '));

@@ -95,9 +95,9 @@ TEST(TonalCurve, RefusesBadElementsWithTheirMessages)
     for (const QString &row : rows) {
         QDomDocument document;
         const QDomElement element = parseElement(document, row.section('|', 3));
-        EXPECT_THAT([&] { TonalCurve(element, row.section('|', 1, 1) == "yes"); },
-                    ThrowsMessage<std::runtime_error>(
-                        testing::StrEq(row.section('|', 2, 2).toStdString())))
+        EXPECT_THAT(
+            [&] { TonalCurve(element, row.section('|', 1, 1) == "yes"); },
+            ThrowsMessage<std::runtime_error>(testing::StrEq(row.section('|', 2, 2).toStdString())))
             << row.toStdString();
     }
 }
