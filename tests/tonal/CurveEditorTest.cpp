@@ -14,27 +14,12 @@
 #include <stdexcept>
 
 using quortest::makeCurve;
+using quortest::nodesOf;
+using quortest::textOf;
 using util::CurveEditor;
 using util::TonalCurve;
 
 namespace {
-
-// Nodes written "x,y x,y ..." (C-locale numbers).
-QPolygonF nodesOf(const QString &text)
-{
-    QPolygonF nodes;
-    for (const QString &node : text.split(' ', Qt::SkipEmptyParts))
-        nodes << QPointF(node.section(',', 0, 0).toDouble(), node.section(',', 1, 1).toDouble());
-    return nodes;
-}
-
-QString textOf(const QPolygonF &nodes)
-{
-    QStringList parts;
-    for (const QPointF &p : nodes)
-        parts << QString::number(p.x(), 'g', 17) + ',' + QString::number(p.y(), 'g', 17);
-    return parts.join(' ');
-}
 
 QString textOf(const CurveEditor &editor, const QString &band)
 {
@@ -62,8 +47,6 @@ void focus(CurveEditor &editor, const QString &band, int index)
 
 } // namespace
 
-// --- the store -------------------------------------------------------------------------------
-
 TEST(CurveEditor, StartsWithTheDefaultAllCurve)
 {
     CurveEditor editor;
@@ -76,47 +59,6 @@ TEST(CurveEditor, StartsWithTheDefaultAllCurve)
     EXPECT_FALSE(editor.hasSpecificCorrection("Red"));
     EXPECT_EQ(editor.recoverAllPlots().size(), 1);
     EXPECT_EQ(editor.editedIndex(), -1);
-
-    // clearCurves starts over with the current maximum level.
-    editor.setMaxDn(1001);
-    editor.specifyCurve("Red", nodesOf("0,0 10,500 1001,1001"), "Spline", false);
-    editor.clearCurves();
-    EXPECT_EQ(textOf(editor, "All"), "0,0 500,500 1001,1001");
-    EXPECT_EQ(editor.recoverAllPlots().size(), 1);
-    EXPECT_EQ(editor.getNodes("Red"), editor.getNodes("All"));
-}
-
-TEST(CurveEditor, SpecifiesCurvesFromNormalisedCurves)
-{
-    CurveEditor editor;
-    editor.setMaxDn(1000);
-    const struct
-    {
-        const char *name;
-        TonalCurve curve;
-        const char *levels;
-    } rows[] = {
-        {"leading zeros and trailing ones collapse",
-         makeCurve(TonalCurve::Gamma, {{0, 0}, {0.1, 0}, {0.5, 0.5}, {0.9, 1}, {1, 1}}),
-         "100,0 500,500 900,1000"},
-        {"several leading zeros",
-         makeCurve(TonalCurve::Linear, {{0, 0}, {0.1, 0}, {0.2, 0}, {1, 1}}), "200,0 1000,1000"},
-        {"nothing to collapse", makeCurve(TonalCurve::Spline, {{0, 0.1}, {0.5, 0.4}, {1, 0.9}}),
-         "0,100 500,400 1000,900"},
-        {"a falling curve stays whole", makeCurve(TonalCurve::Linear, {{0, 1}, {1, 0}}),
-         "0,1000 1000,0"},
-    };
-    for (const auto &row : rows) {
-        editor.specifyCurve("Red", row.curve, false);
-        EXPECT_EQ(textOf(editor, "Red"), row.levels) << row.name;
-        EXPECT_EQ(editor.getInterpolationMethod("Red"), row.curve.getInterpolationString())
-            << row.name;
-    }
-    // An empty id is "All"; an unknown id gets a curve of its own.
-    editor.specifyCurve("", nodesOf("0,0 1000,900"), "Linear", false);
-    EXPECT_EQ(textOf(editor, "All"), "0,0 1000,900");
-    editor.specifyCurve("Pan", nodesOf("0,0 1000,800"), "Linear", false);
-    EXPECT_TRUE(editor.hasSpecificCorrection("Pan"));
 }
 
 TEST(CurveEditor, SamplesCurvesInTheBoxOfTheirEndNodes)
@@ -147,153 +89,92 @@ TEST(CurveEditor, SamplesCurvesInTheBoxOfTheirEndNodes)
     EXPECT_THROW(editor->getCurveLookupTable(out, "Blue", 10), std::runtime_error);
 }
 
-// --- picking and inserting -------------------------------------------------------------------
-
-TEST(CurveEditorPick, FocusesInsertsOrLetsGo)
+// The sessions of tests/data/tonal/editor_sessions.txt: picking, inserting, merging, dragging,
+// carrying edits of "All" over to the bands, interpolation, gamma and folding bands into "All".
+// The file's head lists the steps.
+TEST(CurveEditor, Sessions)
 {
-    auto editor = editorWith("0,0 100,100 200,200", 1000);
-    const struct
-    {
-        const char *name;
-        QString band;
-        QPointF point;
-        float tolerance;
-        bool returned;
-        const char *nodes; // of the band afterwards
-        int index;
-    } rows[] = {
-        {"a node within the tolerance", "All", {102, 98}, 5, true, "0,0 100,100 200,200", 1},
-        {"the first of two nodes in reach", "All", {50, 50}, 100, true, "0,0 100,100 200,200", 0},
-        {"the curve within the tolerance",
-         "All",
-         {50, 53},
-         5,
-         true,
-         "0,0 50,53 100,100 200,200",
-         1},
-        {"the curve out of reach", "All", {50, 60}, 5, false, "0,0 100,100 200,200", -1},
-        {"beside a node, not on it", "All", {100, 110}, 9, false, "0,0 100,100 200,200", -1},
-        {"beyond the curve's end", "All", {205, 205}, 4, false, "0,0 100,100 200,200", -1},
-        {"the (-1, -1) point", "All", {-1, -1}, 5, false, "0,0 100,100 200,200", -1},
-        {"an empty id is All", "", {150, 150}, 5, true, "0,0 100,100 150,150 200,200", 2},
-    };
-    for (const auto &row : rows) {
-        editor->specifyCurve("All", nodesOf("0,0 100,100 200,200"), "Linear", false);
-        editor->removeNodeFocus();
-        QPointF *node = editor->editedNode(row.band, row.point, row.tolerance);
-        EXPECT_EQ(node != nullptr, row.returned) << row.name;
-        EXPECT_EQ(textOf(*editor, row.band), row.nodes) << row.name;
-        EXPECT_EQ(editor->editedIndex(), row.index) << row.name;
-        if (node) {
-            EXPECT_EQ(node, &editor->getNodes(row.band)->at(row.index)) << row.name;
+    const auto bandOf = [](const QString &word) { return word == "\"\"" ? QString() : word; };
+    std::unique_ptr<CurveEditor> editor;
+    std::string session;
+    int steps = 0;
+    for (const QString &line : quortest::tableRows("tonal/editor_sessions.txt")) {
+        const QStringList w = line.split(' ', Qt::SkipEmptyParts);
+        const QString op = w[0];
+        const QString band = bandOf(w.value(1));
+        const std::string where = session + ": " + line.toStdString();
+        if (op == "==") {
+            session = line.mid(3).toStdString();
+            editor = std::make_unique<CurveEditor>();
+            continue;
+        }
+        ASSERT_TRUE(editor) << where;
+        ++steps;
+        if (op == "maxDn") {
+            editor->setMaxDn(w[1].toInt());
+        } else if (op == "curve" || op == "merge") {
+            editor->specifyCurve(band, nodesOf(w.mid(3).join(' ')), w[2], op == "merge");
+        } else if (op == "normalised") {
+            editor->specifyCurve(band, quortest::parseCurve(w[2], w.mid(3).join(' ')), false);
+        } else if (op == "focus") {
+            focus(*editor, band, w[2].toInt());
+        } else if (op == "unfocus") {
+            editor->removeNodeFocus();
+        } else if (op == "pick") {
+            ASSERT_EQ(w.size(), 6) << where;
+            QPointF *node = editor->editedNode(band, nodesOf(w[2]).first(), w[3].toFloat());
+            const int index = w[5] == "none" ? -1 : w[5].toInt();
+            EXPECT_EQ(editor->editedIndex(), index) << where;
+            if (index < 0) {
+                EXPECT_EQ(node, nullptr) << where;
+            } else {
+                ASSERT_NE(node, nullptr) << where;
+                ASSERT_LT(index, editor->getNodes(band)->size()) << where;
+                EXPECT_EQ(node, &editor->getNodes(band)->at(index)) << where;
+            }
+        } else if (op == "move") {
+            editor->moveEditedNode(nodesOf(w[1]).first());
+        } else if (op == "interp") {
+            editor->changeInterpolationMethod(w[2], band);
+        } else if (op == "applyGamma") {
+            editor->applyGamma(w[2].toDouble(), band);
+        } else if (op == "remove") {
+            editor->removeCurve(band);
+        } else if (op == "clear") {
+            editor->clearCurves();
+        } else if (op == "expect") {
+            QStringList nodes = w.mid(2);
+            QString actual = textOf(*editor, band);
+            if (nodes.last() == "...") {
+                nodes.removeLast();
+                actual = actual.section(' ', 0, nodes.size() - 1);
+            }
+            EXPECT_EQ(actual, nodes.join(' ')) << where;
+        } else if (op == "follows") {
+            EXPECT_EQ(editor->getNodes(band), editor->getNodes("All")) << where;
+        } else if (op == "separate") {
+            EXPECT_NE(editor->getNodes(band), editor->getNodes("All")) << where;
+        } else if (op == "own") {
+            EXPECT_EQ(editor->hasSpecificCorrection(band), w[2] == "yes") << where;
+        } else if (op == "method") {
+            EXPECT_EQ(editor->getInterpolationMethod(band), w[2]) << where;
+        } else if (op == "focused") {
+            EXPECT_EQ(editor->editedIndex(), w[1].toInt()) << where;
+            if (w.size() > 2) {
+                EXPECT_EQ(editor->editedBand(), bandOf(w[2])) << where;
+            }
+        } else if (op == "plots") {
+            EXPECT_EQ(editor->recoverAllPlots().size(), w[1].toInt()) << where;
+        } else if (op == "gamma" && w.size() > 3) {
+            EXPECT_NEAR(editor->getGamma(band), w[2].toDouble(), w[3].toDouble()) << where;
+        } else if (op == "gamma") {
+            EXPECT_EQ(editor->getGamma(band), w[2].toDouble()) << where;
+        } else {
+            ADD_FAILURE() << "unknown step: " << where;
         }
     }
+    EXPECT_GT(steps, 200);
 }
-
-TEST(CurveEditorPick, GammaCurvesTakeNoNewNodes)
-{
-    auto editor = editorWith("0,0 500,250 1000,1000", 1000, "Gamma");
-    EXPECT_EQ(editor->editedNode("All", {750, 562.5}, 20), nullptr);
-    EXPECT_EQ(editor->getNodes("All")->size(), 3);
-    EXPECT_NE(editor->editedNode("All", {501, 251}, 20), nullptr);
-}
-
-TEST(CurveEditorPick, ABandPickedOnlyForAMissFollowsAllAgain)
-{
-    auto editor = editorWith("0,0 100,100 200,200", 1000);
-    EXPECT_EQ(editor->editedNode("Red", {100, 150}, 5), nullptr);
-    EXPECT_EQ(editor->getNodes("Red"), editor->getNodes("All"));
-    EXPECT_EQ(editor->recoverAllPlots().size(), 1);
-
-    // A hit keeps the band's own curve, to be dragged.
-    ASSERT_NE(editor->editedNode("Red", {100, 100}, 5), nullptr);
-    EXPECT_NE(editor->getNodes("Red"), editor->getNodes("All"));
-    EXPECT_EQ(editor->editedBand(), "Red");
-    editor->moveEditedNode({100, 80});
-    EXPECT_EQ(textOf(*editor, "Red"), "0,0 100,80 200,200");
-    EXPECT_EQ(textOf(*editor, "All"), "0,0 100,100 200,200");
-}
-
-TEST(CurveEditorInsert, CarriesNewAllNodesToBandsOfTheSameCount)
-{
-    auto editor = editorWith("0,0 100,100 200,200", 1000);
-    editor->specifyCurve("Red", nodesOf("0,0 100,80 200,200"), "Linear", false);
-    editor->specifyCurve("Green", nodesOf("0,0 50,40 100,80 200,200"), "Linear", false);
-    editor->specifyCurve("Blue", nodesOf("0,0 100,100 200,150"), "Linear", false);
-
-    QPointF *node = editor->editedNode("All", {50, 60}, 20);
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(*node, QPointF(50, 60));
-    EXPECT_EQ(textOf(*editor, "All"), "0,0 50,60 100,100 200,200");
-    EXPECT_EQ(textOf(*editor, "Red"), "0,0 50,48 100,80 200,200");
-    EXPECT_EQ(textOf(*editor, "Green"), "0,0 50,40 100,80 200,200");
-    EXPECT_EQ(textOf(*editor, "Blue"), "0,0 50,60 100,100 200,150");
-    // Now every band holds as many nodes as "All" did, and each follows the next node.
-    editor->removeNodeFocus();
-    ASSERT_NE(editor->editedNode("All", {150, 150}, 20), nullptr);
-    EXPECT_EQ(textOf(*editor, "Red"), "0,0 50,48 100,80 150,140 200,200");
-    EXPECT_EQ(textOf(*editor, "Green"), "0,0 50,40 100,80 150,140 200,200");
-    EXPECT_EQ(textOf(*editor, "Blue"), "0,0 50,60 100,100 150,125 200,150");
-
-    // A flat stretch of "All" gives no vertical fraction; the band keeps the horizontal one.
-    auto flat = editorWith("0,100 100,100 200,200", 1000);
-    flat->specifyCurve("Red", nodesOf("0,0 100,80 200,200"), "Linear", false);
-    ASSERT_NE(flat->editedNode("All", {25, 100}, 20), nullptr);
-    EXPECT_EQ(textOf(*flat, "Red"), "0,0 25,20 100,80 200,200");
-}
-
-// --- merging a neighbour into the focused node -----------------------------------------------
-
-TEST(CurveEditorMerge, RemovesOneInnerNeighbourWithinTheTolerance)
-{
-    const struct
-    {
-        const char *name;
-        const char *nodes;
-        int focused;
-        float tolerance;
-        const char *after;
-        int index;
-    } rows[] = {
-        {"neighbour after the focus", "0,0 100,100 115,100 200,200", 1, 20, "0,0 100,100 200,200",
-         1},
-        {"neighbour before the focus", "0,0 100,100 115,100 200,200", 2, 20, "0,0 115,100 200,200",
-         1},
-        {"out of reach", "0,0 100,100 115,100 200,200", 1, 15, "0,0 100,100 115,100 200,200", 1},
-        {"three nodes stay", "0,0 100,100 200,200", 1, 500, "0,0 100,100 200,200", 1},
-        {"end nodes are never merged", "0,0 10,10 100,100 200,200", 1, 20,
-         "0,0 10,10 100,100 200,200", 1},
-        {"the black point's neighbour", "0,0 10,10 100,100 200,200", 0, 20, "0,0 100,100 200,200",
-         1},
-        {"one node a call", "0,0 95,100 100,100 105,100 200,200", 2, 20,
-         "0,0 100,100 105,100 200,200", 1},
-    };
-    for (const auto &row : rows) {
-        auto editor = editorWith(row.nodes, 1000);
-        focus(*editor, "All", row.focused);
-        const QPointF focused = editor->getNodes("All")->at(row.focused);
-        QPointF *node = editor->editedNode("All", {-1, -1}, row.tolerance);
-        EXPECT_EQ(textOf(*editor, "All"), row.after) << row.name;
-        EXPECT_EQ(editor->editedIndex(), row.index) << row.name;
-        ASSERT_NE(node, nullptr) << row.name;
-        if (QString(row.name) != "the black point's neighbour") {
-            EXPECT_EQ(*node, focused) << row.name;
-        }
-    }
-}
-
-TEST(CurveEditorMerge, AllMergesTakeBandsOfTheSameCountAlong)
-{
-    auto editor = editorWith("0,0 100,100 115,100 200,200", 1000);
-    editor->specifyCurve("Red", nodesOf("0,0 90,80 120,90 200,200"), "Linear", false);
-    editor->specifyCurve("Green", nodesOf("0,0 90,80 200,200"), "Linear", false);
-    focus(*editor, "All", 1);
-    editor->editedNode("All", {-1, -1}, 20);
-    EXPECT_EQ(textOf(*editor, "Red"), "0,0 90,80 200,200");
-    EXPECT_EQ(textOf(*editor, "Green"), "0,0 90,80 200,200");
-}
-
-// --- dragging: limits and the order of nodes -------------------------------------------------
 
 TEST(CurveEditorDrag, KeepsNodesWithinTheLimits)
 {
@@ -307,62 +188,6 @@ TEST(CurveEditorDrag, KeepsNodesWithinTheLimits)
         EXPECT_EQ(textOf(*editor, "All"), textOf(nodesOf(cells[5].trimmed()))) << name;
         EXPECT_EQ(editor->editedIndex(), cells[6].trimmed().toInt()) << name;
     }
-}
-
-TEST(CurveEditorDrag, NothingMovesWithoutFocus)
-{
-    CurveEditor editor;
-    editor.moveEditedNode({100, 100});
-    EXPECT_EQ(textOf(editor, "All"), "0,0 32768,32768 65536,65536");
-
-    // A removed band takes its focus with it.
-    editor.specifyCurve("Red", nodesOf("0,0 100,80 65536,65536"), "Linear", false);
-    focus(editor, "Red", 1);
-    editor.removeCurve("Red");
-    EXPECT_EQ(editor.editedIndex(), -1);
-    EXPECT_EQ(editor.editedNode("All", {-1, -1}, 10), nullptr);
-    // clearCurves leaves the focus alone: it names the new "All" curve's node.
-    focus(editor, "All", 2);
-    editor.clearCurves();
-    EXPECT_EQ(editor.editedBand(), "All");
-    EXPECT_EQ(editor.editedIndex(), 2);
-}
-
-TEST(CurveEditorDrag, OrderRepairsOfAllReachBandsOfOneMoreNode)
-{
-    auto editor = editorWith("0,0 100,100 200,150 300,300", 1000);
-    editor->specifyCurve("Red", nodesOf("0,0 100,50 200,100 300,300"), "Linear", false);
-    focus(*editor, "All", 1);
-    editor->moveEditedNode({250, 120});
-    EXPECT_EQ(textOf(*editor, "All"), "0,0 200,150 300,300");
-    // Red's node 1 followed (+150, +20), then went with All's.
-    EXPECT_EQ(textOf(*editor, "Red"), "0,0 200,100 300,300");
-}
-
-// --- carrying "All" edits over to band-specific curves ---------------------------------------
-
-TEST(CurveEditorCarryOver, EndNodesFollowAndKeepTheirDistance)
-{
-    CurveEditor editor;
-    editor.specifyCurve("All", nodesOf("0,0 20000,20000 40000,40000 65536,65536"), "Linear", false);
-    editor.specifyCurve("Red", nodesOf("0,0 30000,40000 50000,55000 65536,65536"), "Linear", false);
-    editor.specifyCurve("Green", nodesOf("0,0 59995,62000 65536,65536"), "Spline", false);
-    editor.specifyCurve("Blue", nodesOf("1000,0 1005,20 65536,65536"), "Linear", false);
-    focus(editor, "All", 3);
-    editor.moveEditedNode({60000, 100});
-    EXPECT_EQ(textOf(editor, "All"), "0,0 20000,20000 40000,40000 60000,65536");
-    EXPECT_EQ(textOf(editor, "Red"), "0,0 30000,40000 50000,55000 60000,65536");
-    // The white point stops 10 levels right of node 1; node 1 (of another count than All's)
-    // rose with All's output at its level, to 10 levels below All's white point.
-    EXPECT_EQ(textOf(editor, "Green"), "0,0 59995,65526 60005,65536");
-    // The black point keeps 10 levels from node 1 even when All's did not move.
-    EXPECT_EQ(textOf(editor, "Blue"), "995,0 1005,20 60000,65536");
-
-    focus(editor, "All", 0);
-    editor.moveEditedNode({500, 0});
-    EXPECT_EQ(textOf(editor, "Red"), "500,0 30000,40000 50000,55000 60000,65536");
-    EXPECT_EQ(textOf(editor, "Green"), "500,0 59995,65526 60005,65536");
-    EXPECT_EQ(textOf(editor, "Blue").section(' ', 0, 0), "995,0");
 }
 
 TEST(CurveEditorCarryOver, InnerNodesFollowNodeForNodeOrByTheTable)
@@ -389,18 +214,6 @@ TEST(CurveEditorCarryOver, InnerNodesFollowNodeForNodeOrByTheTable)
     EXPECT_NEAR(green[2].y(), 30000 + 65536 * (0.625 + (t - 0.5) * 0.75 - t), 0.02);
 }
 
-TEST(CurveEditorCarryOver, EditsOfABandStayInTheBand)
-{
-    CurveEditor editor;
-    editor.specifyCurve("Red", nodesOf("0,0 30000,20000 65536,65536"), "Linear", false);
-    focus(editor, "Red", 1);
-    editor.moveEditedNode({30000, 25000});
-    EXPECT_EQ(textOf(editor, "All"), "0,0 32768,32768 65536,65536");
-    EXPECT_EQ(textOf(editor, "Red"), "0,0 30000,25000 65536,65536");
-}
-
-// --- interpolation ---------------------------------------------------------------------------
-
 TEST(CurveEditorInterpolation, GammaKeepsThreeNodesAndComesBackAsSevenSamples)
 {
     CurveEditor editor;
@@ -423,69 +236,6 @@ TEST(CurveEditorInterpolation, GammaKeepsThreeNodesAndComesBackAsSevenSamples)
     EXPECT_EQ(editor.getInterpolationMethod("All"), "Linear");
     EXPECT_EQ(editor.getNodes("Red")->size(), 7);
 }
-
-TEST(CurveEditorInterpolation, ABandGetsItsOwnCurveFirst)
-{
-    CurveEditor editor;
-    editor.changeInterpolationMethod("Spline", "Red");
-    EXPECT_EQ(editor.getInterpolationMethod("Red"), "Spline");
-    EXPECT_EQ(editor.getInterpolationMethod("All"), "Linear");
-    EXPECT_TRUE(editor.hasSpecificCorrection("Red"));
-    EXPECT_EQ(textOf(editor, "Red"), textOf(editor, "All"));
-
-    editor.changeInterpolationMethod("Gamma", "");
-    EXPECT_EQ(editor.getInterpolationMethod("All"), "Linear");
-}
-
-// --- gamma -----------------------------------------------------------------------------------
-
-TEST(CurveEditorGamma, PlacesTheMiddleNodeForTheExponent)
-{
-    const struct
-    {
-        const char *name;
-        const char *interpolation;
-        const char *nodes;
-        double gamma;
-        const char *after;
-        double readBack;
-    } rows[] = {
-        {"exponent 2", "Gamma", "0,0 300,500 1000,1000", 2, "0,0 500,250 1000,1000", 2},
-        {"exponent 0.5", "Gamma", "0,0 300,500 1000,1000", 0.5,
-         "0,0 500,707.1068115234375 1000,1000", 0.5},
-        {"a tiny exponent stops below the top", "Gamma", "0,0 300,500 1000,1000", 0.01,
-         "0,0 500,990 1000,1000", std::log(0.99f) / std::log(0.5f)},
-        {"a huge exponent stops above the bottom", "Gamma", "0,0 300,500 1000,1000", 50,
-         "0,0 500,10 1000,1000", std::log(0.01f) / std::log(0.5f)},
-        {"the output scale is maxDn", "Gamma", "200,100 300,500 600,900", 2,
-         "200,100 400,250 600,900", std::log(0.1875f) / std::log(0.5f)},
-        {"a linear curve", "Linear", "0,0 300,500 1000,1000", 2, "0,0 300,500 1000,1000", 1.0},
-        {"four nodes", "Gamma", "0,0 300,500 400,600 1000,1000", 2, "0,0 300,500 400,600 1000,1000",
-         1.0},
-        {"narrower than 10 levels", "Gamma", "0,0 5,5 9,9", 2, "0,0 5,5 9,9", 1.0},
-    };
-    for (const auto &row : rows) {
-        auto editor = editorWith(row.nodes, 1000, row.interpolation);
-        editor->applyGamma(row.gamma, "Red");
-        EXPECT_EQ(textOf(*editor, "All"), row.after) << row.name;
-        EXPECT_NEAR(editor->getGamma(""), row.readBack, 1e-6) << row.name;
-    }
-}
-
-TEST(CurveEditorGamma, IsOneForCurvesWithoutAnExponent)
-{
-    const char *const rows[] = {
-        "0,0 1000,1000 500,500", // middle node outside the box
-        "0,1000 500,500 1000,0", // falling
-        "0,0 0,0 0,0", // no width
-    };
-    for (const char *nodes : rows) {
-        auto editor = editorWith(nodes, 1000, "Gamma");
-        EXPECT_EQ(editor->getGamma("All"), 1.0) << nodes;
-    }
-}
-
-// --- near-infrared scaling -------------------------------------------------------------------
 
 TEST(CurveEditorNir, ScalesTheInfraredInputRange)
 {
@@ -510,53 +260,6 @@ TEST(CurveEditorNir, ScalesTheInfraredInputRange)
     EXPECT_EQ(editor.getNodes("Infrared"), editor.getNodes("All"));
     EXPECT_EQ(editor.getNirScaling(), 1.0);
 }
-
-// --- folding identical band curves into "All" ------------------------------------------------
-
-TEST(CurveEditorBandMerge, IdenticalCurvesFoldIntoAll)
-{
-    CurveEditor editor;
-    const QPolygonF all = *editor.getNodes("All");
-    const QPolygonF specific = nodesOf("0,0 20000,30000 65536,65536");
-
-    editor.specifyCurve("Red", all, "Linear", true);
-    EXPECT_EQ(editor.recoverAllPlots().size(), 1) << "a curve equal to All";
-
-    editor.specifyCurve("Red", all, "Spline", true);
-    EXPECT_TRUE(editor.hasSpecificCorrection("Red")) << "another interpolation differs";
-
-    editor.specifyCurve("Red", specific, "Linear", true);
-    editor.specifyCurve("Blue", nodesOf("0,0 1,1 65536,65536"), "Linear", true);
-    EXPECT_TRUE(editor.hasSpecificCorrection("Red"));
-    editor.specifyCurve("Green", specific, "Linear", true);
-    EXPECT_EQ(textOf(editor, "All"), textOf(specific)) << "two bands sharing a curve";
-    EXPECT_FALSE(editor.hasSpecificCorrection("Red"));
-    EXPECT_FALSE(editor.hasSpecificCorrection("Green"));
-    EXPECT_TRUE(editor.hasSpecificCorrection("Blue"));
-    EXPECT_EQ(editor.recoverAllPlots().size(), 2);
-
-    // Without merge nothing folds.
-    editor.specifyCurve("Infrared", specific, "Linear", false);
-    EXPECT_EQ(editor.recoverAllPlots().size(), 3);
-}
-
-TEST(CurveEditorBandMerge, ASharedCurveWinsOverACopyOfAll)
-{
-    // Red equals All and Green equals Blue: whatever order the bands are met in, All takes the
-    // curve Green and Blue share, and all three follow it.
-    for (int run = 0; run < 2; ++run) {
-        CurveEditor editor;
-        const QPolygonF shared = nodesOf("0,0 10000,30000 65536,65536");
-        editor.specifyCurve(run ? "Green" : "Blue", shared, "Spline", false);
-        editor.specifyCurve("Red", *editor.getNodes("All"), "Linear", false);
-        editor.specifyCurve(run ? "Blue" : "Green", shared, "Spline", true);
-        EXPECT_EQ(textOf(editor, "All"), textOf(shared)) << run;
-        EXPECT_EQ(editor.getInterpolationMethod("All"), "Spline") << run;
-        EXPECT_EQ(editor.recoverAllPlots().size(), 1) << run;
-    }
-}
-
-// --- plot curves: shared by copies, deleted once ---------------------------------------------
 
 TEST(CurveEditorPlots, CopiesShareAndTheLastOneDeletes)
 {

@@ -28,6 +28,7 @@
 
 using quortest::dataPath;
 using quortest::runTool;
+using quortest::textOf;
 using util::CurveEditor;
 using util::CurveEditorWidget;
 using util::CurveEditorWindow;
@@ -79,14 +80,6 @@ void key(QWidget *target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModif
 {
     QKeyEvent press(QEvent::KeyPress, key, modifiers);
     QApplication::sendEvent(target, &press);
-}
-
-QString textOf(const QPolygonF &nodes)
-{
-    QStringList parts;
-    for (const QPointF &p : nodes)
-        parts << QString::number(p.x(), 'g', 17) + ',' + QString::number(p.y(), 'g', 17);
-    return parts.join(' ');
 }
 
 // Pixels close to the colour, as anti-aliased lines draw it.
@@ -376,39 +369,17 @@ TEST(CurveCommands, DrawsTheWindowIntoAPicture)
 TEST(CurveCommands, UsageErrorsAndFailures)
 {
     QTemporaryDir dir;
-    const QString missing = dir.filePath("nosuch.xml");
-    const struct
-    {
-        QStringList args;
-        int code;
-        std::string err;
-    } rows[] = {
-        {{"curves", "a.xml", "b.xml"}, 2, "quorutil curves: takes at most one FILE\n\nUsage: "},
-        {{"curves", "--band", "Purple"},
-         2,
-         "quorutil curves: --band is All, Red, Green, Blue or Infrared\n\nUsage: "},
-        {{"curves", "--width", "300"},
-         2,
-         "quorutil curves: --width and --height go with --screenshot\n\nUsage: "},
-        {{"curves", "--screenshot", "x.png", "--height", "20"},
-         2,
-         "quorutil curves: --height needs a whole number from 200 to 10000\n\nUsage: "},
-        {{"curves", missing, "--screenshot", dir.filePath("x.png")},
-         1,
-         "quorutil curves: Can't open: " + missing.toStdString()
-             + ": 2 (No such file or directory)\n"},
-        {{"curves", dataPath("tonal/bad_corrector_lowercase.xml"), "--screenshot",
-          dir.filePath("x.png")},
-         1,
-         "quorutil curves: " + dataPath("tonal/bad_corrector_lowercase.xml").toStdString()
-             + ": Unknown interpolation\n"},
-        {{"curves", "--screenshot", dir.path()}, 1, "quorutil curves: "},
-    };
-    for (const auto &row : rows) {
-        const quortest::ToolResult r = runTool(row.args);
-        EXPECT_EQ(r.code, row.code) << row.args.join(' ').toStdString();
-        EXPECT_EQ(r.err.substr(0, row.err.size()), row.err) << row.args.join(' ').toStdString();
-        if (row.code == 1) {
+    const QStringList rows = quortest::tableRows("tonal/curves_usage.txt");
+    ASSERT_GE(rows.size(), 7);
+    for (QString row : rows) {
+        row.replace("$M", dir.filePath("nosuch.xml")).replace("$D", dir.path());
+        row.replace("$L", dataPath("tonal/bad_corrector_lowercase.xml")).replace("\\n", "\n");
+        const int code = row.section('|', 0, 0).toInt();
+        const std::string err = row.section('|', 2).toStdString();
+        const quortest::ToolResult r = runTool(row.section('|', 1, 1).split(' '));
+        EXPECT_EQ(r.code, code) << row.toStdString();
+        EXPECT_EQ(r.err.substr(0, err.size()), err) << row.toStdString();
+        if (code == 1) {
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         }
     }

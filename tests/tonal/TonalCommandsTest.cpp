@@ -63,40 +63,18 @@ TEST(TonalCommands, PrintsAndWritesTables)
 
 TEST(TonalCommands, UsageErrorsAndFailures)
 {
-    const struct
-    {
-        QStringList args;
-        int code;
-        std::string errStart;
-    } rows[] = {
-        {{"lut"}, 2, "quorutil lut: needs exactly one CURVE file\n\nUsage: quorutil lut"},
-        {{"lut", gammaFile, "--samples", "0"}, 2, "quorutil lut: --samples needs a whole number"},
-        {{"lut", gammaFile, "--samples", "-1"}, 2, "quorutil lut: --samples needs a whole number"},
-        {{"lut", gammaFile, "--samples", "16777217"}, 2, "quorutil lut: --samples needs"},
-        {{"lut", gammaFile, "--format", "json"}, 2, "quorutil lut: --format is text, csv or binary"},
-        {{"lut", gammaFile, "--width", "100"}, 2, "quorutil lut: --width and --height go with --plot"},
-        {{"lut", gammaFile, "--plot", "x.png", "--height", "1e9"}, 2, "quorutil lut: --height needs"},
-        {{"lut", gammaFile, "--band", "RED"}, 2, "quorutil lut: --band applies to break-point files"},
-        {{"lut", bandsFile}, 2, "quorutil lut: " + bandsFile.toStdString()
-                                + " holds bands BLU, GRN, RED, red: pick one with --band"},
-        {{"lut", bandsFile, "--band", "NIR"}, 1, "quorutil lut: " + bandsFile.toStdString()
-                                                 + ": Band not found in bpf file: NIR\n"},
-        {{"lut", bandsFile, "--band", "BLU"}, 1, "quorutil lut: " + bandsFile.toStdString()
-                                                 + " band BLU: Need 2 points at minimum for "
-                                                   "interpolation\n"},
-        {{"lut", "nosuch"}, 1, "quorutil lut: Can't open: nosuch: 2 (No such file or directory)\n"},
-        {{"bpf", "show", "nosuch"}, 1,
-         "quorutil bpf show: Can't open: nosuch: 2 (No such file or directory)\n"},
-        {{"bpf", "show"}, 2, "quorutil bpf show: needs exactly one FILE"},
-        {{"bpf", "list"}, 2, "quorutil bpf: unknown subcommand 'list'"},
-    };
-    for (const auto &row : rows) {
-        const quortest::ToolResult r = runTool(row.args);
-        EXPECT_EQ(r.code, row.code) << row.args.join(' ').toStdString();
-        EXPECT_EQ(r.err.rfind(row.errStart, 0), 0u)
-            << row.args.join(' ').toStdString() << " printed: " << r.err;
-        if (row.code == 1) {
-            EXPECT_EQ(r.err, row.errStart);
+    const QStringList rows = quortest::tableRows("tonal/lut_usage.txt");
+    ASSERT_GE(rows.size(), 15);
+    for (QString row : rows) {
+        row.replace("$G", gammaFile).replace("$B", bandsFile).replace("\\n", "\n");
+        const QStringList args = row.section('|', 1, 1).split(' ');
+        const std::string errStart = row.section('|', 2).toStdString();
+        const int code = row.section('|', 0, 0).toInt();
+        const quortest::ToolResult r = runTool(args);
+        EXPECT_EQ(r.code, code) << row.toStdString();
+        EXPECT_EQ(r.err.rfind(errStart, 0), 0u) << row.toStdString() << " printed: " << r.err;
+        if (code == 1) {
+            EXPECT_EQ(r.err, errStart);
         }
         EXPECT_EQ(r.out, "");
     }

@@ -27,8 +27,6 @@ QDomElement parseElement(QDomDocument &document, const QString &text)
     return document.documentElement();
 }
 
-const char *const node0 = R"(<Node x="0" y="0" position="0"/>)";
-
 } // namespace
 
 // Written by appendTo and read back (through text, validated against the installed schema),
@@ -92,30 +90,15 @@ TEST(TonalCurve, OrdersNodesByPosition)
 
 TEST(TonalCurve, RefusesBadElementsWithTheirMessages)
 {
-    struct Row
-    {
-        const char *name;
-        QString xml;
-        bool validate;
-        const char *message;
-    } rows[] = {
-        {"two nodes without position", R"(<Corrector interpolation="Linear"><Node x="0" y="0"/><Node x="1" y="1"/></Corrector>)",
-         false, "TonalCurve: Duplicate point found"},
-        {"same position twice", QString(R"(<Corrector interpolation="Gamma">%1<Node x="1" y="1" position="+0"/></Corrector>)").arg(node0),
-         false, "TonalCurve: Duplicate point found"},
-        {"lower-case interpolation", R"(<Corrector interpolation="spline"/>)", false, "Unknown interpolation"},
-        {"missing interpolation", R"(<Corrector/>)", false, "Unknown interpolation"},
-        {"padded interpolation", R"(<Corrector interpolation=" Linear"/>)", false, "Unknown interpolation"},
-        {"interpolation checked before nodes", R"(<Corrector><Node/><Node/></Corrector>)", false, "Unknown interpolation"},
-        {"invalid with validation", QString(R"(<Corrector interpolation="Linear"><Node x="0,5" y="0" position="0"/></Corrector>)"),
-         true, "Not a valid TonalCurve dom element"},
-    };
-    for (const Row &row : rows) {
+    const QStringList rows = quortest::tableRows("tonal/bad_corrector_elements.txt");
+    ASSERT_GE(rows.size(), 7);
+    for (const QString &row : rows) {
         QDomDocument document;
-        const QDomElement element = parseElement(document, row.xml);
-        EXPECT_THAT([&] { TonalCurve(element, row.validate); },
-                    ThrowsMessage<std::runtime_error>(testing::StrEq(row.message)))
-            << row.name;
+        const QDomElement element = parseElement(document, row.section('|', 3));
+        EXPECT_THAT(
+            [&] { TonalCurve(element, row.section('|', 1, 1) == "yes"); },
+            ThrowsMessage<std::runtime_error>(testing::StrEq(row.section('|', 2, 2).toStdString())))
+            << row.toStdString();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "tests/common/TestUtil.h"
 #include "util/tonal/TonalCurve.h"
 
+#include <QPolygonF>
 #include <QStringList>
 
 #include <initializer_list>
@@ -27,6 +28,23 @@ inline util::TonalCurve parseCurve(const QString &interpolation, const QString &
     for (const QString &node : nodes.split(' ', Qt::SkipEmptyParts))
         curve.addNode(node.section(',', 0, 0).toDouble(), node.section(',', 1, 1).toDouble());
     return curve;
+}
+
+/// Nodes in levels written "x,y x,y ..." (C-locale numbers), and back with every digit.
+inline QPolygonF nodesOf(const QString &text)
+{
+    QPolygonF nodes;
+    for (const QString &node : text.split(' ', Qt::SkipEmptyParts))
+        nodes << QPointF(node.section(',', 0, 0).toDouble(), node.section(',', 1, 1).toDouble());
+    return nodes;
+}
+
+inline QString textOf(const QPolygonF &nodes)
+{
+    QStringList parts;
+    for (const QPointF &p : nodes)
+        parts << QString::number(p.x(), 'g', 17) + ',' + QString::number(p.y(), 'g', 17);
+    return parts.join(' ');
 }
 
 /// The non-comment, non-blank lines of a table under tests/data.
