@@ -101,17 +101,6 @@ TEST(SupportFileImages, NamesAreStoredRelativeToTheBaseDirectory)
     EXPECT_EQ(record.getImageMinifications()[2].fileName, "/data/c.vyn");
 }
 
-TEST(SupportFileImages, CalibrationPathsTakeBackslashes)
-{
-    SupportFile record;
-    record.setOriginalCalibration("a/b/c.cal");
-    record.setAdjustedCalibration("/x/y\\z.cal");
-    record.setOriginalOrientation("a/b.odf");
-    EXPECT_EQ(record.getOriginalCalibration(), "a\\b\\c.cal");
-    EXPECT_EQ(record.getAdjustedCalibration(), "\\x\\y\\z.cal");
-    EXPECT_EQ(record.getOriginalOdfFile(), "a/b.odf");
-}
-
 TEST(SupportFileImages, ValidWhenEveryReferencedFileExists)
 {
     QTemporaryDir dir;

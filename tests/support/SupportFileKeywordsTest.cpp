@@ -51,11 +51,8 @@ std::map<std::string, Listed> listing(const SupportFile &record)
 std::vector<std::string> fieldNames(const std::string &expected)
 {
     std::vector<std::string> names;
-    for (std::size_t at = 0; at < expected.size();) {
-        const std::size_t end = std::min(expected.find("; ", at), expected.size());
-        names.push_back(expected.substr(at, expected.find('=', at) - at));
-        at = end + 2;
-    }
+    for (const auto &field : quortest::parseFields(expected))
+        names.push_back(field.first);
     return names;
 }
 

@@ -19,7 +19,8 @@ using quortest::hasFields;
 using quortest::writeText;
 using util::SupportFile;
 
-// Level detection, the keywords of each level, value forms and dates: tests/data/support/reading.txt.
+// Level detection, the keywords of each level, value forms and dates:
+// tests/data/support/reading.txt.
 TEST(SupportFile, ReadsTheTextsOfTheReadingTable)
 {
     QTemporaryDir dir;
@@ -72,7 +73,8 @@ TEST(SupportFile, ReadsBadInputsWithTheDocumentedOutcome)
         checked.setPhotoDate(42);
         QString error;
         quortest::CaptureFd quiet(2);
-        EXPECT_EQ(checked.loadFileChecked(path, &error), SupportFile::ReadStatus::Damaged) << row.line;
+        EXPECT_EQ(checked.loadFileChecked(path, &error), SupportFile::ReadStatus::Damaged)
+            << row.line;
         EXPECT_EQ(quiet.text(), "") << row.line;
         EXPECT_EQ(error.toStdString(), path + ": " + row[4]) << row.line;
         EXPECT_TRUE(quortest::sameFields(checked, r)) << row.line;

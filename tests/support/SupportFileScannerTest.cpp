@@ -1,9 +1,9 @@
 // The support-file tokenizer on its own: words and their lines under every line-end style,
 // rest-of-line values, integers with a zero fraction, and the shortest number text.
 
+#include "tests/support/SupportTestUtil.h"
 #include "util/strings/NumberFormat.h"
 #include "util/support/SupportFileScanner_p.h"
-#include "tests/support/SupportTestUtil.h"
 
 #include <gtest/gtest.h>
 

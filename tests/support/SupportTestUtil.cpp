@@ -192,7 +192,8 @@ std::vector<TableRow> tableRows(const QString &relative, const std::string &kind
         for (int i = 0; i < parts.size(); ++i) {
             const QByteArray &cell = parts[i];
             const int from = i > 0 && cell.startsWith(' ') ? 1 : 0;
-            const int to = i + 1 < parts.size() && cell.endsWith(' ') ? cell.size() - 1 : cell.size();
+            const int to =
+                i + 1 < parts.size() && cell.endsWith(' ') ? cell.size() - 1 : cell.size();
             row.cells.push_back(unescape(cell.mid(from, to - from).toStdString()));
         }
         if (kind.empty() || row.cells[0] == kind) {

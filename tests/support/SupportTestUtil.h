@@ -47,7 +47,8 @@ struct TableRow
     std::vector<std::string> cells;
     const std::string &operator[](std::size_t i) const { return cells.at(i); }
 };
-/// The rows of the table whose first cell is kind, without that cell (every row when kind is empty).
+/// The rows of the table whose first cell is kind, without that cell (every row when kind is
+/// empty).
 std::vector<TableRow> tableRows(const QString &relative, const std::string &kind = "");
 
 /// Writes text to name inside dir and returns the full path.
