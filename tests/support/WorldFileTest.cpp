@@ -6,6 +6,7 @@
 #include "util/support/WorldFileWriter.h"
 
 #include "tests/common/TestUtil.h"
+#include "tests/support/SupportTestUtil.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -74,16 +75,12 @@ TEST_F(WorldFileTest, AFailedReadKeepsWhatItReadAndIsNotValid)
 
 TEST_F(WorldFileTest, MalformedFilesReadAsNotValidWithoutCrashing)
 {
-    QFile rows(quortest::dataPath(QStringLiteral("support/sidecars/bad_rows.txt")));
-    ASSERT_TRUE(rows.open(QIODevice::ReadOnly | QIODevice::Text));
     int count = 0;
-    while (!rows.atEnd()) {
-        const QString line = QString::fromUtf8(rows.readLine()).trimmed();
-        if (!line.endsWith(QLatin1String(".tfw|invalid")))
+    for (const quortest::TableRow &row : quortest::tableRows("support/sidecars/bad_rows.txt")) {
+        if (row[1] != "invalid")
             continue;
-        const QString file = quortest::dataPath("support/sidecars/" + line.section('|', 0, 0));
-        util::WorldFile tfw(file.toStdString());
-        EXPECT_FALSE(tfw.isValid()) << line.toStdString();
+        const QString file = QString::fromStdString("support/sidecars/" + row[0]);
+        EXPECT_FALSE(util::WorldFile(quortest::dataPath(file).toStdString()).isValid()) << row.line;
         ++count;
     }
     EXPECT_GE(count, 6);
