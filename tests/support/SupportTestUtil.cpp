@@ -201,6 +201,7 @@ std::vector<TableRow> tableRows(const QString &relative, const std::string &kind
             rows.push_back(std::move(row));
         }
     }
+    EXPECT_FALSE(rows.empty()) << relative.toStdString() << " has no rows of kind '" << kind << "'";
     return rows;
 }
 

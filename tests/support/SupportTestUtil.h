@@ -48,7 +48,7 @@ struct TableRow
     const std::string &operator[](std::size_t i) const { return cells.at(i); }
 };
 /// The rows of the table whose first cell is kind, without that cell (every row when kind is
-/// empty).
+/// empty); a failure when there are none.
 std::vector<TableRow> tableRows(const QString &relative, const std::string &kind = "");
 
 /// Writes text to name inside dir and returns the full path.
