@@ -3,9 +3,9 @@
 #include "util/support/LikFile.h"
 
 #include "tests/common/TestUtil.h"
+#include "tests/support/SupportTestUtil.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -51,18 +51,14 @@ TEST(LikFile, WrittenLinkReadsBack)
 
 TEST(LikFile, MalformedFilesThrowTheirReason)
 {
-    QFile rows(quortest::dataPath(QStringLiteral("support/sidecars/bad_rows.txt")));
-    ASSERT_TRUE(rows.open(QIODevice::ReadOnly | QIODevice::Text));
     int count = 0;
-    while (!rows.atEnd()) {
-        const QString line = QString::fromUtf8(rows.readLine()).trimmed();
-        if (!line.section('|', 0, 0).endsWith(QLatin1String(".lik")))
+    for (const quortest::TableRow &row : quortest::tableRows("support/sidecars/bad_rows.txt")) {
+        if (row[0].find(".lik") == std::string::npos)
             continue;
         const std::string file =
-            quortest::dataPath("support/sidecars/" + line.section('|', 0, 0)).toStdString();
-        EXPECT_EQ(readFailure(file), "Error reading LIK file '" + file
-                                         + "'. Message is: " + line.section('|', 1).toStdString())
-            << line.toStdString();
+            quortest::dataPath(QString::fromStdString("support/sidecars/" + row[0])).toStdString();
+        EXPECT_EQ(readFailure(file), "Error reading LIK file '" + file + "'. Message is: " + row[1])
+            << row.line;
         // A failed read leaves the image path as it was.
         util::LikFile lik("kept.tif", file);
         EXPECT_THROW(lik.read(), std::runtime_error);

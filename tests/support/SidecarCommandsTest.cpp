@@ -2,6 +2,7 @@
 
 #include "tests/common/TestUtil.h"
 #include "tests/common/ToolRun.h"
+#include "tests/support/SupportTestUtil.h"
 
 #include <QTemporaryDir>
 
@@ -58,44 +59,18 @@ TEST(SidecarCommands, MakeAndShowLinkFiles)
 TEST(SidecarCommands, BadInputIsOneLineAndExitOne)
 {
     QTemporaryDir dir;
-    const QString bad = dir.filePath("bad.tfw");
-    quortest::writeFile(bad, "1 2 3\n");
-    const QString badLik = dir.filePath("bad.lik");
-    quortest::writeFile(badLik, "<reference version=\"2\"><URI>x</URI></reference>");
-    struct Row
-    {
-        QStringList args;
-        int code;
-        std::string err;
-    };
-    const Row rows[] = {
-        {{"tfw", "show", bad}, 1,
-         "quorutil tfw show: " + bad.toStdString()
-             + ": not a world file (six numbers expected) or cannot be read\n"},
-        {{"tfw", "show", dir.filePath("none.tfw")}, 1,
-         "quorutil tfw show: " + dir.filePath("none.tfw").toStdString() + ": no such file\n"},
-        {{"tfw", "minify", bad, "2", "-o", "-"}, 1, ""},
-        {{"tfw", "minify", bad, "0", "-o", "-"}, 2, ""},
-        {{"tfw", "minify", bad, "nan", "-o", "-"}, 2, ""},
-        {{"tfw", "minify", bad, "2"}, 2, ""},
-        {{"tfw", "minify", bad, "2", "--pixels", "-o", "-"}, 2, ""},
-        {{"tfw", "offset", bad, "1", "-o", "-"}, 2, ""},
-        {{"tfw", "offset", bad, "1", "2", "-o", "-", "--coord-precision", "99"}, 2, ""},
-        {{"lik", "show", badLik}, 1,
-         "quorutil lik show: Error reading LIK file '" + badLik.toStdString()
-             + "'. Message is: Wrong version in LIK file. Expecting \"1.0\"\n"},
-        {{"lik", "make", "a.tif", "-o", dir.filePath("no/such/a.lik")}, 1,
-         "quorutil lik make: Error reading LIK file '" + dir.filePath("no/such/a.lik").toStdString()
-             + "'\n"},
-        {{"lik", "make"}, 2, ""},
-    };
-    for (const Row &row : rows) {
-        const auto result = runTool(row.args);
-        EXPECT_EQ(result.code, row.code) << row.args.join(' ').toStdString();
-        if (!row.err.empty())
-            EXPECT_EQ(result.err, row.err) << row.args.join(' ').toStdString();
+    quortest::writeFile(dir.filePath("bad.tfw"), "1 2 3\n");
+    quortest::writeFile(dir.filePath("bad.lik"), "<reference version=\"2\"><URI>x</URI></reference>");
+    for (const quortest::TableRow &row : quortest::tableRows("support/sidecars/commands.txt")) {
+        const auto inDir = [&](const std::string &text) {
+            return QString::fromStdString(text).replace("{dir}", dir.path());
+        };
+        const auto result = runTool(inDir(row[0]).split(' '));
+        EXPECT_EQ(result.code, std::stoi(row[1])) << row.line;
+        if (!row[2].empty())
+            EXPECT_EQ(result.err, inDir(row[2]).toStdString()) << row.line;
         else
-            EXPECT_NE(result.err, "") << row.args.join(' ').toStdString();
+            EXPECT_NE(result.err, "") << row.line;
     }
 }
 

@@ -122,16 +122,11 @@ TEST(SupCommand, RefusesDamagedInputUnlessForced)
 {
     QTemporaryDir dir;
     const QString out = dir.filePath("out.sup");
-    const std::pair<const char *, const char *> rows[] = {
-        {"bad_empty.sup", "line 1: empty file"},
-        {"bad_not_a_support_file.sup", "line 1: not a support file (it begins with 'Shopping')"},
-        {"bad_unsupported_level.sup", "line 2: unsupported image level 9"},
-        {"bad_image_block_without_samples.sup",
-         "line 9: broken image-file block: SAMPLES expected, not 'RECT_SCALE'"},
-    };
-    for (const auto &[name, problem] : rows) {
-        const QString file = dataPath(QString("support/") + name);
-        const std::string line = file.toStdString() + ": " + problem + "\n";
+    // Every bad_*.sup with what the checked load says about it.
+    for (const quortest::TableRow &row : quortest::tableRows("support/damaged.txt")) {
+        const std::string &name = row[0];
+        const QString file = dataPath(QString::fromStdString("support/" + name));
+        const std::string line = file.toStdString() + ": " + row[4] + "\n";
         const ToolResult show = runTool({"sup", "show", file});
         EXPECT_EQ(show.code, 1) << name;
         EXPECT_EQ(show.out, "") << name;

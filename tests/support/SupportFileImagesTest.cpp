@@ -5,9 +5,9 @@
 
 #include "tests/common/TestUtil.h"
 #include "tests/common/ToolRun.h"
+#include "tests/support/SupportTestUtil.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -67,22 +67,16 @@ TEST(SupportFileImages, LevelOneNamesTheImageAfterItsFile)
 TEST(SupportFileImages, SizesComeFromTheSensorFileHeader)
 {
     const QString dir = quortest::dataPath(QStringLiteral("support/sensor"));
-    QFile rows(dir + "/rows.txt");
-    ASSERT_TRUE(rows.open(QIODevice::ReadOnly | QIODevice::Text));
     int count = 0;
-    while (!rows.atEnd()) {
-        const QString line = QString::fromUtf8(rows.readLine()).trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        const QStringList cols = line.split('|');
+    for (const quortest::TableRow &row : quortest::tableRows("support/sensor/rows.txt")) {
         SupportFile record;
         int lines = -1, samples = -1;
-        const std::string path = (dir + "/" + cols.at(0)).toStdString();
+        const std::string path = dir.toStdString() + "/" + row[0];
         EXPECT_TRUE(record.addImage(path, lines, samples, 1, true, "")) << path;
-        EXPECT_EQ(lines, cols.at(1).toInt()) << path;
-        EXPECT_EQ(samples, cols.at(2).toInt()) << path;
+        EXPECT_EQ(lines, std::stoi(row[1])) << path;
+        EXPECT_EQ(samples, std::stoi(row[2])) << path;
         ASSERT_EQ(record.getImageMinifications().size(), 1u);
-        EXPECT_EQ(record.getImageMinifications().front().lines, cols.at(1).toInt()) << path;
+        EXPECT_EQ(record.getImageMinifications().front().lines, std::stoi(row[1])) << path;
         ++count;
     }
     EXPECT_GE(count, 10);
@@ -99,17 +93,6 @@ TEST(SupportFileImages, NamesAreStoredRelativeToTheBaseDirectory)
     EXPECT_EQ(record.getImageMinifications()[0].fileName, "sub/a.vyn");
     EXPECT_EQ(record.getImageMinifications()[1].fileName, "../other/b.vyn");
     EXPECT_EQ(record.getImageMinifications()[2].fileName, "/data/c.vyn");
-}
-
-TEST(SupportFileImages, CalibrationPathsTakeBackslashes)
-{
-    SupportFile record;
-    record.setOriginalCalibration("a/b/c.cal");
-    record.setAdjustedCalibration("/x/y\\z.cal");
-    record.setOriginalOrientation("a/b.odf");
-    EXPECT_EQ(record.getOriginalCalibration(), "a\\b\\c.cal");
-    EXPECT_EQ(record.getAdjustedCalibration(), "\\x\\y\\z.cal");
-    EXPECT_EQ(record.getOriginalOdfFile(), "a/b.odf");
 }
 
 TEST(SupportFileImages, ValidWhenEveryReferencedFileExists)

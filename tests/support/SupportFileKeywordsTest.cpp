@@ -51,11 +51,8 @@ std::map<std::string, Listed> listing(const SupportFile &record)
 std::vector<std::string> fieldNames(const std::string &expected)
 {
     std::vector<std::string> names;
-    for (std::size_t at = 0; at < expected.size();) {
-        const std::size_t end = std::min(expected.find("; ", at), expected.size());
-        names.push_back(expected.substr(at, expected.find('=', at) - at));
-        at = end + 2;
-    }
+    for (const auto &field : quortest::parseFields(expected))
+        names.push_back(field.first);
     return names;
 }
 
@@ -134,34 +131,13 @@ TEST(SupportFileKeywords, ListingGivesValuesAsTheFileHoldsThem)
 {
     QTemporaryDir dir;
     SupportFile r;
-    r.loadFile(writeText(dir, "l.sup",
-                         "support_file d\nIMAGE_LEVEL 1\nRECT_YOFFSET 10\n"
-                         "MAX_AND_MIN_ELEVATION 100 500\nFOOTPRINT_UR_SAMPLE 1e300\n"
-                         "LEVEL_0_GSD 0.1\nGRND_BIAS 1e-7 -0 123456789.125\n"
-                         "IMAGE_FILE_NAME 1 \"a\"\nLINES 1\nSAMPLES 2\n"));
+    r.loadFile(writeText(dir, "l.sup", quortest::tableRows("support/listing.txt", "file")[0][0]));
     const std::map<std::string, Listed> listed = listing(r);
-    using Kind = SupportFile::ValueKind;
-    const std::tuple<const char *, Kind, std::string> rows[] = {
-        {"FALSE_EASTING_POS", Kind::Numbers, "500000"},
-        {"RECT_YOFFSET", Kind::Numbers, "10"},
-        {"MAX_AND_MIN_ELEVATION", Kind::Numbers, "100 500"},
-        {"FOOTPRINT_UR_SAMPLE", Kind::Numbers, "1e+300"},
-        {"FOOTPRINT_LL_LINE", Kind::Numbers, "0"},
-        {"LEVEL_0_GSD", Kind::Numbers, "0.1"},
-        {"GRND_BIAS", Kind::Numbers, "1e-07 -0 123456789.125"},
-        {"E_EARTH", Kind::Numbers, "0.081819191272036"},
-        {"IMAGE_FILE_NAME", Kind::ImageFiles, "1"},
-        {"IMAGE_LEVEL", Kind::Integer, "1"},
-        {"ZONE", Kind::Integer, "11"},
-        {"SENSOR_TYPE", Kind::Text, "VYN"},
-        {"IMAGE_ID", Kind::Text, ""},
-        {"LINE_STAGGERED", Kind::Flag, "FALSE"},
-        {"PHOTO_DATE", Kind::Date, std::to_string(r.getPhotoDate())},
-    };
-    for (const auto &[keyword, kind, value] : rows) {
-        ASSERT_EQ(listed.count(keyword), 1u) << keyword;
-        EXPECT_EQ(listed.at(keyword).kind, kind) << keyword;
-        EXPECT_EQ(listed.at(keyword).value, value) << keyword;
+    const char *const kinds[] = {"Text", "Integer", "Numbers", "Flag", "Date", "ImageFiles"};
+    for (const quortest::TableRow &row : quortest::tableRows("support/listing.txt", "listed")) {
+        ASSERT_EQ(listed.count(row[0]), 1u) << row.line;
+        EXPECT_EQ(kinds[static_cast<int>(listed.at(row[0]).kind)], row[1]) << row.line;
+        EXPECT_EQ(listed.at(row[0]).value, row[2]) << row.line;
     }
 }
 

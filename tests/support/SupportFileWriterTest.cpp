@@ -70,12 +70,12 @@ TEST(SupportFile, WritesTheGoldenFilesAndReadsBackEveryField)
     QTemporaryDir dir;
     // The grid variant: references and cell size instead of the polynomials, a transverse
     // Mercator section in sci16 and a bare GRID_NAME line.
-    SupportFile grid = quortest::goldenL2Record(dir);
+    SupportFile grid = quortest::goldenL2Record();
     grid.setCellSize(0.25);
     grid.setEllipsoidCenter(1.5, -2.25, 0);
     grid.setProjectionType("TRANSVERSE_MERCATOR_PROJECTION");
     grid.setTMProjectionParams(-0.5, 0.15625, 0.9996);
-    SupportFile conic = quortest::goldenL2Record(dir);
+    SupportFile conic = quortest::goldenL2Record();
     conic.setProjectionType("LAMBERT_CONFORMAL_PROJECTION");
     conic.setLCCProjectionParams(0.7, 0.8, 0.75, 0.15);
     struct Row
@@ -85,8 +85,8 @@ TEST(SupportFile, WritesTheGoldenFilesAndReadsBackEveryField)
         std::set<std::string> notWritten;
     };
     Row rows[] = {
-        {"golden_L1.sup", quortest::goldenL1Record(dir), {}},
-        {"golden_L2.sup", quortest::goldenL2Record(dir), {}},
+        {"golden_L1.sup", quortest::goldenL1Record(), {}},
+        {"golden_L2.sup", quortest::goldenL2Record(), {}},
         {"golden_L2_grid_tm.sup",
          grid,
          {"latScale", "lonScale", "heightRef", "heightScale", "lineRef", "lineScale", "sampleRef",
@@ -256,7 +256,7 @@ TEST(SupportFile, WritesDatesCtimeCanFormatAndEmptyOnesOtherwise)
 TEST(SupportFile, WritesAndReadsTheSameUnderAnyLocale)
 {
     QTemporaryDir dir;
-    SupportFile r = quortest::goldenL1Record(dir);
+    SupportFile r = quortest::goldenL1Record();
     r.setNumberScanLines(1234567);
     r.setCellSize(1234.5);
     const std::string savedC = std::setlocale(LC_ALL, nullptr);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <regex>
 #include <type_traits>
 
 namespace quortest {
@@ -69,6 +70,30 @@ std::string lowerFirst(std::string name)
     return ::testing::AssertionFailure() << "fields differ:" << differences;
 }
 
+// The text a table cell stands for; see TableRow.
+std::string unescape(const std::string &cell)
+{
+    static const std::regex repeat(R"(^\{(.)\*(\d+)\})");
+    std::string out;
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        std::smatch m;
+        if (cell[i] == '{' && std::regex_search(cell.begin() + i, cell.end(), m, repeat)) {
+            out.append(std::stoul(m[2]), m[1].str()[0]);
+            i += m.length() - 1;
+        } else if (cell[i] != '\\' || i + 1 == cell.size()) {
+            out += cell[i];
+        } else if (cell[++i] == 'x') {
+            out += static_cast<char>(std::stoi(cell.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            static const std::string from = "nrtvfs0", to {"\n\r\t\v\f \0", 7};
+            const std::size_t at = from.find(cell[i]);
+            out += at == std::string::npos ? cell[i] : to[at];
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 FieldList supportFileFields(const util::SupportFile &r)
@@ -104,16 +129,21 @@ FieldList supportFileFields(const util::SupportFile &r)
 #undef F
 }
 
-::testing::AssertionResult hasFields(const util::SupportFile &record, const std::string &expected)
+FieldList parseFields(const std::string &text)
 {
     FieldList fields;
-    for (std::size_t at = 0; at < expected.size();) {
-        const std::size_t end = std::min(expected.find("; ", at), expected.size());
-        const std::size_t eq = expected.find('=', at);
-        fields.emplace_back(expected.substr(at, eq - at), expected.substr(eq + 1, end - eq - 1));
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find("; ", at), text.size());
+        const std::size_t eq = text.find('=', at);
+        fields.emplace_back(text.substr(at, eq - at), text.substr(eq + 1, end - eq - 1));
         at = end + 2;
     }
-    return compare(supportFileFields(record), fields);
+    return fields;
+}
+
+::testing::AssertionResult hasFields(const util::SupportFile &record, const std::string &expected)
+{
+    return compare(supportFileFields(record), parseFields(expected));
 }
 
 ::testing::AssertionResult sameFields(const util::SupportFile &a, const util::SupportFile &b,
@@ -143,20 +173,35 @@ QStringList wellFormedSupportFiles()
 std::vector<KeywordRow> referenceKeywords()
 {
     std::vector<KeywordRow> rows;
-    const QStringList lines =
-        QString::fromUtf8(readFile(dataPath("support/keywords.txt"))).split('\n');
-    for (const QString &line : lines) {
+    for (const TableRow &row : tableRows("support/keywords.txt")) {
+        EXPECT_EQ(row.cells.size(), 4u) << row.line;
+        if (row.cells.size() == 4)
+            rows.push_back({row[0], row[1], row[2], row[3]});
+    }
+    return rows;
+}
+
+std::vector<TableRow> tableRows(const QString &relative, const std::string &kind)
+{
+    std::vector<TableRow> rows;
+    for (const QByteArray &line : readFile(dataPath(relative)).split('\n')) {
         if (line.trimmed().isEmpty() || line.startsWith('#'))
             continue;
-        const QStringList parts = line.split(" | ");
-        EXPECT_EQ(parts.size(), 4) << line.toStdString();
-        if (parts.size() != 4)
-            continue;
-        QString value = parts[2];
-        value.replace("\\n", "\n");
-        rows.push_back({parts[0].toStdString(), parts[1].toStdString(), value.toStdString(),
-                        parts[3].toStdString()});
+        const QList<QByteArray> parts = line.split('|');
+        TableRow row {line.toStdString(), {}};
+        for (int i = 0; i < parts.size(); ++i) {
+            const QByteArray &cell = parts[i];
+            const int from = i > 0 && cell.startsWith(' ') ? 1 : 0;
+            const int to =
+                i + 1 < parts.size() && cell.endsWith(' ') ? cell.size() - 1 : cell.size();
+            row.cells.push_back(unescape(cell.mid(from, to - from).toStdString()));
+        }
+        if (kind.empty() || row.cells[0] == kind) {
+            row.cells.erase(row.cells.begin(), row.cells.begin() + (kind.empty() ? 0 : 1));
+            rows.push_back(std::move(row));
+        }
     }
+    EXPECT_FALSE(rows.empty()) << relative.toStdString() << " has no rows of kind '" << kind << "'";
     return rows;
 }
 
@@ -168,22 +213,10 @@ std::string writeText(const QTemporaryDir &dir, const std::string &name, const s
 }
 
 // Plain values come from a seed file, values of several parts and dates from the setters.
-util::SupportFile goldenL1Record(const QTemporaryDir &dir)
+util::SupportFile goldenL1Record()
 {
     util::SupportFile r;
-    r.loadFile(writeText(
-        dir, "seed_L1.sup",
-        "IMAGE_LEVEL 1\nIMAGE_ID \"SN3001_110115_123458_PANF02A_L1\"\n"
-        "IMAGE_FILE_NAME 1 \"/data/sn3001/SN3001_110115_123458_PANF02A_L1.tif\"\n"
-        "LINES 48000\nSAMPLES 12000\n"
-        "IMAGE_FILE_NAME 2 \"/data/sn3001/SN3001_110115_123458_PANF02A_L1_2.tif\"\n"
-        "LINES 24000\nSAMPLES 6000\nIMAGE_DATE Sun Jun  5 09:05:03 2011\n"
-        "BIAS 2.5 GAIN 1.25\nCOORD_SYSTEM 3\nUNITS 1\nUSE_FAST_MATH 1\nIMAGE_MOTION 1\n"
-        "INITIALIZED 2\nSTATUS 4\nQUALITY 3\nSENSOR_TYPE VYN\nMEAN_TERRAIN_HEIGHT 432.125\n"
-        "LINE_STAGGERED TRUE\nVIEW_OF_LINE FORWARD\nRADIOMETRIC_PROPERTY PANCHROMATIC\n"
-        "NUMBER_SCAN_LINES 48000\nSENSOR_ROTATION FALSE\nCORRECTION EARTH_AND_ATMOSPH_CORR\n"
-        "LEVEL_0_GSD 0.0625\nORIGINAL_ORIENTATION /data/sn3001/orientation/SN3001_110115.odf\n"
-        "RECT_SCALE 0.5\nRECT_ROTATION 0.0125\nRECT_HEIGHT 432.125\nRECT_USE_CALIBRATION TRUE\n"));
+    r.loadFile(dataPath("support/seed_L1.sup").toStdString());
     r.setRectificationTerms(1250.5, 0.25, 1.0, -3.75, 1.0, 0.0005);
     r.setGroundBias(0.1, -0.2, 12.5);
     r.setGroundZero(4512345.25, 512345.75, 123.5);
@@ -200,15 +233,10 @@ util::SupportFile goldenL1Record(const QTemporaryDir &dir)
     return r;
 }
 
-util::SupportFile goldenL2Record(const QTemporaryDir &dir)
+util::SupportFile goldenL2Record()
 {
     util::SupportFile r;
-    r.loadFile(writeText(dir, "seed_L2.sup",
-                         "IMAGE_ID \"SN3001_110115_123458_RGBN00AL2_012_034\"\n"
-                         "IMAGE_FILE_NAME 1 \"ortho/SN3001_110115_123458_RGBN00AL2_012_034.tif\"\n"
-                         "LINES 4000\nSAMPLES 4000\nSENSOR_TYPE ORTHO\nELLIPSOID WGS_84\n"
-                         "VERTICAL_REFERENCE 1\nPROJECTION_TYPE UTM_PROJECTION\nZONE 32\n"
-                         "GRID_NAME UTM_32N\n"));
+    r.loadFile(dataPath("support/seed_L2.sup").toStdString());
     r.setPhotoDate(utcSeconds(2011, 1, 15, 11, 34, 58));
     r.setLatLonReference(0.826, 0.149, 0.0015, 0.0021);
     r.setHeightReference(450, 500);

@@ -6,6 +6,7 @@
 #include "util/support/WorldFileWriter.h"
 
 #include "tests/common/TestUtil.h"
+#include "tests/support/SupportTestUtil.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -15,12 +16,23 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 
 namespace {
+
+using Numbers = std::vector<double>;
+using ::testing::DoubleEq;
+using ::testing::Pointwise;
+
+// The six numbers in the file's order, the fourth as the getter gives it.
+Numbers numbers(const util::WorldFile &t)
+{
+    return {t.cellSizeX(), t.rotY(), t.rotX(), t.cellSizeY(), t.topLeftX(), t.topLeftY()};
+}
 
 class WorldFileTest : public ::testing::Test
 {
@@ -42,12 +54,7 @@ TEST_F(WorldFileTest, ReadsSixNumbersWithTheFourthNegated)
 {
     const util::WorldFile tfw(write("a.tfw", "0.5\n0.01\n-0.02\n-0.5\n1000.25\n5000.75\nignored\n"));
     ASSERT_TRUE(tfw.isValid());
-    EXPECT_EQ(tfw.cellSizeX(), 0.5);
-    EXPECT_EQ(tfw.rotY(), 0.01);
-    EXPECT_EQ(tfw.rotX(), -0.02);
-    EXPECT_EQ(tfw.cellSizeY(), 0.5);
-    EXPECT_EQ(tfw.topLeftX(), 1000.25);
-    EXPECT_EQ(tfw.topLeftY(), 5000.75);
+    EXPECT_EQ(numbers(tfw), (Numbers {0.5, 0.01, -0.02, 0.5, 1000.25, 5000.75}));
 
     // Any white space separates the numbers; CR LF files read alike.
     EXPECT_TRUE(util::WorldFile(write("b.tfw", "0.5 0.01\t-0.02\r\n-0.5  1000.25 5000.75")).isValid());
@@ -58,10 +65,7 @@ TEST_F(WorldFileTest, AFailedReadKeepsWhatItReadAndIsNotValid)
     util::WorldFile tfw(7, 8, 9, 10);
     EXPECT_FALSE(tfw.read(write("five.tfw", "2\n0.1\n0.2\n-3\n100\n")));
     EXPECT_FALSE(tfw.isValid());
-    EXPECT_EQ(tfw.cellSizeX(), 2);
-    EXPECT_EQ(tfw.cellSizeY(), 3);
-    EXPECT_EQ(tfw.topLeftX(), 100);
-    EXPECT_EQ(tfw.topLeftY(), 8); // never reached
+    EXPECT_EQ(numbers(tfw), (Numbers {2, 0.1, 0.2, 3, 100, 8})); // the last one never reached
 
     EXPECT_FALSE(tfw.read(""));
     EXPECT_FALSE(tfw.read(path("missing.tfw")));
@@ -71,16 +75,12 @@ TEST_F(WorldFileTest, AFailedReadKeepsWhatItReadAndIsNotValid)
 
 TEST_F(WorldFileTest, MalformedFilesReadAsNotValidWithoutCrashing)
 {
-    QFile rows(quortest::dataPath(QStringLiteral("support/sidecars/bad_rows.txt")));
-    ASSERT_TRUE(rows.open(QIODevice::ReadOnly | QIODevice::Text));
     int count = 0;
-    while (!rows.atEnd()) {
-        const QString line = QString::fromUtf8(rows.readLine()).trimmed();
-        if (!line.endsWith(QLatin1String(".tfw|invalid")))
+    for (const quortest::TableRow &row : quortest::tableRows("support/sidecars/bad_rows.txt")) {
+        if (row[1] != "invalid")
             continue;
-        const QString file = quortest::dataPath("support/sidecars/" + line.section('|', 0, 0));
-        util::WorldFile tfw(file.toStdString());
-        EXPECT_FALSE(tfw.isValid()) << line.toStdString();
+        const QString file = QString::fromStdString("support/sidecars/" + row[0]);
+        EXPECT_FALSE(util::WorldFile(quortest::dataPath(file).toStdString()).isValid()) << row.line;
         ++count;
     }
     EXPECT_GE(count, 6);
@@ -122,10 +122,7 @@ TEST_F(WorldFileTest, WritesFixedNotationWithTheDecimalPointAlwaysShown)
     EXPECT_EQ(contents(path("zero.tfw")), "2.\n0.\n0.\n-0.\n100.\n200.\n");
 
     const util::WorldFile turned({10, 20}, 0, 2);
-    EXPECT_EQ(turned.cellSizeX(), 2);
-    EXPECT_EQ(turned.cellSizeY(), -2);
-    EXPECT_EQ(turned.rotX(), 0);
-    EXPECT_EQ(turned.rotY(), 0);
+    EXPECT_EQ(numbers(turned), (Numbers {2, 0, 0, -2, 10, 20}));
     ASSERT_TRUE(turned.saveAs(path("turned.tfw"), 1, 1));
     EXPECT_EQ(contents(path("turned.tfw")), "2.0\n0.0\n-0.0\n2.0\n10.0\n20.0\n");
 
@@ -140,24 +137,18 @@ TEST_F(WorldFileTest, WritesFixedNotationWithTheDecimalPointAlwaysShown)
 TEST_F(WorldFileTest, RotatedGridFollowsTheAngle)
 {
     const double angle = M_PI / 6;
-    const util::WorldFile tfw({0, 0}, angle, 2);
-    EXPECT_DOUBLE_EQ(tfw.cellSizeX(), std::cos(angle) * 2);
-    EXPECT_DOUBLE_EQ(tfw.cellSizeY(), -std::cos(angle) * 2);
-    EXPECT_DOUBLE_EQ(tfw.rotY(), std::sin(angle) * 2);
-    EXPECT_DOUBLE_EQ(tfw.rotX(), -std::sin(angle) * 2);
+    const double c = std::cos(angle) * 2, s = std::sin(angle) * 2;
+    EXPECT_THAT(numbers(util::WorldFile({0, 0}, angle, 2)),
+                Pointwise(DoubleEq(), Numbers {c, s, -s, -c, 0, 0}));
 }
 
 TEST_F(WorldFileTest, MinifyAndOffsetsMoveTheGrid)
 {
     util::WorldFile tfw(100, 200, 1, 1);
     tfw.minify(2);
-    EXPECT_EQ(tfw.cellSizeX(), 2);
-    EXPECT_EQ(tfw.cellSizeY(), 2);
-    EXPECT_EQ(tfw.topLeftX(), 100.5);
-    EXPECT_EQ(tfw.topLeftY(), 199.5);
+    EXPECT_EQ(numbers(tfw), (Numbers {2, 0, 0, 2, 100.5, 199.5}));
     tfw.applyOffset(-0.5, 10);
-    EXPECT_EQ(tfw.topLeftX(), 100);
-    EXPECT_EQ(tfw.topLeftY(), 209.5);
+    EXPECT_EQ(numbers(tfw), (Numbers {2, 0, 0, 2, 100, 209.5}));
 
     util::WorldFileWriter writer(util::WorldFile(100, 200, 0.5, 2), 3, 4);
     writer.applyOffsetUsingCellsize(4, -3);
@@ -217,15 +208,12 @@ TEST_F(WorldFileGdal, GdalPlacesAnImageByOurWorldFile)
     const QJsonObject info =
         QJsonDocument::fromJson(run("gdalinfo", {"-json", QString::fromStdString(path("img.tif"))}))
             .object();
-    const QJsonArray gt = info.value(QStringLiteral("geoTransform")).toArray();
-    ASSERT_EQ(gt.size(), 6);
+    Numbers gt;
+    for (const QJsonValue &v : info.value(QStringLiteral("geoTransform")).toArray())
+        gt.push_back(v.toDouble());
     // World files name the centre of the upper-left pixel, GDAL its corner: half a pixel apart.
-    EXPECT_DOUBLE_EQ(gt.at(0).toDouble(), 1000.0 - 0.5 / 2);
-    EXPECT_DOUBLE_EQ(gt.at(3).toDouble(), 5000.0 + 0.25 / 2);
-    EXPECT_DOUBLE_EQ(gt.at(1).toDouble(), 0.5);
-    EXPECT_DOUBLE_EQ(gt.at(5).toDouble(), -0.25);
-    EXPECT_DOUBLE_EQ(gt.at(2).toDouble(), 0.0);
-    EXPECT_DOUBLE_EQ(gt.at(4).toDouble(), 0.0);
+    EXPECT_THAT(gt, Pointwise(DoubleEq(),
+                              Numbers {1000.0 - 0.5 / 2, 0.5, 0, 5000.0 + 0.25 / 2, 0, -0.25}));
 }
 
 TEST_F(WorldFileGdal, AWorldFileGdalWritesReadsBack)
@@ -236,12 +224,7 @@ TEST_F(WorldFileGdal, AWorldFileGdalWritesReadsBack)
                            QString::fromStdString(path("geo.tif"))});
     const util::WorldFile tfw(path("geo.tfw"));
     ASSERT_TRUE(tfw.isValid());
-    EXPECT_DOUBLE_EQ(tfw.cellSizeX(), 2);
-    EXPECT_DOUBLE_EQ(tfw.cellSizeY(), 2);
-    EXPECT_DOUBLE_EQ(tfw.topLeftX(), 101);
-    EXPECT_DOUBLE_EQ(tfw.topLeftY(), 199);
-    EXPECT_DOUBLE_EQ(tfw.rotX(), 0);
-    EXPECT_DOUBLE_EQ(tfw.rotY(), 0);
+    EXPECT_THAT(numbers(tfw), Pointwise(DoubleEq(), Numbers {2, 0, 0, 2, 101, 199}));
 }
 
 } // namespace
