@@ -21,10 +21,7 @@ inline QString bandsData(const QString &file)
 inline QList<QStringList> bandsTable(const QString &file)
 {
     QList<QStringList> rows;
-    const QString text = QString::fromUtf8(readFile(bandsData(file)));
-    for (const QString &line : text.split('\n', Qt::SkipEmptyParts)) {
-        if (line.startsWith('#'))
-            continue;
+    for (const QString &line : tableLines("bands/" + file)) {
         QStringList cells;
         for (const QString &cell : line.split(QStringLiteral("<-")))
             cells << cell.trimmed();

@@ -92,6 +92,18 @@ QByteArray readFile(const QString &path)
     return f.readAll();
 }
 
+QStringList tableLines(const QString &relative)
+{
+    QStringList rows;
+    for (const QString &line : QString::fromUtf8(readFile(dataPath(relative))).split('\n')) {
+        if (!line.trimmed().isEmpty() && !line.startsWith('#'))
+            rows << line;
+    }
+    if (rows.isEmpty())
+        throw std::runtime_error(relative.toStdString() + " has no rows");
+    return rows;
+}
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

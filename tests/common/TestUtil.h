@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <string>
@@ -51,5 +52,10 @@ QString resourcePath(const QString &relative);
 
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
+
+/// The lines of a table below tests/data, without blank lines and comments (lines starting
+/// with "#"); throws when the file cannot be read or holds no row, so no loop over it passes
+/// vacuously.
+QStringList tableLines(const QString &relative);
 
 } // namespace quortest

@@ -19,9 +19,8 @@ inline QString namingData(const QString &file)
 inline QList<QStringList> namingTable(const QString &file)
 {
     QList<QStringList> rows;
-    for (const QString &line : namingData(file).split('\n', Qt::SkipEmptyParts))
-        if (!line.startsWith('#'))
-            rows << line.split(" <- ");
+    for (const QString &line : tableLines("naming/" + file))
+        rows << line.split(" <- ");
     return rows;
 }
 

@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <gtest/gtest.h>
 
@@ -25,15 +24,9 @@ std::int64_t gpsSecondsOf(const QDateTime &utc, int gpsMinusUtc)
 
 TEST(GpsUtc, FollowsThePublishedLeapSeconds)
 {
-    QFile file(quortest::dataPath(QStringLiteral("processing/leap-seconds.txt")));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QTextStream in(&file);
     int rows = 0;
     int before = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        if (line.startsWith(QLatin1Char('#')) || line.trimmed().isEmpty())
-            continue;
+    for (const QString &line : quortest::tableLines(QStringLiteral("processing/leap-seconds.txt"))) {
         const QStringList cols = line.split(QLatin1Char(' '));
         const QDateTime from(QDate::fromString(cols.at(0), Qt::ISODate), QTime(0, 0), Qt::UTC);
         const int offset = cols.at(1).toInt();

@@ -184,9 +184,8 @@ std::vector<KeywordRow> referenceKeywords()
 std::vector<TableRow> tableRows(const QString &relative, const std::string &kind)
 {
     std::vector<TableRow> rows;
-    for (const QByteArray &line : readFile(dataPath(relative)).split('\n')) {
-        if (line.trimmed().isEmpty() || line.startsWith('#'))
-            continue;
+    for (const QString &text : tableLines(relative)) {
+        const QByteArray line = text.toUtf8();
         const QList<QByteArray> parts = line.split('|');
         TableRow row {line.toStdString(), {}};
         for (int i = 0; i < parts.size(); ++i) {

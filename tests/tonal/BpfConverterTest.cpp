@@ -66,7 +66,7 @@ TEST(BpfConverter, EmptyRootsAndCompositeOnlyFilesHoldNoBands)
 TEST(BpfConverter, RefusesBadFilesWithTheirMessages)
 {
     int checked = 0;
-    for (const QString &row : quortest::tableRows("tonal/bad_files.txt")) {
+    for (const QString &row : quortest::tableLines("tonal/bad_files.txt")) {
         const QStringList f = row.split('|');
         if (!f[0].startsWith("bad_bpf_"))
             continue;

@@ -98,7 +98,7 @@ TEST(CurveEditor, Sessions)
     std::unique_ptr<CurveEditor> editor;
     std::string session;
     int steps = 0;
-    for (const QString &line : quortest::tableRows("tonal/editor_sessions.txt")) {
+    for (const QString &line : quortest::tableLines("tonal/editor_sessions.txt")) {
         const QStringList w = line.split(' ', Qt::SkipEmptyParts);
         const QString op = w[0];
         const QString band = bandOf(w.value(1));
@@ -178,7 +178,7 @@ TEST(CurveEditor, Sessions)
 
 TEST(CurveEditorDrag, KeepsNodesWithinTheLimits)
 {
-    for (const QString &line : quortest::tableRows("tonal/editor_drags.txt")) {
+    for (const QString &line : quortest::tableLines("tonal/editor_drags.txt")) {
         const QStringList cells = line.split('|');
         ASSERT_EQ(cells.size(), 7) << line.toStdString();
         const std::string name = cells[0].trimmed().toStdString();

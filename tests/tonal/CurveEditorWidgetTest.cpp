@@ -298,7 +298,7 @@ TEST(CurveEditorWindow, RefusesFilesItCannotRead)
     const QString missing = dir.filePath("missing.xml");
     CurveEditorWindow window;
     const QString before = textOf(*window.editorWidget()->editor().getNodes("All"));
-    const QStringList rows = quortest::tableRows("tonal/editor_bad_files.txt");
+    const QStringList rows = quortest::tableLines("tonal/editor_bad_files.txt");
     ASSERT_FALSE(rows.isEmpty());
     for (const QString &row : rows) {
         const QString file = row.section('|', 0, 0) == "missing.xml"
@@ -369,7 +369,7 @@ TEST(CurveCommands, DrawsTheWindowIntoAPicture)
 TEST(CurveCommands, UsageErrorsAndFailures)
 {
     QTemporaryDir dir;
-    const QStringList rows = quortest::tableRows("tonal/curves_usage.txt");
+    const QStringList rows = quortest::tableLines("tonal/curves_usage.txt");
     ASSERT_GE(rows.size(), 7);
     for (QString row : rows) {
         row.replace("$M", dir.filePath("nosuch.xml")).replace("$D", dir.path());

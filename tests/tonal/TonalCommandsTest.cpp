@@ -63,7 +63,7 @@ TEST(TonalCommands, PrintsAndWritesTables)
 
 TEST(TonalCommands, UsageErrorsAndFailures)
 {
-    const QStringList rows = quortest::tableRows("tonal/lut_usage.txt");
+    const QStringList rows = quortest::tableLines("tonal/lut_usage.txt");
     ASSERT_GE(rows.size(), 15);
     for (QString row : rows) {
         row.replace("$G", gammaFile).replace("$B", bandsFile).replace("\\n", "\n");
@@ -83,7 +83,7 @@ TEST(TonalCommands, UsageErrorsAndFailures)
 // Every malformed curve file gives its one line and exit code; none crashes the tool.
 TEST(TonalCommands, BadFilesGiveOneLine)
 {
-    const QStringList rows = quortest::tableRows("tonal/bad_files.txt");
+    const QStringList rows = quortest::tableLines("tonal/bad_files.txt");
     ASSERT_GE(rows.size(), 18);
     for (const QString &row : rows) {
         const QStringList f = row.split('|');

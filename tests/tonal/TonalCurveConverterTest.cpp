@@ -66,7 +66,7 @@ double clampUnit(double v)
 // The rows of tests/data/tonal/lut_rows.txt: edge rows of every generator and every message.
 TEST(TonalCurveConverter, GeneratorRows)
 {
-    const QStringList rows = quortest::tableRows("tonal/lut_rows.txt");
+    const QStringList rows = quortest::tableLines("tonal/lut_rows.txt");
     ASSERT_GE(rows.size(), 25);
     for (const QString &line : rows) {
         const QStringList f = line.split(';');

@@ -90,7 +90,7 @@ TEST(TonalCurve, OrdersNodesByPosition)
 
 TEST(TonalCurve, RefusesBadElementsWithTheirMessages)
 {
-    const QStringList rows = quortest::tableRows("tonal/bad_corrector_elements.txt");
+    const QStringList rows = quortest::tableLines("tonal/bad_corrector_elements.txt");
     ASSERT_GE(rows.size(), 7);
     for (const QString &row : rows) {
         QDomDocument document;

@@ -47,15 +47,4 @@ inline QString textOf(const QPolygonF &nodes)
     return parts.join(' ');
 }
 
-/// The non-comment, non-blank lines of a table under tests/data.
-inline QStringList tableRows(const QString &relative)
-{
-    QStringList rows;
-    for (const QString &line : QString::fromUtf8(readFile(dataPath(relative))).split('\n')) {
-        if (!line.trimmed().isEmpty() && !line.startsWith('#'))
-            rows << line;
-    }
-    return rows;
-}
-
 } // namespace quortest
