@@ -172,6 +172,7 @@ TEST(XmlCommands, NameTheInputTheyCannotRead)
     const QString good = dataPath("xml/corpus/tonalcurve/valid_spline.xml");
     const QString missing = dir.filePath("missing.xml"), deep = dir.filePath("deep.xml");
     quortest::writeFile(deep, nested(25000));
+    const QString garbage = dataPath("xml/schemas/garbage.xsd");
     const std::string noFile = std::string(": 2 (") + std::string("No such file or directory") + ")\n";
     // Arguments, exit code, standard output, standard error.
     const std::tuple<QStringList, int, std::string, std::string> rows[] = {
@@ -188,6 +189,15 @@ TEST(XmlCommands, NameTheInputTheyCannotRead)
         {{"validate", quortest::resourcePath("etc/schemas/tonalcurve.xsd"), missing, good}, 1,
          good.toStdString() + ": valid\n",
          "quorutil xml validate: Can't open: " + missing.toStdString() + noFile},
+        // A schema that does not compile is named with its first complaint, in one line.
+        {{"validate", garbage, good}, 1, "",
+         "quorutil xml validate: Invalid schema file: " + garbage.toStdString()
+             + ": line 1, column 1: Start tag expected.\n"},
+        {{"validate", missing, good}, 1, "",
+         "quorutil xml validate: Invalid schema file: " + missing.toStdString() + noFile},
+        {{"validate", dir.path() + "/", good}, 1, "",
+         "quorutil xml validate: Invalid schema file: " + dir.path().toStdString() + "/: 21 ("
+             + std::string("Is a directory") + ")\n"},
     };
     for (const auto &[args, code, out, err] : rows) {
         const quortest::ToolResult r = quortest::runTool(QStringList {"xml"} + args);

@@ -8,6 +8,7 @@
 
 #include <QDomDocument>
 #include <QFileInfo>
+#include <QtGlobal>
 
 #include <memory>
 #include <ostream>
@@ -36,13 +37,48 @@ const std::string xmlUsage = std::string(
     "          attributes and sibling elements (exit code 0 equal, 1 different).\n"
     "Documents nested deeper than 256 levels are refused.\n");
 
-// A bare name is one of the installation's schemas; anything with a folder part is a path.
-std::unique_ptr<util::XmlValidator> validatorFor(const QString &schema)
+// While alive, takes the warnings the library gives Qt's message handler instead of letting
+// them reach the console: the tool says what went wrong in its own one line.
+class WarningsTaken
 {
-    if (!schema.contains(QLatin1Char('/')))
-        return std::make_unique<util::XmlValidator>(schema);
-    const QFileInfo info(schema);
-    return std::make_unique<util::XmlValidator>(info.fileName(), info.path());
+public:
+    WarningsTaken()
+        : m_previous(qInstallMessageHandler(take))
+    {
+        s_first.clear();
+    }
+    ~WarningsTaken() { qInstallMessageHandler(m_previous); }
+    WarningsTaken(const WarningsTaken &) = delete;
+    WarningsTaken &operator=(const WarningsTaken &) = delete;
+    static const QString &first() { return s_first; }
+
+private:
+    static void take(QtMsgType type, const QMessageLogContext &, const QString &message)
+    {
+        if (type != QtDebugMsg && type != QtInfoMsg && s_first.isEmpty())
+            s_first = message;
+    }
+    static QString s_first;
+    QtMessageHandler m_previous;
+};
+QString WarningsTaken::s_first;
+
+// A bare name is one of the installation's schemas; anything with a folder part is a path.
+// A schema that does not compile gives its first complaint ("PATH: line L, column C: reason").
+std::unique_ptr<util::XmlValidator> validatorFor(const QString &schema, std::string *why)
+{
+    const WarningsTaken warnings;
+    try {
+        if (!schema.contains(QLatin1Char('/')))
+            return std::make_unique<util::XmlValidator>(schema);
+        const QFileInfo info(schema);
+        return std::make_unique<util::XmlValidator>(info.fileName(), info.path());
+    } catch (const std::runtime_error &e) {
+        *why = warnings.first().isEmpty()
+            ? e.what()
+            : "Invalid schema file: " + warnings.first().toStdString();
+        return nullptr;
+    }
 }
 
 int validate(const QStringList &args, std::ostream &out, std::ostream &err)
@@ -54,12 +90,10 @@ int validate(const QStringList &args, std::ostream &out, std::ostream &err)
     const QStringList &files = cl.positional();
     if (files.size() < 2)
         return cl.usageError(err, "needs a SCHEMA and at least one FILE");
-    std::unique_ptr<util::XmlValidator> validator;
-    try {
-        validator = validatorFor(files[0]);
-    } catch (const std::runtime_error &e) {
-        return cl.failure(err, e.what());
-    }
+    std::string why;
+    const std::unique_ptr<util::XmlValidator> validator = validatorFor(files[0], &why);
+    if (!validator)
+        return cl.failure(err, why);
     int status = ExitOk;
     for (const QString &file : files.mid(1)) {
         // The validator only says "not valid"; a file that is not there deserves its reason.
@@ -105,8 +139,8 @@ int compare(const QStringList &args, std::ostream &out, std::ostream &err)
 
 int xmlCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    return dispatchSubcommand("xml", xmlUsage, {{"validate", validate}, {"compare", compare}},
-                              args, out, err);
+    return dispatchSubcommand("xml", xmlUsage, {{"validate", validate}, {"compare", compare}}, args,
+                              out, err);
 }
 
 } // namespace quorutil

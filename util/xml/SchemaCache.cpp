@@ -1,13 +1,21 @@
 #include "util/xml/SchemaCache_p.h"
 
+#include "util/files/SystemError.h"
+
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSourceLocation>
 #include <QUrl>
 
+#include <cerrno>
 #include <deque>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace util {
 namespace detail {
@@ -70,6 +78,17 @@ CompiledSchema compiledSchema(const QString &path)
     entry->modified = modified;
     entry->schema.setMessageHandler(&entry->messages);
     entry->schema.load(QUrl::fromLocalFile(path));
+    if (!entry->schema.isValid() && entry->messages.text.isEmpty()) {
+        // Qt says nothing about a file it cannot open: the system does.
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        struct stat st;
+        if (fd < 0)
+            entry->messages.text = QString::fromStdString(systemErrorText(errno));
+        else if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
+            entry->messages.text = QString::fromStdString(systemErrorText(EISDIR));
+        if (fd >= 0)
+            ::close(fd);
+    }
     CompiledSchema compiled {entry->schema, entry->messages.text};
     if (cache.size() == cacheCapacity)
         cache.pop_front();

@@ -25,7 +25,8 @@ XmlValidator::XmlValidator(const QString &schemaName)
 
 XmlValidator::XmlValidator(const QString &schemaName, const QString &schemaDirectory)
 {
-    load(schemaDirectory + QLatin1Char('/') + schemaName, schemaName);
+    const bool slash = schemaDirectory.endsWith(QLatin1Char('/'));
+    load(schemaDirectory + (slash ? QString() : QStringLiteral("/")) + schemaName, schemaName);
 }
 
 // The compiled schema is implicitly shared; only the validator is made anew, so no two
