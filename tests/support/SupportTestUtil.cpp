@@ -7,7 +7,6 @@
 #include <array>
 #include <cctype>
 #include <charconv>
-#include <regex>
 #include <type_traits>
 
 namespace quortest {
@@ -73,13 +72,15 @@ std::string lowerFirst(std::string name)
 // The text a table cell stands for; see TableRow.
 std::string unescape(const std::string &cell)
 {
-    static const std::regex repeat(R"(^\{(.)\*(\d+)\})");
     std::string out;
     for (std::size_t i = 0; i < cell.size(); ++i) {
-        std::smatch m;
-        if (cell[i] == '{' && std::regex_search(cell.begin() + i, cell.end(), m, repeat)) {
-            out.append(std::stoul(m[2]), m[1].str()[0]);
-            i += m.length() - 1;
+        // "{c*N}": c, N times.
+        const std::size_t close = cell[i] == '{' ? cell.find('}', i) : std::string::npos;
+        const bool repeat = close != std::string::npos && close > i + 3 && cell[i + 2] == '*'
+            && cell.find_first_not_of("0123456789", i + 3) == close;
+        if (repeat) {
+            out.append(std::stoul(cell.substr(i + 3, close - i - 3)), cell[i + 1]);
+            i = close;
         } else if (cell[i] != '\\' || i + 1 == cell.size()) {
             out += cell[i];
         } else if (cell[++i] == 'x') {
