@@ -57,7 +57,9 @@ std::string writeScratch(const std::string &name, const std::string &text)
     return writeScratch(name, reinterpret_cast<const std::uint8_t *>(text.data()), text.size());
 }
 
-void ensureApplication()
+void quietHandler(QtMsgType, const QMessageLogContext &, const QString &) { }
+
+void ensureApplication(bool quiet)
 {
     static int argc = 1;
     static char name[] = "quorfuzz";
@@ -65,6 +67,13 @@ void ensureApplication()
     // Never destroyed: Qt's own globals may go before a static application object would.
     if (!QCoreApplication::instance())
         new QCoreApplication(argc, argv);
+    if (quiet)
+        qInstallMessageHandler(quietHandler);
+}
+
+void useSourceTreeInstallation()
+{
+    ::setenv("QUOR_DEVELOP", QUOR_SOURCE_DIR "/resources", 1);
 }
 
 void fail(const char *what, const std::string &detail)

@@ -13,8 +13,12 @@ const std::string &scratchDir();
 // Writes bytes to scratchDir()/name (replacing it) and returns the full path.
 std::string writeScratch(const std::string &name, const std::uint8_t *data, std::size_t size);
 std::string writeScratch(const std::string &name, const std::string &text);
-// A QCoreApplication for parsers that need one (created once).
-void ensureApplication();
+// A QCoreApplication for parsers that need one (created once); with quiet, Qt's messages (the
+// schema and XML libraries' complaints about every bad input) are dropped.
+void ensureApplication(bool quiet = false);
+// The source tree's resources/ as the installation root, for readers that load the shipped
+// schemas.
+void useSourceTreeInstallation();
 
 [[noreturn]] void fail(const char *what, const std::string &detail = std::string());
 

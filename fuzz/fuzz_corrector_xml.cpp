@@ -14,21 +14,13 @@
 #include <QString>
 
 #include <cmath>
-#include <cstdlib>
 #include <stdexcept>
-
-namespace {
-
-void quiet(QtMsgType, const QMessageLogContext &, const QString &) { }
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     // Validation loads tonalcurve.xsd from the installation root: the source tree's resources.
-    ::setenv("QUOR_DEVELOP", QUOR_SOURCE_DIR "/resources", 1);
-    quorfuzz::ensureApplication();
-    qInstallMessageHandler(quiet);
+    quorfuzz::useSourceTreeInstallation();
+    quorfuzz::ensureApplication(true);
     return 0;
 }
 

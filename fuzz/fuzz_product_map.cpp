@@ -10,12 +10,9 @@
 #include <QString>
 
 #include <algorithm>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace {
-
-void quiet(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 std::string joined(const std::vector<std::string> &bands)
 {
@@ -29,9 +26,8 @@ std::string joined(const std::vector<std::string> &bands)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    ::setenv("QUOR_DEVELOP", QUOR_SOURCE_DIR "/resources", 1);
-    quorfuzz::ensureApplication();
-    qInstallMessageHandler(quiet);
+    quorfuzz::useSourceTreeInstallation();
+    quorfuzz::ensureApplication(true);
     return 0;
 }
 

@@ -9,13 +9,10 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QtGlobal>
 
 #include <memory>
 
 namespace {
-
-void quiet(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 const util::XmlValidator &validator(int which)
 {
@@ -29,8 +26,7 @@ const util::XmlValidator &validator(int which)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    quorfuzz::ensureApplication();
-    qInstallMessageHandler(quiet);
+    quorfuzz::ensureApplication(true);
     return 0;
 }
 
