@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <thread>
 #include <tuple>
 
 using quortest::dataPath;
@@ -58,6 +59,20 @@ TEST(XmlValidator, AgreesWithXmllintOnTheCorpus)
             EXPECT_EQ(parsed && copy.validate(doc.documentElement()), valid) << name.toStdString();
         }
     }
+}
+
+// Schemas are compiled once per thread; a validator made in a thread that has ended still
+// validates, and says what is wrong through QtXmlPatterns' own handler (on standard error).
+TEST(XmlValidator, OutlivesTheThreadThatMadeIt)
+{
+    std::unique_ptr<util::XmlValidator> made;
+    std::thread([&] {
+        made = std::make_unique<util::XmlValidator>("tonalcurve.xsd", schemaDir);
+    }).join();
+    quortest::CaptureFd stderrText(2);
+    EXPECT_FALSE(made->validate(QByteArray("<TonalCurve bogus='1'/>")));
+    EXPECT_THAT(stderrText.text(), testing::HasSubstr("No definition for element TonalCurve"));
+    EXPECT_TRUE(made->validate(dataPath("xml/corpus/tonalcurve/valid_spline.xml")));
 }
 
 TEST(XmlCommands, ReportEachFileAndExitWithTheVerdict)

@@ -89,6 +89,9 @@ CompiledSchema compiledSchema(const QString &path)
         if (fd >= 0)
             ::close(fd);
     }
+    // Validators made from the schema take its message handler over: they go back to Qt's own,
+    // which outlives any cache entry and thread.
+    entry->schema.setMessageHandler(nullptr);
     CompiledSchema compiled {entry->schema, entry->messages.text};
     if (cache.size() == cacheCapacity)
         cache.pop_front();

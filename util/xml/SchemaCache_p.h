@@ -34,7 +34,8 @@ struct CompiledSchema
 };
 
 /// The schema in the file at path, compiled at most once per thread while the file is unchanged.
-/// The cache holds the last 16 schemas of each thread.
+/// The cache holds the last 16 schemas of each thread. Validators made from the schema report to
+/// Qt's default message handler unless given their own.
 CompiledSchema compiledSchema(const QString &path);
 
 } // namespace detail
