@@ -37,8 +37,9 @@ class UTIL_EXPORT ProductBandMapper
 {
 public:
     /// Reads the whole device. Throws std::runtime_error "Can't read config. Invalid xml." when
-    /// the content is not well-formed XML. The schema is not checked (see
-    /// validateProductBandMap()).
+    /// the content is not well-formed XML, or an element holds more than 256 attributes (no
+    /// product map comes near; reading such a file would take minutes). The schema is not
+    /// checked (see validateProductBandMap()).
     explicit ProductBandMapper(QIODevice *device);
 
     /// The product's source bands in file order; empty for an unknown product.

@@ -16,29 +16,55 @@
 namespace util {
 namespace detail {
 
+namespace {
+
+// The first element, in document order, with more than limit attributes; a null element when
+// there is none. Iterative: the depth guard has bounded the nesting, not the stack's use.
+QDomElement crowdedElement(const QDomDocument &document, int limit)
+{
+    QDomElement element = document.documentElement();
+    while (!element.isNull()) {
+        if (element.attributes().count() > limit)
+            return element;
+        QDomElement next = element.firstChildElement();
+        for (QDomElement up = element; next.isNull() && !up.isNull();
+             up = up.parentNode().toElement())
+            next = up.nextSiblingElement();
+        element = next;
+    }
+    return element;
+}
+
+} // namespace
+
 bool loadDom(const QByteArray &bytes, QDomDocument &document, QString *error)
 {
+    const auto refuse = [&](int line, int column, const QString &message) {
+        document.clear();
+        if (error)
+            *error = QStringLiteral("line %1, column %2: %3").arg(line).arg(column).arg(message);
+        return false;
+    };
+    QString message;
+    int line = 0, column = 0;
+    if (!detail::setXmlContent(document, bytes, false, &message, &line, &column))
+        return refuse(line, column, message);
+    // Qt's stream reader below compares every attribute of an element with every other one, so
+    // tens of thousands of attributes on one element would take minutes.
+    const QDomElement crowded = crowdedElement(document, maxProductMapAttributes);
+    if (!crowded.isNull())
+        return refuse(crowded.lineNumber(), crowded.columnNumber(),
+                      QStringLiteral("element %1 holds more than %2 attributes")
+                          .arg(crowded.tagName())
+                          .arg(maxProductMapAttributes));
     // The DOM parser lets some broken documents pass (it stops quietly at a NUL byte and keeps
-    // undeclared entities as empty text), so well-formedness is decided by the stricter
-    // stream reader first.
+    // undeclared entities as empty text), so the stricter stream reader has the last word.
     QXmlStreamReader reader(bytes);
     while (!reader.atEnd())
         reader.readNext();
-    if (reader.hasError()) {
-        if (error)
-            *error = QStringLiteral("line %1, column %2: %3")
-                         .arg(reader.lineNumber())
-                         .arg(reader.columnNumber())
-                         .arg(reader.errorString());
-        return false;
-    }
-    QString message;
-    int line = 0, column = 0;
-    if (detail::setXmlContent(document, bytes, false, &message, &line, &column))
-        return true;
-    if (error)
-        *error = QStringLiteral("line %1, column %2: %3").arg(line).arg(column).arg(message);
-    return false;
+    if (reader.hasError())
+        return refuse(int(reader.lineNumber()), int(reader.columnNumber()), reader.errorString());
+    return true;
 }
 
 SchemaVerdict checkAgainstProductsSchema(QIODevice *device, std::string *schemaPath,

@@ -15,8 +15,12 @@ class QIODevice;
 namespace util {
 namespace detail {
 
+/// Most attributes one element of a product map may hold.
+constexpr int maxProductMapAttributes = 256;
+
 /// The one place the family turns bytes into a DOM (no namespace processing). False, with a
-/// one-line reason in *error, when the bytes are not a well-formed document.
+/// one-line reason in *error, when the bytes are not a well-formed document or an element holds
+/// more than maxProductMapAttributes attributes; the document is then empty.
 bool loadDom(const QByteArray &bytes, QDomDocument &document, QString *error = nullptr);
 
 /// The outcome of checking a document against the products schema.
