@@ -3,6 +3,8 @@
 
 #include "util/files/ReadFile.h"
 
+#include "tests/common/TestUtil.h"
+
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -18,13 +20,6 @@
 namespace {
 
 QByteArray local(const QString &path) { return QFile::encodeName(path); }
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 // Writes bytes into the FIFO at path from another thread (the open blocks until a reader comes)
 // and closes it. The bytes fit the pipe's buffer, so the writer never waits for the reader.
@@ -45,8 +40,8 @@ TEST(ReadWholeFile, ReadsFilesAndStreamsWithinTheBound)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QByteArray content("line one\0with a NUL\r\nand no end", 31);
-    writeBytes(dir.filePath("plain"), content);
-    writeBytes(dir.filePath("empty"), QByteArray());
+    quortest::writeFile(dir.filePath("plain"), content);
+    quortest::writeFile(dir.filePath("empty"), QByteArray());
 
     QByteArray bytes("left over");
     QString error;

@@ -43,7 +43,8 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
         return ReadOutcome::TooLarge;
 
     // The size is only a hint: the file may grow while it is read, and a stream has none. One
-    // spare byte lets the read that reports the end follow without a reallocation.
+    // spare byte lets the read that reports the end follow without a reallocation, and the
+    // buffer never grows beyond maxBytes + 1, so a full buffer is an input over the bound.
     out.resize(regular ? static_cast<std::size_t>(st.st_size) + 1
                        : std::min<std::size_t>(65536, maxBytes + 1));
     std::size_t used = 0;
@@ -66,10 +67,6 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
         if (n == 0)
             break;
         used += static_cast<std::size_t>(n);
-    }
-    if (used > maxBytes) {
-        out.clear();
-        return ReadOutcome::TooLarge;
     }
     out.resize(used);
     return ReadOutcome::Ok;
