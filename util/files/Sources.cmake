@@ -3,6 +3,7 @@ list(APPEND UTIL_PUBLIC_HEADERS
     files/auto_file.h
     files/FileOps.h
     files/SystemError.h
+    files/Failure.h
     files/ReadFile.h)
 list(APPEND UTIL_SOURCES
     TestSeam_p.h
@@ -14,5 +15,6 @@ list(APPEND UTIL_SOURCES
     files/auto_file.cpp
     files/FileOps_linux.cpp
     files/SystemError_linux.cpp
+    files/Failure.cpp
     files/ReadFile_p.h
     files/ReadFile_linux.cpp)
