@@ -165,28 +165,31 @@ TEST_P(FileReplace, ADeviceOrFifoIsWrittenThroughAndADirectoryRefused)
         EXPECT_EQ(statOf(at("null")).st_rdev, makedev(1, 3));
     }
 
-    // A FIFO: what is written comes out at the other end.
+    // A FIFO: what is written comes out at the other end. Both ends are opened here, before
+    // the write, so no open waits for a partner that has already gone (or not yet come), and
+    // the reader sees the end only once the write and the held end are closed.
     const QByteArray fifo = QFile::encodeName(at("fifo"));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const int held = ::open(fifo.constData(), O_RDWR);
+    ASSERT_GE(held, 0);
+    const int readEnd = ::open(fifo.constData(), O_RDONLY);
+    ASSERT_GE(readEnd, 0);
     QByteArray received;
     std::thread reader([&] {
-        const int fd = ::open(fifo.constData(), O_RDONLY);
         char buffer[4096];
         ssize_t n;
-        while (fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0)
+        while ((n = ::read(readEnd, buffer, sizeof buffer)) > 0)
             received.append(buffer, static_cast<int>(n));
-        if (fd >= 0)
-            ::close(fd);
+        ::close(readEnd);
     });
     if (name == "merge") {
         // A merge reads its destination first, which a FIFO never ends: refused.
         EXPECT_EQ(write(at("fifo")),
                   "Destination INI file " + local(at("fifo")) + " can't be opened!");
-        const int unblock = ::open(fifo.constData(), O_WRONLY);
-        ::close(unblock);
     } else {
         EXPECT_EQ(write(at("fifo")), "");
     }
+    ::close(held);
     reader.join();
     EXPECT_TRUE(S_ISFIFO(statOf(at("fifo")).st_mode));
     EXPECT_EQ(received, name == "merge" ? QByteArray() : oldContent + "new=1\n");
