@@ -3,7 +3,7 @@
 #include "util/files/FileOps_p.h"
 #endif
 
-#include "util/progress/ProgressInterface.h"
+#include "util/core/ProgressInterface.h"
 
 #include "tests/common/TestUtil.h"
 #include "tests/files/FileTestUtil.h"

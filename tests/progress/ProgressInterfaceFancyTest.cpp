@@ -1,6 +1,6 @@
 #include "util/progress/ProgressInterfaceFancy.h"
 
-#include "util/progress/SubtaskProgressInterface.h"
+#include "util/core/SubtaskProgressInterface.h"
 
 #include "tests/common/TestUtil.h"
 #include "tests/progress/StoppedClock.h"

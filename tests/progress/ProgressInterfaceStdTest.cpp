@@ -1,14 +1,11 @@
 #include "util/progress/ProgressInterfaceStd.h"
 
-#include "util/progress/ProgressInspector_p.h"
-
 #include "tests/common/TestUtil.h"
 
 #include <gtest/gtest.h>
 
 using namespace quortest;
 using util::ProgressInterfaceStd;
-using util::testseam::ProgressInspector;
 
 TEST(ProgressInterfaceStd, WritesLinesInStepsOfOnePercent)
 {
@@ -28,7 +25,6 @@ TEST(ProgressInterfaceStd, WritesLinesInStepsOfOnePercent)
     EXPECT_EQ(out.text(),
               "Starting: Copy to a\nPercent Done: 1.5%\nPercent Done: 2.6%\nPercent Done: 50%\n"
               "Percent Done: 62.3%\nPercent Done: 5%\nFinished: other name\n");
-    EXPECT_EQ(ProgressInspector::taskName(reporter), "Copy to a");
 }
 
 TEST(ProgressInterfaceStd, BatchJobIsSilent)
@@ -42,7 +38,5 @@ TEST(ProgressInterfaceStd, BatchJobIsSilent)
     reporter.percentDone(0.9);
     reporter.finished("job");
     EXPECT_EQ(out.text(), "");
-    EXPECT_TRUE(ProgressInspector::isQuiet(reporter)
-                && ProgressInspector::taskName(reporter).empty());
     EXPECT_DOUBLE_EQ(reporter.totalAmount(), 100.0);
 }

@@ -1,7 +1,7 @@
 #include "util/progress/QtProgressDialog.h"
 
 #include "util/progress/ProgressInterfaceQt.h"
-#include "util/progress/SubtaskProgressInterface.h"
+#include "util/core/SubtaskProgressInterface.h"
 
 #include <QApplication>
 #include <QGroupBox>

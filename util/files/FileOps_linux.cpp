@@ -6,7 +6,7 @@
 #include "util/files/FileOps_p.h"
 #include "util/files/FileReplace_p.h"
 #include "util/files/UniqueFd_p.h"
-#include "util/progress/ProgressInterface.h"
+#include "util/core/ProgressInterface.h"
 
 #include <QFile>
 #include <QString>

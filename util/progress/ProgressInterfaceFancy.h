@@ -1,7 +1,7 @@
 #pragma once
 
 #include "util/UtilExport.h"
-#include "util/progress/ProgressInterface.h"
+#include "util/core/ProgressInterface.h"
 
 #include <cstdint>
 #include <string>

@@ -1,15 +1,11 @@
 #pragma once
 
 #include "util/UtilExport.h"
-#include "util/progress/ProgressInterface.h"
+#include "util/core/ProgressInterface.h"
 
 #include <string>
 
 namespace util {
-
-namespace testseam {
-struct ProgressInspector;
-}
 
 /// Plain console reporter: one line per event on standard output ("Starting: ", "Finished: ",
 /// "Percent Done: " in steps of at least 1 %). Silent when the process runs as a batch-scheduler
@@ -31,8 +27,6 @@ public:
     void percentDone(double fraction) override;
 
 private:
-    friend struct testseam::ProgressInspector;
-
     std::string m_taskName;
     double m_lastFraction = 0.0;
     double m_total = 0.0;

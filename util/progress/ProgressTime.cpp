@@ -1,6 +1,6 @@
 #include "util/progress/ProgressTime_p.h"
 
-#include "util/progress/SubtaskProgressInterface.h"
+#include "util/core/SubtaskProgressInterface.h"
 
 #include <atomic>
 #include <ctime>

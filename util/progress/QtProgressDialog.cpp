@@ -2,7 +2,7 @@
 
 #include "util/progress/ProgressInterfaceQt.h"
 #include "util/progress/ProgressTime_p.h"
-#include "util/progress/SubtaskProgressInterface.h"
+#include "util/core/SubtaskProgressInterface.h"
 #include "util/strings/NumberFormat.h"
 
 #include "ui_QtProgressDialog.h"

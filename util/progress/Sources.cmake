@@ -8,10 +8,7 @@ list(APPEND UTIL_PUBLIC_HEADERS
     progress/ProgressInterfaceQt.h
     progress/QtProgressDialog.h)
 list(APPEND UTIL_SOURCES
-    progress/ProgressInspector_p.h
     progress/ProgressTime_p.h
-    progress/ProgressInterface.cpp
-    progress/SubtaskProgressInterface.cpp
     progress/ProgressTime.cpp
     progress/ProgressInterfaceStd.cpp
     progress/ProgressInterfaceFancy.cpp

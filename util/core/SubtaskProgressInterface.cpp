@@ -1,4 +1,4 @@
-#include "util/progress/SubtaskProgressInterface.h"
+#include "util/core/SubtaskProgressInterface.h"
 
 #include <chrono>
 

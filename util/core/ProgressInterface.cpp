@@ -1,4 +1,4 @@
-#include "util/progress/ProgressInterface.h"
+#include "util/core/ProgressInterface.h"
 
 namespace util {
 
