@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace quortest {
 
@@ -57,5 +58,18 @@ void writeFile(const QString &path, const QByteArray &bytes);
 /// with "#"); throws when the file cannot be read or holds no row, so no loop over it passes
 /// vacuously.
 QStringList tableLines(const QString &relative);
+
+/// One row of a table below tests/data: cells are separated by "|" (with one blank on either side
+/// ignored), lines starting with "#" are comments, and in a cell "\n", "\r", "\t", "\v", "\f",
+/// "\s" (a blank), "\0", "\\", "\xHH" and "{c*N}" (c N times) stand for what they name.
+struct TableRow
+{
+    std::string line; ///< as the file holds it, for messages
+    std::vector<std::string> cells;
+    const std::string &operator[](std::size_t i) const { return cells.at(i); }
+};
+/// The rows of the table whose first cell is kind, without that cell (every row when kind is
+/// empty); a failure when there are none.
+std::vector<TableRow> tableRows(const QString &relative, const std::string &kind = "");
 
 } // namespace quortest

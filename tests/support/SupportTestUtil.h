@@ -38,19 +38,6 @@ std::int64_t utcSeconds(int year, int month, int day, int hour, int minute, int 
 /// The golden files and the shipped samples.
 QStringList wellFormedSupportFiles();
 
-/// One row of a table below tests/data: cells are separated by "|" (with one blank on either side
-/// ignored), lines starting with "#" are comments, and in a cell "\n", "\r", "\t", "\v", "\f",
-/// "\s" (a blank), "\0", "\\", "\xHH" and "{c*N}" (c N times) stand for what they name.
-struct TableRow
-{
-    std::string line; ///< as the file holds it, for messages
-    std::vector<std::string> cells;
-    const std::string &operator[](std::size_t i) const { return cells.at(i); }
-};
-/// The rows of the table whose first cell is kind, without that cell (every row when kind is
-/// empty); a failure when there are none.
-std::vector<TableRow> tableRows(const QString &relative, const std::string &kind = "");
-
 /// Writes text to name inside dir and returns the full path.
 std::string writeText(const QTemporaryDir &dir, const std::string &name, const std::string &text);
 
