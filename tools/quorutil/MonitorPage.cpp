@@ -82,9 +82,9 @@ const char monitorPageScript[] = R"js('use strict';
       detail.textContent = job.job;
       name.appendChild(document.createElement('br'));
       name.appendChild(detail);
-      cell(tr, job.host);
+      cell(tr, job.host, 'host');
       cell(tr, job.from);
-      cell(tr, job.task || '-');
+      cell(tr, job.task || '-', 'task');
       const p = cell(tr, '', 'progress');
       const bar = document.createElement('progress');
       bar.max = 100;
@@ -99,7 +99,11 @@ const char monitorPageScript[] = R"js('use strict';
       cell(tr, job.state === 'finished' ? '-' : duration(job.secondsLeft), 'num');
       cell(tr, silent ? 'silent' : job.state, 'state');
       const ago = Math.max(0, Math.round((now - job.lastSeen) / 1000));
-      cell(tr, clock(job.lastSeen) + ' (' + ago + ' s ago)');
+      const seen = cell(tr, clock(job.lastSeen), 'seen');
+      const since = document.createElement('span');
+      since.textContent = ago + ' s ago';
+      seen.appendChild(document.createElement('br'));
+      seen.appendChild(since);
       return tr;
     });
     body.replaceChildren.apply(body, fresh);
@@ -131,13 +135,17 @@ header { display: flex; align-items: baseline; gap: 1.5rem; }
 h1 { font-size: 1.25rem; margin: 0 0 .75rem; }
 #status { margin: 0; color: #5a6472; }
 table { border-collapse: collapse; width: 100%; }
-th, td { text-align: left; padding: .35rem .6rem; border-bottom: 1px solid var(--line);
-  vertical-align: top; white-space: pre-wrap; overflow-wrap: anywhere; }
+th, td { text-align: left; padding: .35rem .5rem; border-bottom: 1px solid var(--line);
+  vertical-align: top; white-space: nowrap; }
+td.job, td.task, td.host { white-space: pre-wrap; overflow-wrap: anywhere; }
+td.job { min-width: 16rem; }
+td.task { min-width: 10rem; }
+td.host { min-width: 6rem; }
 th { font-weight: 600; background: #f3f5f8; position: sticky; top: 0; }
-td.job span { color: #5a6472; font-size: .9em; }
+td.job span, td.seen span { color: #5a6472; font-size: .9em; }
 td.num, th.num { text-align: right; white-space: nowrap; }
-td.progress { white-space: nowrap; min-width: 11rem; }
-progress { width: 7rem; height: .8rem; vertical-align: middle; margin-right: .5rem;
+td.progress { white-space: nowrap; }
+progress { width: 5rem; height: .8rem; vertical-align: middle; margin-right: .5rem;
   accent-color: var(--accent); }
 tr.finished td.state { color: #2c7a3f; font-weight: 600; }
 tr.finished progress { accent-color: #2c7a3f; }
