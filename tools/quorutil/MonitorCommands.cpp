@@ -521,6 +521,9 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
                           "cannot listen on " + host + ":" + std::to_string(port) + ": "
                               + socket.errorString().toStdString());
     const std::string where = host + ":" + std::to_string(socket.localPort());
+    // The default buffer holds a few hundred small datagrams; a farm whose jobs end together
+    // sends more than that at once.
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 << 20);
 
     MonitorHttp http;
     std::string page;
