@@ -57,7 +57,7 @@ const char monitorUsage[] =
 
 constexpr qint64 REDRAW_MS = 250;
 // Datagrams taken in one pass before the table is drawn and the page updated again.
-constexpr int PASS_DATAGRAMS = 1000;
+constexpr int PASS_DATAGRAMS = 256;
 
 // "[ADDR:]PORT" of --http; IPv6 addresses in brackets.
 bool parseHttpAddress(const QString &text, QHostAddress *address, quint16 *port)
@@ -304,7 +304,11 @@ void MonitorTable::expire(qint64 nowMs)
 MonitorTable::Event MonitorTable::receive(const QByteArray &bytes, const std::string &sender,
                                           qint64 nowMs, std::string *line)
 {
-    expire(nowMs);
+    // Expiry counts in minutes; once a second is often enough under a flood of datagrams.
+    if (nowMs - m_lastExpire >= 1000 || nowMs < m_lastExpire) {
+        expire(nowMs);
+        m_lastExpire = nowMs;
+    }
     line->clear();
     m_lastKey.clear();
     const util::ProgressDatagram d = util::ProgressDatagram::parse(bytes);
@@ -559,7 +563,7 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
     bool dirty = table;
     long long datagrams = 0;
     qint64 longestPassMs = 0;
-    unsigned long long published = 0;
+    unsigned long long published = std::numeric_limits<unsigned long long>::max(); // none yet
     const auto draw = [&] {
         // Redrawn at most a few times a second: a flood of datagrams must not become a flood
         // of screens.

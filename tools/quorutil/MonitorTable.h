@@ -16,6 +16,7 @@
 #include <QtGlobal>
 
 #include <cstddef>
+#include <limits>
 #include <list>
 #include <string>
 #include <unordered_map>
@@ -41,7 +42,8 @@ public:
     enum Event { Malformed, Start, Status, Finish };
 
     /// Takes one datagram from sender (an address text) received at nowMs (milliseconds since
-    /// the epoch); first drops what has expired by then. *line receives the datagram as one
+    /// the epoch); first drops what has expired by then (looked at no more than once a second of
+    /// nowMs; expire() looks at once). *line receives the datagram as one
     /// line of the line-by-line view (escaped, without line end; empty for a malformed one).
     Event receive(const QByteArray &bytes, const std::string &sender, qint64 nowMs,
                   std::string *line);
@@ -102,6 +104,7 @@ private:
     Recent<Sender> m_senders;
     unsigned long long m_nextOrder = 0;
     unsigned long long m_changes = 0;
+    qint64 m_lastExpire = std::numeric_limits<qint64>::min() / 2;
     long long m_malformed = 0;
     std::string m_lastKey;
 };
