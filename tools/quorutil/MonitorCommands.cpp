@@ -412,9 +412,12 @@ std::string MonitorTable::render(const std::string &where) const
         + ' ' + fit("SEEN", 8) + " STATE\n";
     for (const Job *job : rows) {
         out += fit(shown(job->app + " " + job->texts), 26) + ' ' + fit(shown(job->host), 12) + ' '
-            + fit(shown(job->task), 14) + ' ' + fit(job->progress, 9) + ' '
-            + fit(job->rate > 0 ? number(std::round(job->rate * 600) / 10) + "/m" : "-", 7) + ' '
-            + fit(job->finished ? "-" : durationText(job->rate, job->percent), 7) + ' '
+            + fit(shown(job->task), 14) + ' '
+            + fit(job->percent >= 0 ? number(std::round(job->percent * 10) / 10) + "%"
+                                    : job->progress,
+                  9)
+            + ' ' + fit(job->rate > 0 ? number(std::round(job->rate * 600) / 10) + "/m" : "-", 7)
+            + ' ' + fit(job->finished ? "-" : durationText(job->rate, job->percent), 7) + ' '
             + fit(clockText(job->lastSeen), 8) + ' ' + (job->finished ? "finished" : "running")
             + '\n';
     }
