@@ -262,6 +262,32 @@ def server_checks(page):
                        'Connection: close\r\n\r\n')
     check(' 421 ' in line + ' ', f'a foreign host name is refused on loopback ({line})')
 
+    # A request that never ends, quickly or slowly, is cut off; the server serves on.
+    with socket.create_connection(('127.0.0.1', port), timeout=15) as s:
+        s.sendall(f'GET /jobs HTTP/1.1\r\n{host}'.encode())
+        sent, cut = 0, False
+        try:
+            while sent < 10 * 1024 * 1024:
+                s.sendall(b'X-Filler: ' + b'f' * 1000 + b'\r\n')
+                sent += 1012
+        except OSError:
+            cut = True
+        check(cut and sent < 1024 * 1024, f'endless headers are cut off after {sent} bytes')
+    started = time.monotonic()
+    with socket.create_connection(('127.0.0.1', port), timeout=30) as s:
+        s.sendall(f'GET /jobs HTTP/1.1\r\n{host}'.encode())
+        try:
+            while time.monotonic() - started < 25:
+                s.sendall(b'X')
+                time.sleep(0.5)
+            cut = False
+        except OSError:
+            cut = True
+    check(cut and time.monotonic() - started < 15,
+          f'a request sent a byte at a time is cut off ({time.monotonic() - started:.1f} s)')
+    line = raw_request(port, f'GET /healthz HTTP/1.1\r\n{host}Connection: close\r\n\r\n')
+    check(' 200 ' in line + ' ', f'the server still answers ({line})')
+
     # At most 64 connections: the 65th waits until one of them goes.
     idle = [socket.create_connection(('127.0.0.1', port)) for _ in range(64)]
     time.sleep(0.5)

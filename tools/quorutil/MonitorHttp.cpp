@@ -2,6 +2,12 @@
 
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -95,6 +101,155 @@ private:
     bool m_stopping = false, m_shutdown = false;
 };
 
+// A connection as the server reads and writes it, with what httplib 0.11 leaves unbounded
+// bounded: a request (line and headers; the server takes no body) has MAX_REQUEST_BYTES and
+// TIMEOUT_SECONDS to arrive, however slowly or quickly its bytes come, and a write that the
+// client does not take within TIMEOUT_SECONDS fails.
+class GuardedStream : public httplib::Stream
+{
+public:
+    static constexpr std::size_t MAX_REQUEST_BYTES = 16 * 1024;
+
+    explicit GuardedStream(int sock)
+        : m_sock(sock)
+    {
+    }
+
+    void startRequest()
+    {
+        m_taken = 0;
+        m_deadline = Clock::now() + std::chrono::seconds(MonitorHttp::TIMEOUT_SECONDS);
+    }
+    bool hasBuffered() const { return m_begin < m_end; }
+    /// True once a request took too long or was too large: the connection must end.
+    bool cut() const { return m_cut; }
+
+    bool is_readable() const override { return hasBuffered() || wait(POLLIN, m_deadline); }
+    bool is_writable() const override
+    {
+        return wait(POLLOUT, Clock::now() + std::chrono::seconds(MonitorHttp::TIMEOUT_SECONDS));
+    }
+
+    ssize_t read(char *ptr, std::size_t size) override
+    {
+        if (!hasBuffered()) {
+            if (m_taken >= MAX_REQUEST_BYTES || !wait(POLLIN, m_deadline)) {
+                m_cut = true;
+                return -1;
+            }
+            const ssize_t n = ::recv(m_sock, m_buffer, sizeof m_buffer, MSG_DONTWAIT);
+            if (n <= 0)
+                return n < 0 && errno == EAGAIN ? read(ptr, size) : n;
+            m_taken += static_cast<std::size_t>(n);
+            m_begin = 0;
+            m_end = static_cast<std::size_t>(n);
+        }
+        const std::size_t n = std::min(size, m_end - m_begin);
+        std::memcpy(ptr, m_buffer + m_begin, n);
+        m_begin += n;
+        return static_cast<ssize_t>(n);
+    }
+
+    ssize_t write(const char *ptr, std::size_t size) override
+    {
+        const Clock::time_point deadline =
+            Clock::now() + std::chrono::seconds(MonitorHttp::TIMEOUT_SECONDS);
+        while (wait(POLLOUT, deadline)) {
+            const ssize_t n = ::send(m_sock, ptr, size, MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (n >= 0 || (errno != EAGAIN && errno != EINTR))
+                return n;
+        }
+        return -1;
+    }
+
+    void get_remote_ip_and_port(std::string &ip, int &port) const override
+    {
+        address(::getpeername, ip, port);
+    }
+    void get_local_ip_and_port(std::string &ip, int &port) const override
+    {
+        address(::getsockname, ip, port);
+    }
+    socket_t socket() const override { return m_sock; }
+
+private:
+    bool wait(short events, Clock::time_point deadline) const
+    {
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0)
+                return false;
+            pollfd p {m_sock, events, 0};
+            const int n = ::poll(&p, 1, static_cast<int>(left.count()));
+            if (n > 0)
+                return (p.revents & (events | POLLHUP)) != 0;
+            if (n == 0 || errno != EINTR)
+                return false;
+        }
+    }
+
+    template<typename F> void address(F get, std::string &ip, int &port) const
+    {
+        sockaddr_storage a {};
+        socklen_t length = sizeof a;
+        char text[INET6_ADDRSTRLEN] = "";
+        port = 0;
+        if (get(m_sock, reinterpret_cast<sockaddr *>(&a), &length) != 0)
+            return;
+        if (a.ss_family == AF_INET) {
+            const auto *v4 = reinterpret_cast<const sockaddr_in *>(&a);
+            ::inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text);
+            port = ntohs(v4->sin_port);
+        } else if (a.ss_family == AF_INET6) {
+            const auto *v6 = reinterpret_cast<const sockaddr_in6 *>(&a);
+            ::inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text);
+            port = ntohs(v6->sin6_port);
+        }
+        ip = text;
+    }
+
+    int m_sock;
+    char m_buffer[4096];
+    std::size_t m_begin = 0, m_end = 0, m_taken = 0;
+    bool m_cut = false;
+    Clock::time_point m_deadline = Clock::now();
+};
+
+// httplib's server with its connections read through GuardedStream; the rest (request
+// parsing, responses, keep-alive rules) stays the library's.
+class GuardedServer : public httplib::Server
+{
+    bool process_and_close_socket(socket_t sock) override
+    {
+        GuardedStream stream(sock);
+        bool ok = false;
+        for (std::size_t i = 0; i < keep_alive_max_count_; ++i) {
+            // The next request may wait as long as the keep-alive timeout; a stopping server
+            // is noticed within a tenth of a second.
+            bool ready = stream.hasBuffered();
+            const Clock::time_point idleEnd =
+                Clock::now() + std::chrono::seconds(keep_alive_timeout_sec_);
+            while (!ready && svr_sock_ != INVALID_SOCKET && Clock::now() < idleEnd) {
+                pollfd p {sock, POLLIN, 0};
+                ready = ::poll(&p, 1, 100) > 0;
+            }
+            if (!ready || svr_sock_ == INVALID_SOCKET)
+                break;
+            stream.startRequest();
+            bool closed = false;
+            ok = process_request(stream, i + 1 == keep_alive_max_count_, closed,
+                                 [](httplib::Request &) {});
+            // The library answers a cut-off request with 400 and would wait for the next.
+            if (!ok || closed || stream.cut())
+                break;
+        }
+        ::shutdown(sock, SHUT_RDWR);
+        ::close(sock);
+        return ok;
+    }
+};
+
 bool isLoopbackName(std::string name)
 {
     // The Host header without its port: "127.0.0.1", "[::1]", "localhost".
@@ -116,7 +271,7 @@ bool isLoopbackName(std::string name)
 
 struct MonitorHttp::Private
 {
-    httplib::Server server;
+    GuardedServer server;
     BoundedPool *pool = nullptr; // owned by the server
     std::thread thread;
     quint16 port = 0;

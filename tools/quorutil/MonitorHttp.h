@@ -11,8 +11,9 @@
 // reach the UDP port, so:
 //  - fixed routes only, nothing of the file system; GET and HEAD only (405 otherwise);
 //  - at most MAX_CONNECTIONS connections at once, event streams included (the rest wait in
-//    the kernel's queue), MAX_HEADERS request headers, no request body, and timeouts for
-//    idle and slow clients;
+//    the kernel's queue); a request has 16 KiB, MAX_HEADERS headers and TIMEOUT_SECONDS to
+//    arrive (no body is read); an idle connection ends after TIMEOUT_SECONDS, and so does
+//    one whose client does not take what is written to it;
 //  - a bound to loopback answers only requests addressed to a loopback name, so that a web
 //    page elsewhere cannot reach it through a rebound DNS name;
 //  - every response forbids inline script and every origin but the page's own
