@@ -219,6 +219,12 @@ def browser_checks(dt, send, page, screenshot):
         with open(screenshot, 'wb') as f:
             f.write(base64.b64decode(shot['data']))
 
+    # A minute later by the page's clock, with no datagram since: running jobs are greyed
+    # out as silent, the finished one is not.
+    dt.evaluate('(() => { const real = Date.now; Date.now = () => real.call(Date) + 60000; })()')
+    wait_for(lambda: all(('silent' in r['cls']) == (r['state'] == 'running') for r in rows(dt)),
+             'silent jobs are greyed out', timeout=5)
+
 
 def raw_request(port, text, timeout=5.0):
     with socket.create_connection(('127.0.0.1', port), timeout=timeout) as s:
