@@ -278,7 +278,8 @@ def server_checks(page):
                 sent += 1012
         except OSError:
             cut = True
-        check(cut and sent < 1024 * 1024, f'endless headers are cut off after {sent} bytes')
+        # The server stops reading at 16 KiB; what the kernel buffers before the cut varies.
+        check(cut and sent < 8 * 1024 * 1024, f'endless headers are cut off after {sent} bytes')
     started = time.monotonic()
     with socket.create_connection(('127.0.0.1', port), timeout=30) as s:
         s.sendall(f'GET /jobs HTTP/1.1\r\n{host}'.encode())
