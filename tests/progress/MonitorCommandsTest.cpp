@@ -7,8 +7,12 @@
 #include "tests/common/ToolRun.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 
@@ -149,14 +153,20 @@ TEST(MonitorCommands, BadArgumentsAreUsageErrors)
         {{"--timeout", "1,5"}, "--timeout needs a number of seconds, not '1,5'"},
         {{"--timeout"}, "--timeout needs a value"},
         {{"--once=yes"}, "--once takes no value"},
+        {{"--http", "http://localhost:80"}, "--http needs [ADDR:]PORT with an IP address"},
+        {{"--http", "localhost:8080"}, "--http needs [ADDR:]PORT with an IP address"},
+        {{"--http", "::1:8080"}, "--http needs [ADDR:]PORT with an IP address"},
+        {{"--http", "127.0.0.1:65536"}, "--http needs [ADDR:]PORT with an IP address"},
+        {{"--http", "[::1]"}, "--http needs [ADDR:]PORT with an IP address"},
+        {{"--json=1"}, "--json takes no value"},
         {{"extra"}, "unexpected argument extra"},
     };
     for (const auto &[args, message] : rows) {
         const auto result = runTool(QStringList {"monitor"} + args);
         EXPECT_EQ(result.code, 2) << message;
-        EXPECT_EQ(result.err.rfind(std::string("quorutil monitor: ") + message + "\n\nUsage: ", 0),
-                  0u)
+        EXPECT_EQ(result.err.rfind(std::string("quorutil monitor: ") + message, 0), 0u)
             << result.err;
+        EXPECT_NE(result.err.find("\n\nUsage: "), std::string::npos) << result.err;
     }
     // Nothing sends from a documentation address; binding to it fails on any test machine.
     const auto bind = runTool({"monitor", "--listen", "192.0.2.1", "--timeout", "0"});
@@ -270,4 +280,123 @@ TEST(MonitorTable, FinishedAndSilentJobsLeave)
     table.receive("garbage", "10.0.0.3", t0 + MonitorTable::STALE_MS, &line);
     EXPECT_EQ(table.jobCount(), 0u);
     EXPECT_EQ(table.senderCount(), 0u);
+}
+
+TEST(MonitorCommands, JsonGivesOneObjectPerJobChange)
+{
+    QTemporaryDir dir;
+    const QString src = dir.filePath("source.bin"), dst = dir.filePath("target.bin");
+    quortest::writeFile(src, QByteArray(1000, 'q'));
+    QProcess monitor, copy;
+    monitor.start(
+        tool(),
+        {"monitor", "--listen", "127.0.0.1", "--port", "0", "--once", "--timeout", "60", "--json"});
+    ASSERT_TRUE(monitor.waitForStarted(10000));
+    while (!monitor.canReadLine())
+        ASSERT_TRUE(monitor.waitForReadyRead(20000));
+    const QJsonObject first = QJsonDocument::fromJson(monitor.readLine()).object();
+    const QString udp = first.value("listening").toString();
+    ASSERT_TRUE(udp.startsWith("127.0.0.1:")) << udp.toStdString();
+    QUdpSocket socket;
+    socket.writeDatagram("garbage", QHostAddress::LocalHost, udp.section(':', 1).toUShort());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUOR_PROGRESS_TARGET", udp);
+    copy.setProcessEnvironment(env);
+    copy.start(tool(), {"copy", src, dst, "--progress", "udp"});
+    ASSERT_TRUE(copy.waitForFinished(60000) && monitor.waitForFinished(60000));
+    EXPECT_EQ(monitor.exitCode(), 0);
+
+    // start notice (no line: it changes no job), 0 %, 100 %, finish notice
+    const QList<QByteArray> lines = monitor.readAllStandardOutput().trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    const char *events[] = {"status", "status", "finish"};
+    const double percents[] = {0, 100, 100};
+    for (int i = 0; i < 3; ++i) {
+        QJsonParseError error;
+        const QJsonObject job = QJsonDocument::fromJson(lines[i], &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << lines[i].toStdString();
+        EXPECT_EQ(job.value("event").toString(), events[i]);
+        EXPECT_EQ(job.value("percent").toDouble(-1), percents[i]);
+        EXPECT_EQ(job.value("app").toString(), "quorutil");
+        EXPECT_EQ(job.value("task").toString(), "Copy to " + dst);
+        EXPECT_EQ(job.value("state").toString(), i == 2 ? "finished" : "running");
+    }
+    EXPECT_TRUE(monitor.readAllStandardError().contains("skipped a malformed datagram"));
+}
+
+TEST(MonitorCommands, AnHttpPortInUseFailsInOneLine)
+{
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost));
+    const auto result =
+        runTool({"monitor", "--listen", "127.0.0.1", "--port", "0", "--timeout", "0", "--http",
+                 "127.0.0.1:" + QString::number(taken.serverPort())});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err.rfind("quorutil monitor: cannot serve the page on 127.0.0.1:"
+                                   + std::to_string(taken.serverPort()) + ": ",
+                               0),
+              0u)
+        << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+}
+
+TEST(MonitorTable, TableFitsAHundredColumnsAndStartsLikeThePlainView)
+{
+    MonitorTable table;
+    std::string line;
+    const qint64 t0 = 1700000000000;
+    const QByteArray wide = "\xe6\x97\xa5\xe6\x9c\xac" + QByteArray(300, 'w') + "\x1b[2J";
+    table.receive("Starting " + wide, "10.0.0.1", t0, &line);
+    table.receive("###" + wide + "###" + wide + "###12.5###" + wide + "###" + wide + "###" + wide
+                      + "###" + wide + "###",
+                  "10.0.0.1", t0, &line);
+    table.receive(status("A", "job", 99.5), "10.0.0.2", t0, &line);
+    const std::string view = table.render("127.0.0.1:45454");
+    EXPECT_EQ(view.rfind("Listening for progress datagrams on 127.0.0.1:45454\n", 0), 0u);
+    const QStringList rows = QString::fromStdString(view).split('\n');
+    ASSERT_EQ(rows.size(), 7) << view; // two lines, a blank one, heading, two jobs, last end
+    for (const QString &row : rows)
+        EXPECT_LE(row.size(), 100) << row.toStdString();
+    EXPECT_TRUE(rows[5].contains(" 99.5% ")) << rows[5].toStdString();
+}
+
+TEST(MonitorTable, RateAndTimeLeftFollowTheJob)
+{
+    MonitorTable table;
+    std::string line;
+    const qint64 t0 = 1700000000000;
+    const auto job = [&] { return table.lastJobJson(); };
+    // time since start (ms), percent, rate (% per minute; -1 for none), seconds left, state
+    const struct
+    {
+        qint64 at;
+        double percent;
+        double perMinute, left;
+    } rows[] = {
+        {0, 10, -1, -1}, // one point gives no rate
+        {500, 11, -1, -1}, // nor half a second
+        {10000, 30, 120, 35}, {20000, 50, 120, 25},
+        {21000, 5, -1, -1}, // started over: measured afresh
+        {31000, 15, 60, 85},
+    };
+    for (const auto &row : rows) {
+        table.receive(status("A", "one", row.percent), "10.0.0.1", t0 + row.at, &line);
+        const QJsonObject o = job();
+        EXPECT_EQ(o.value("percent").toDouble(), row.percent) << row.at;
+        EXPECT_NEAR(o.value("ratePerMinute").toDouble(-1), row.perMinute, 1e-9) << row.at;
+        EXPECT_NEAR(o.value("secondsLeft").toDouble(-1), row.left, 1e-9) << row.at;
+    }
+    table.receive("Finished Copy", "10.0.0.1", t0 + 32000, &line);
+    EXPECT_EQ(job().value("state").toString(), "finished");
+    EXPECT_TRUE(job().value("secondsLeft").isNull());
+
+    // The page's snapshot: texts escaped as on the terminal, jobs in order of appearance.
+    table.receive(status("B<b>\x1b", "two"), "10.0.0.2", t0 + 33000, &line);
+    const QJsonObject snap = QJsonDocument::fromJson(table.snapshotJson(t0 + 34000)).object();
+    EXPECT_EQ(snap.value("now").toDouble(), static_cast<double>(t0 + 34000));
+    const QJsonArray jobs = snap.value("jobs").toArray();
+    ASSERT_EQ(jobs.size(), 2);
+    EXPECT_EQ(jobs[0].toObject().value("app").toString(), "A");
+    EXPECT_EQ(jobs[1].toObject().value("app").toString(), "B<b>\\x1b");
+    EXPECT_EQ(jobs[1].toObject().value("from").toString(), "10.0.0.2");
 }

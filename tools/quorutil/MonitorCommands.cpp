@@ -1,7 +1,8 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
-#include "tools/quorutil/Output.h"
+#include "tools/quorutil/MonitorHttp.h"
 #include "tools/quorutil/MonitorTable.h"
+#include "tools/quorutil/Output.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/progress/ProgressDatagram.h"
@@ -12,6 +13,8 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHostAddress>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
@@ -31,6 +34,7 @@ namespace {
 
 const char monitorUsage[] =
     "Usage: quorutil monitor [--port N] [--listen ADDR] [--once] [--timeout SECONDS]\n"
+    "                        [--http [ADDR:]PORT] [--no-table] [--json]\n"
     "\n"
     "Follows the progress datagrams of running jobs (port 45454 on every IPv4 address by\n"
     "default) and keeps a table of jobs: redrawn in place on a terminal, one line per\n"
@@ -39,6 +43,12 @@ const char monitorUsage[] =
     "  --listen ADDR      address to listen on (an IPv4 or IPv6 address)\n"
     "  --once             exit after the first finish notice\n"
     "  --timeout SECONDS  stop after that long (with --once: exit code 1 if nothing finished)\n"
+    "  --http [ADDR:]PORT also serve the table as a web page (ADDR 127.0.0.1 unless given;\n"
+    "                     PORT 0 takes a free one): / the page, /jobs a JSON snapshot,\n"
+    "                     /events a stream of changes, /healthz\n"
+    "  --no-table         show neither the table nor the datagram lines (with --http)\n"
+    "  --json             one JSON object per job change on standard output, for scripts;\n"
+    "                     the first object names the addresses listened on\n"
     "\n"
     "Anyone who can reach the port can send datagrams, so the monitor trusts none of them:\n"
     "malformed ones are counted and skipped, control characters in job texts are shown\n"
@@ -46,6 +56,37 @@ const char monitorUsage[] =
     "table a minute after its finish notice, a job silent for 10 minutes leaves too.\n";
 
 constexpr qint64 REDRAW_MS = 250;
+// Datagrams taken in one pass before the table is drawn and the page updated again.
+constexpr int PASS_DATAGRAMS = 256;
+
+// "[ADDR:]PORT" of --http; IPv6 addresses in brackets.
+bool parseHttpAddress(const QString &text, QHostAddress *address, quint16 *port)
+{
+    QString host = QStringLiteral("127.0.0.1"), portText = text;
+    if (text.startsWith('[')) {
+        const int close = text.indexOf(QLatin1String("]:"));
+        if (close < 0)
+            return false;
+        host = text.mid(1, close - 1);
+        portText = text.mid(close + 2);
+    } else if (text.count(':') == 1) {
+        host = text.section(':', 0, 0);
+        portText = text.section(':', 1);
+    }
+    bool ok = false;
+    const uint value = portText.toUInt(&ok);
+    if (!ok || value > 65535 || !address->setAddress(host))
+        return false;
+    *port = static_cast<quint16>(value);
+    return true;
+}
+
+std::string hostText(const QHostAddress &address)
+{
+    return address.protocol() == QAbstractSocket::IPv6Protocol
+        ? "[" + address.toString().toStdString() + "]"
+        : address.toString().toStdString();
+}
 
 // The first bytes of text, not cutting a UTF-8 sequence.
 std::string keep(const std::string &text)
@@ -105,6 +146,25 @@ std::string fit(const std::string &text, std::size_t columns)
 std::string clockText(qint64 ms)
 {
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss")).toStdString();
+}
+
+// Time left at rate percent per second, as "45s", "12m05s" or "3h20m".
+std::string durationText(double rate, double percent)
+{
+    if (!(rate > 0) || percent < 0)
+        return "-";
+    const double seconds = (100 - percent) / rate;
+    if (!(seconds < 100 * 3600.0))
+        return ">99h";
+    const long s = std::lround(seconds);
+    char buf[48];
+    if (s < 60)
+        std::snprintf(buf, sizeof buf, "%lds", s);
+    else if (s < 3600)
+        std::snprintf(buf, sizeof buf, "%ldm%02lds", s / 60, s % 60);
+    else
+        std::snprintf(buf, sizeof buf, "%ldh%02ldm", s / 3600, s / 60 % 60);
+    return buf;
 }
 
 bool invisible(char32_t cp)
@@ -229,8 +289,12 @@ void MonitorTable::expire(qint64 nowMs)
     for (auto it = m_jobs.items.begin(); it != m_jobs.items.end();) {
         const qint64 idle = nowMs - it->lastSeen;
         const auto next = std::next(it);
-        if (idle >= STALE_MS || (it->finished && idle >= FINISHED_MS))
+        if (idle >= STALE_MS || (it->finished && idle >= FINISHED_MS)) {
+            if (it->key == m_lastKey)
+                m_lastKey.clear();
             m_jobs.erase(it, it->key);
+            ++m_changes;
+        }
         it = next;
     }
     while (!m_senders.items.empty() && nowMs - m_senders.items.front().lastSeen >= STALE_MS)
@@ -240,8 +304,13 @@ void MonitorTable::expire(qint64 nowMs)
 MonitorTable::Event MonitorTable::receive(const QByteArray &bytes, const std::string &sender,
                                           qint64 nowMs, std::string *line)
 {
-    expire(nowMs);
+    // Expiry counts in minutes; once a second is often enough under a flood of datagrams.
+    if (nowMs - m_lastExpire >= 1000 || nowMs < m_lastExpire) {
+        expire(nowMs);
+        m_lastExpire = nowMs;
+    }
     line->clear();
+    m_lastKey.clear();
     const util::ProgressDatagram d = util::ProgressDatagram::parse(bytes);
     const std::string stamp = clockText(nowMs) + "  " + sender + "  ";
     bool inserted = false;
@@ -267,6 +336,8 @@ MonitorTable::Event MonitorTable::receive(const QByteArray &bytes, const std::st
                 job->task = keep(d.taskName());
                 job->lastSeen = nowMs;
                 m_jobs.touch(job->key, MAX_JOBS, &inserted);
+                m_lastKey = job->key;
+                ++m_changes;
             }
         }
         *line = stamp + "finish  " + shown(d.taskName());
@@ -296,8 +367,21 @@ MonitorTable::Event MonitorTable::receive(const QByteArray &bytes, const std::st
         job.host = host;
     }
     job.progress = progress;
+    // The rate runs from the job's first status; a job that starts over starts it again.
+    const double percent = std::isfinite(d.percent()) ? std::clamp(d.percent(), 0.0, 100.0) : -1;
+    if (inserted || percent < 0 || job.firstPercent < 0 || percent < job.percent) {
+        job.firstPercent = percent;
+        job.firstSeen = nowMs;
+        job.rate = -1;
+    } else if (nowMs - job.firstSeen >= 1000 && percent > job.firstPercent) {
+        job.rate =
+            (percent - job.firstPercent) * 1000.0 / static_cast<double>(nowMs - job.firstSeen);
+    }
+    job.percent = percent;
     job.lastSeen = nowMs;
     job.finished = false;
+    m_lastKey = key;
+    ++m_changes;
     Sender &s = m_senders.touch(sender, MAX_SENDERS, &inserted);
     s.key = sender;
     s.lastSeen = nowMs;
@@ -320,17 +404,69 @@ std::string MonitorTable::render(const std::string &where) const
     std::sort(rows.begin(), rows.end(),
               [](const Job *a, const Job *b) { return a->order < b->order; });
 
-    std::string out = "quorutil monitor on " + where + ": " + std::to_string(rows.size())
-        + " job(s), " + std::to_string(m_malformed) + " malformed datagram(s) skipped\n\n"
-        + fit("APPLICATION", 12) + ' ' + fit("JOB", 40) + ' ' + fit("TASK", 24) + ' '
-        + fit("PROGRESS", 16) + ' ' + fit("HOST", 16) + ' ' + fit("LAST SEEN", 9) + " STATE\n";
+    // 98 columns: a terminal of 100 shows every row on one line.
+    std::string out = "Listening for progress datagrams on " + where + "\n"
+        + std::to_string(rows.size()) + " job(s), " + std::to_string(m_malformed)
+        + " malformed datagram(s) skipped\n\n" + fit("JOB", 26) + ' ' + fit("HOST", 12) + ' '
+        + fit("TASK", 14) + ' ' + fit("PROGRESS", 9) + ' ' + fit("RATE", 7) + ' ' + fit("LEFT", 7)
+        + ' ' + fit("SEEN", 8) + " STATE\n";
     for (const Job *job : rows) {
-        out += fit(shown(job->app), 12) + ' ' + fit(shown(job->texts), 40) + ' '
-            + fit(shown(job->task), 24) + ' ' + fit(job->progress, 16) + ' '
-            + fit(shown(job->host), 16) + ' ' + fit(clockText(job->lastSeen), 9) + ' '
-            + (job->finished ? "finished" : "running") + '\n';
+        out += fit(shown(job->app + " " + job->texts), 26) + ' ' + fit(shown(job->host), 12) + ' '
+            + fit(shown(job->task), 14) + ' '
+            + fit(job->percent >= 0 ? number(std::round(job->percent * 10) / 10) + "%"
+                                    : job->progress,
+                  9)
+            + ' ' + fit(job->rate > 0 ? number(std::round(job->rate * 600) / 10) + "/m" : "-", 7)
+            + ' ' + fit(job->finished ? "-" : durationText(job->rate, job->percent), 7) + ' '
+            + fit(clockText(job->lastSeen), 8) + ' ' + (job->finished ? "finished" : "running")
+            + '\n';
     }
     return out;
+}
+
+QJsonObject MonitorTable::jobJson(const Job &job)
+{
+    const auto text = [](const std::string &t) { return QString::fromStdString(shown(t)); };
+    QJsonObject o;
+    o.insert("id", static_cast<double>(job.order));
+    o.insert("app", text(job.app));
+    o.insert("job", text(job.texts));
+    o.insert("host", text(job.host));
+    o.insert("from", QString::fromStdString(job.sender));
+    o.insert("task", text(job.task));
+    o.insert("progress", QString::fromStdString(job.progress));
+    o.insert("percent", job.percent >= 0 ? QJsonValue(job.percent) : QJsonValue());
+    o.insert("ratePerMinute", job.rate > 0 ? QJsonValue(job.rate * 60) : QJsonValue());
+    o.insert("secondsLeft",
+             !job.finished && job.rate > 0 ? QJsonValue((100 - job.percent) / job.rate)
+                                           : QJsonValue());
+    o.insert("state", job.finished ? "finished" : "running");
+    o.insert("lastSeen", static_cast<double>(job.lastSeen));
+    return o;
+}
+
+QJsonObject MonitorTable::lastJobJson() const
+{
+    const auto it = m_jobs.index.find(m_lastKey);
+    return it == m_jobs.index.end() ? QJsonObject() : jobJson(*it->second);
+}
+
+QByteArray MonitorTable::snapshotJson(qint64 nowMs) const
+{
+    std::vector<const Job *> rows;
+    rows.reserve(m_jobs.size());
+    for (const Job &job : m_jobs.items)
+        rows.push_back(&job);
+    std::sort(rows.begin(), rows.end(),
+              [](const Job *a, const Job *b) { return a->order < b->order; });
+    QJsonArray jobs;
+    for (const Job *job : rows)
+        jobs.append(jobJson(*job));
+    QJsonObject o;
+    o.insert("now", static_cast<double>(nowMs));
+    o.insert("malformed", static_cast<double>(m_malformed));
+    o.insert("jobs", jobs);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
 int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err)
@@ -339,7 +475,10 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
                    {{"--port", nullptr, true},
                     {"--listen", nullptr, true},
                     {"--once"},
-                    {"--timeout", nullptr, true}});
+                    {"--timeout", nullptr, true},
+                    {"--http", nullptr, true},
+                    {"--no-table"},
+                    {"--json"}});
     int code = ExitOk;
     if (!cl.parse(args, out, err, &code))
         return code;
@@ -372,47 +511,110 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
         const double ms = seconds * 1000.0;
         limitMs = ms < 9.0e18 ? static_cast<qint64>(ms) : std::numeric_limits<qint64>::max();
     }
+    QHostAddress httpAddress;
+    quint16 httpPort = 0;
+    if (cl.isSet("--http") && !parseHttpAddress(cl.value("--http"), &httpAddress, &httpPort))
+        return cl.usageError(err,
+                             "--http needs [ADDR:]PORT with an IP address and a port from 0 to "
+                             "65535, not '"
+                                 + cl.value("--http").toStdString() + "'");
+    const bool json = cl.isSet("--json");
+    const bool quiet = cl.isSet("--no-table");
 
-    const std::string host = listen.protocol() == QAbstractSocket::IPv6Protocol
-        ? "[" + listen.toString().toStdString() + "]"
-        : listen.toString().toStdString();
+    const std::string host = hostText(listen);
     QUdpSocket socket;
     if (!socket.bind(listen, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
         return cl.failure(err,
                           "cannot listen on " + host + ":" + std::to_string(port) + ": "
                               + socket.errorString().toStdString());
     const std::string where = host + ":" + std::to_string(socket.localPort());
-    const bool table = &out == &std::cout && isTerminal(STDOUT_FILENO);
-    out << "Listening for progress datagrams on " << where << std::endl;
+    // The default buffer holds a few hundred small datagrams; a farm whose jobs end together
+    // sends more than that at once.
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 << 20);
+
+    MonitorHttp http;
+    std::string page;
+    if (cl.isSet("--http")) {
+        std::string why;
+        const std::string httpHost = hostText(httpAddress);
+        if (!http.start(httpAddress, httpPort, &why))
+            return cl.failure(err,
+                              "cannot serve the page on " + httpHost + ":"
+                                  + std::to_string(httpPort) + ": " + why);
+        page = "http://" + httpHost + ":" + std::to_string(http.port()) + "/";
+        if (!httpAddress.isLoopback())
+            err << "quorutil monitor: the page at " << page
+                << " shows every job to anyone who can reach " << httpHost << std::endl;
+    }
+
+    const bool table = !json && !quiet && &out == &std::cout && isTerminal(STDOUT_FILENO);
+    const bool lines = !json && !quiet && !table;
+    if (json) {
+        QJsonObject first {{"listening", QString::fromStdString(where)}};
+        if (!page.empty())
+            first.insert("page", QString::fromStdString(page));
+        out << QJsonDocument(first).toJson(QJsonDocument::Compact).toStdString() << std::endl;
+    } else {
+        out << "Listening for progress datagrams on " << where << std::endl;
+        if (!page.empty())
+            out << "Serving the page at " << page << std::endl;
+    }
 
     MonitorTable jobs;
-    QElapsedTimer clock, sinceDraw;
+    QElapsedTimer clock, sinceDraw, sincePublish;
     clock.start();
     bool dirty = table;
+    long long datagrams = 0;
+    qint64 longestPassMs = 0;
+    unsigned long long published = std::numeric_limits<unsigned long long>::max(); // none yet
     const auto draw = [&] {
         // Redrawn at most a few times a second: a flood of datagrams must not become a flood
         // of screens.
         if (dirty && (!sinceDraw.isValid() || sinceDraw.elapsed() >= REDRAW_MS)) {
-            out << "\033[H\033[2J" << jobs.render(where) << std::flush;
+            std::string view = jobs.render(where);
+            if (!page.empty())
+                view.insert(view.find('\n') + 1, "Serving the page at " + page + "\n");
+            out << "\033[H\033[2J" << view << std::flush;
             sinceDraw.start();
             dirty = false;
         }
     };
+    const auto publish = [&] {
+        if (page.empty() || published == jobs.changes()
+            || (sincePublish.isValid() && sincePublish.elapsed() < REDRAW_MS))
+            return;
+        const QJsonObject health {{"ok", true},
+                                  {"jobs", static_cast<double>(jobs.jobCount())},
+                                  {"datagrams", static_cast<double>(datagrams)},
+                                  {"malformed", static_cast<double>(jobs.malformedCount())},
+                                  {"longestPassMs", static_cast<double>(longestPassMs)}};
+        http.publish(jobs.snapshotJson(QDateTime::currentMSecsSinceEpoch()),
+                     QJsonDocument(health).toJson(QJsonDocument::Compact));
+        published = jobs.changes();
+        sincePublish.start();
+    };
     for (;;) {
         if (table)
             draw();
+        publish();
         if (limitMs >= 0 && clock.elapsed() >= limitMs) {
             if (once)
                 return cl.failure(err, "no finish notice within " + timeoutText + " s");
             return ExitOk;
         }
         if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(200)) {
-            if (table)
+            if (table || !page.empty()) {
+                const unsigned long long before = jobs.changes();
                 jobs.expire(QDateTime::currentMSecsSinceEpoch());
+                dirty = dirty || jobs.changes() != before;
+            }
             continue;
         }
-        while (socket.hasPendingDatagrams()) {
+        QElapsedTimer pass;
+        pass.start();
+        for (int n = 0; n < PASS_DATAGRAMS && socket.hasPendingDatagrams(); ++n) {
             const QNetworkDatagram datagram = socket.receiveDatagram();
+            ++datagrams;
             QHostAddress address = datagram.senderAddress();
             bool isV4 = false;
             const quint32 v4 = address.toIPv4Address(&isV4);
@@ -423,12 +625,17 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
             const MonitorTable::Event event =
                 jobs.receive(datagram.data(), sender, QDateTime::currentMSecsSinceEpoch(), &line);
             dirty = true;
-            if (!table) {
-                if (event == MonitorTable::Malformed) {
-                    err << "quorutil monitor: skipped a malformed datagram from " << sender << " ("
-                        << jobs.malformedCount() << " so far)" << std::endl;
-                } else {
-                    out << line << std::endl;
+            if (event == MonitorTable::Malformed && (lines || json)) {
+                err << "quorutil monitor: skipped a malformed datagram from " << sender << " ("
+                    << jobs.malformedCount() << " so far)" << std::endl;
+            } else if (lines) {
+                out << line << std::endl;
+            } else if (json && event != MonitorTable::Start) {
+                QJsonObject job = jobs.lastJobJson();
+                if (!job.isEmpty()) {
+                    job.insert("event", event == MonitorTable::Finish ? "finish" : "status");
+                    out << QJsonDocument(job).toJson(QJsonDocument::Compact).toStdString()
+                        << std::endl;
                 }
             }
             if (event == MonitorTable::Finish && once) {
@@ -439,6 +646,7 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
                 return ExitOk;
             }
         }
+        longestPassMs = std::max(longestPassMs, pass.elapsed());
     }
 }
 

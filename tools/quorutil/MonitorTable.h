@@ -12,9 +12,11 @@
 //  - control characters, invalid UTF-8 and invisible code points are shown as escapes.
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QtGlobal>
 
 #include <cstddef>
+#include <limits>
 #include <list>
 #include <string>
 #include <unordered_map>
@@ -40,16 +42,27 @@ public:
     enum Event { Malformed, Start, Status, Finish };
 
     /// Takes one datagram from sender (an address text) received at nowMs (milliseconds since
-    /// the epoch); first drops what has expired by then. *line receives the datagram as one
+    /// the epoch); first drops what has expired by then (looked at no more than once a second of
+    /// nowMs; expire() looks at once). *line receives the datagram as one
     /// line of the line-by-line view (escaped, without line end; empty for a malformed one).
     Event receive(const QByteArray &bytes, const std::string &sender, qint64 nowMs,
                   std::string *line);
     /// Drops finished and stale jobs and senders as of nowMs.
     void expire(qint64 nowMs);
 
-    /// The table view: a header naming where the monitor listens, then one row per job in
-    /// the order the jobs first appeared.
+    /// The table view, at most 100 columns wide: the line the monitor starts with (naming
+    /// where it listens), a count of jobs, then one row per job in the order the jobs first
+    /// appeared.
     std::string render(const std::string &where) const;
+
+    /// One job as the page and `--json` show it; texts are escaped as on the terminal.
+    /// The job touched by the latest receive() (an empty object when it touched none).
+    QJsonObject lastJobJson() const;
+    /// Every job, and counts, as one JSON document: {"now", "malformed", "jobs": [...]}, the
+    /// jobs in the order they first appeared.
+    QByteArray snapshotJson(qint64 nowMs) const;
+    /// Goes up whenever a job appears, changes or leaves.
+    unsigned long long changes() const { return m_changes; }
 
     std::size_t jobCount() const { return m_jobs.size(); }
     std::size_t senderCount() const { return m_senders.size(); }
@@ -63,7 +76,12 @@ private:
         std::string sender, app, texts, progress, host, task;
         qint64 lastSeen = 0;
         bool finished = false;
+        double percent = -1; // -1 when the datagram's numbers give none
+        double firstPercent = -1; // the rate is measured from here
+        qint64 firstSeen = 0;
+        double rate = -1; // percent per second, -1 while unknown
     };
+    static QJsonObject jobJson(const Job &job);
     struct Sender
     {
         std::string key; // the sender's address
@@ -85,7 +103,10 @@ private:
     Recent<Job> m_jobs;
     Recent<Sender> m_senders;
     unsigned long long m_nextOrder = 0;
+    unsigned long long m_changes = 0;
+    qint64 m_lastExpire = std::numeric_limits<qint64>::min() / 2;
     long long m_malformed = 0;
+    std::string m_lastKey;
 };
 
 } // namespace quorutil
