@@ -5,6 +5,7 @@
 #include "util/tonal/TonalCurveFile.h"
 
 #include "tests/common/ToolRun.h"
+#include "tests/tonal/EditorTestUtil.h"
 #include "tests/tonal/TonalTestUtil.h"
 
 #include <qwt_plot.h>
@@ -33,90 +34,13 @@ using util::CurveEditor;
 using util::CurveEditorWidget;
 using util::CurveEditorWindow;
 
-namespace {
-
-QwtPlot *plotOf(QWidget *widget)
-{
-    return widget->findChild<QwtPlot *>();
-}
-
-// The canvas pixel of a point in levels, and back, as the plot maps them.
-QPoint pixelOf(QwtPlot *plot, const QPointF &levels)
-{
-    return QPoint(int(std::lround(plot->transform(QwtPlot::xBottom, levels.x()))),
-                  int(std::lround(plot->transform(QwtPlot::yLeft, levels.y()))));
-}
-
-QPointF levelsOf(QwtPlot *plot, const QPoint &pixel)
-{
-    return QPointF(plot->invTransform(QwtPlot::xBottom, pixel.x()),
-                   plot->invTransform(QwtPlot::yLeft, pixel.y()));
-}
-
-float toleranceAt(QwtPlot *plot, const QPoint &pixel)
-{
-    return float(
-        std::fabs(plot->invTransform(QwtPlot::xBottom, pixel.x() + CurveEditorWidget::pickTolerance)
-                  - plot->invTransform(QwtPlot::xBottom, pixel.x())));
-}
-
-void send(QWidget *target, QEvent::Type type, const QPoint &pos, Qt::MouseButtons buttons)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, pos, target->mapToGlobal(pos), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
-
-// Press at one point, move through the others, release at the last.
-void drag(QWidget *canvas, const QVector<QPoint> &path)
-{
-    send(canvas, QEvent::MouseButtonPress, path.first(), Qt::LeftButton);
-    for (int i = 1; i < path.size(); ++i)
-        send(canvas, QEvent::MouseMove, path[i], Qt::LeftButton);
-    send(canvas, QEvent::MouseButtonRelease, path.last(), Qt::NoButton);
-}
-
-void key(QWidget *target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
-    QApplication::sendEvent(target, &press);
-}
-
-// Pixels close to the colour, as anti-aliased lines draw it.
-int pixelsNear(const QImage &image, const QColor &colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
-                    + std::abs(c.blue() - colour.blue())
-                < 40)
-                ++count;
-        }
-    }
-    return count;
-}
-
-class ShownWindow
-{
-public:
-    ShownWindow()
-    {
-        window.resize(900, 640);
-        window.show();
-        QCoreApplication::processEvents();
-        plot = plotOf(&window);
-        plot->replot();
-        canvas = plot->canvas();
-    }
-
-    CurveEditorWindow window;
-    QwtPlot *plot = nullptr;
-    QWidget *canvas = nullptr;
-};
-
-} // namespace
+using quortest::drag;
+using quortest::key;
+using quortest::levelsOf;
+using quortest::pixelOf;
+using quortest::pixelsNear;
+using quortest::ShownWindow;
+using quortest::toleranceAt;
 
 TEST(CurveEditorWidget, MouseDragsMoveNodesAsTheModelSays)
 {

@@ -121,6 +121,7 @@ int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
     CommandLine cl("curves", curvesUsage,
                    {{"--band", nullptr, true},
+                    {"--image", nullptr, true},
                     {"--screenshot", nullptr, true},
                     {"--width", nullptr, true},
                     {"--height", nullptr, true}});

@@ -2,6 +2,8 @@
 
 // Internal: the image's histograms drawn behind the curves of CurveEditorWidget.
 
+#include "util/TestSeam_p.h"
+
 #include <qwt_plot_item.h>
 
 #include <QPolygonF>
@@ -14,7 +16,7 @@ struct ImagePreviewData;
 
 namespace detail {
 
-class HistogramItem : public QwtPlotItem
+class UTIL_TEST_SEAM HistogramItem : public QwtPlotItem
 {
 public:
     /// Display bins a band's histogram is reduced to: finer would not show on a canvas.

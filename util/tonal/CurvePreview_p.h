@@ -3,6 +3,8 @@
 // Internal: how the curve editor maps image samples through a curve, shared by the preview and
 // the histogram drawn behind the curves.
 
+#include "util/TestSeam_p.h"
+
 #include <QString>
 #include <QVector>
 
@@ -16,7 +18,8 @@ namespace detail {
 /// levels 0..255: sample v sits at input level v * maxDn / maxValue; outside the curve's end
 /// nodes the output of the nearer end node holds. The curve is sampled once, at up to 4096
 /// points, and the table filled by linear interpolation between them.
-QVector<unsigned char> displayTable(const CurveEditor &editor, const QString &band, int maxValue);
+UTIL_TEST_SEAM QVector<unsigned char> displayTable(const CurveEditor &editor, const QString &band,
+                                                   int maxValue);
 
 } // namespace detail
 } // namespace util
