@@ -22,7 +22,8 @@ QVector<unsigned char> displayTable(const CurveEditor &editor, const QString &ba
     const double maxDn = editor.getMaxDn() > 0 ? editor.getMaxDn() : 1;
     QPolygonF line;
     try {
-        editor.getCurveLookupTable(line, band, std::min(maxValue + 1, 4096));
+        // 1024 points follow any curve closer than a display level.
+        editor.getCurveLookupTable(line, band, std::min(maxValue + 1, 1024));
     } catch (const std::exception &) {
         line.clear(); // a curve that cannot be drawn leaves the image as it is
     }
@@ -159,11 +160,13 @@ void CurvePreviewWidget::setCurves(const CurveEditor &editor)
     if (!d->hasImage)
         return;
     // Every band's table, so that another composite needs no curves; bands corrected by one
-    // curve share its table.
+    // curve (most follow "All") share its table.
     const int bands = d->image.samples.size();
     d->tables.resize(bands);
+    QVector<const QPolygonF *> curves;
     for (int b = 0; b < bands; ++b) {
-        const int same = d->image.roles.indexOf(d->image.roles[b]);
+        curves << editor.getNodes(d->curveOf(b));
+        const int same = curves.indexOf(curves[b]);
         d->tables[b] = same < b ? d->tables[same]
                                 : detail::displayTable(editor, d->curveOf(b), d->image.maxValue);
     }

@@ -16,7 +16,7 @@ namespace detail {
 
 /// The band's curve (resolved as the editor resolves it) as a table of maxValue + 1 display
 /// levels 0..255: sample v sits at input level v * maxDn / maxValue; outside the curve's end
-/// nodes the output of the nearer end node holds. The curve is sampled once, at up to 4096
+/// nodes the output of the nearer end node holds. The curve is sampled once, at up to 1024
 /// points, and the table filled by linear interpolation between them.
 UTIL_TEST_SEAM QVector<unsigned char> displayTable(const CurveEditor &editor, const QString &band,
                                                    int maxValue);
