@@ -40,8 +40,8 @@ def scene(n, seed=7):
     covers = {
         "water": (0.025, 0.045, 0.070, 0.015),
         "forest": (0.035, 0.070, 0.040, 0.380),
-        "meadow": (0.070, 0.110, 0.060, 0.330),
-        "crop": (0.050, 0.100, 0.045, 0.450),
+        "meadow": (0.095, 0.120, 0.060, 0.300),
+        "crop": (0.050, 0.125, 0.040, 0.480),
         "soil": (0.190, 0.160, 0.120, 0.240),
         "stubble": (0.230, 0.210, 0.160, 0.290),
         "road": (0.210, 0.210, 0.215, 0.230),
@@ -56,9 +56,9 @@ def scene(n, seed=7):
     parcel = (np.floor(u).astype(int) * 131 + np.floor(v).astype(int) * 17) % 97
     crops = np.array(["crop", "soil", "stubble", "meadow", "crop"], dtype=object)
     fields = crops[parcel % len(crops)]
-    lowland = (height > 0.30) & (height < 0.58)
+    lowland = (height > 0.30) & (height < 0.66)
     cover[lowland] = fields[lowland]
-    cover[(height >= 0.58) | ((moisture > 0.62) & (height > 0.30))] = "forest"
+    cover[(height >= 0.66) | ((moisture > 0.80) & (height > 0.30))] = "forest"
     cover[height <= 0.30] = "water"
 
     # A road across the scene, winding with the terrain.
@@ -70,8 +70,12 @@ def scene(n, seed=7):
         mask = cover == name
         for b in range(4):
             bands[b][mask] = refl[b]
-    # Texture inside each cover, stronger in the near infrared over vegetation.
-    bands *= 0.85 + 0.3 * detail[None, :, :]
+    # Texture: rough in forest, smooth inside a field, each parcel a little brighter or darker
+    # than its neighbours.
+    rough = np.where(cover == "forest", 0.45, 0.08)
+    bands *= (1.0 - rough / 2 + rough * detail)[None, :, :]
+    parcel_tone = 0.8 + 0.4 * ((parcel * 37) % 11) / 10.0
+    bands[:, lowland & (cover != "road")] *= parcel_tone[lowland & (cover != "road")][None, :]
     water = cover == "water"
     bands[:, ~water] *= shade[~water][None, :]
     # Haze adds light, most in the blue; the sensor adds a dark level and noise.

@@ -156,8 +156,8 @@ CurveEditorWindow::CurveEditorWindow(QWidget *parent)
     auto *splitter = new QSplitter(this);
     splitter->addWidget(d->widget);
     splitter->addWidget(d->preview);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
     setCentralWidget(splitter);
     d->stack = new QUndoStack(this);
