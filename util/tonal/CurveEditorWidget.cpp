@@ -593,6 +593,11 @@ const CurveEditor &CurveEditorWidget::editor() const
 void CurveEditorWidget::setEditor(const CurveEditor &editor)
 {
     d->dragging = false;
+    d->pressed.reset();
+    if (d->offPlot) {
+        d->offPlot = false;
+        d->plot->canvas()->setCursor(Qt::CrossCursor);
+    }
     d->editor = editor;
     d->editor.removeNodeFocus();
     d->plot->setAxisScale(QwtPlot::xBottom, 0, d->editor.getMaxDn());

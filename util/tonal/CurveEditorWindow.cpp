@@ -236,10 +236,6 @@ CurveEditorWindow::CurveEditorWindow(QWidget *parent)
     edit->addAction(redoAction);
 
     QMenu *view = menuBar()->addMenu(tr("&View"));
-    QAction *log = view->addAction(tr("&Logarithmic histogram"));
-    log->setCheckable(true);
-    connect(log, &QAction::toggled, d->widget, &CurveEditorWidget::setHistogramLogarithmic);
-    view->addSeparator();
     auto *composites = new QActionGroup(this);
     QAction *trueColour = view->addAction(tr("&True colour preview"));
     QAction *infrared = view->addAction(tr("&Colour infrared preview"));
@@ -500,7 +496,12 @@ bool CurveEditorWindow::openImage(const QString &fileName, Failure *failure)
 
 bool CurveEditorWindow::setImage(const ImagePreviewData &image, QString *reason)
 {
-    if (!d->preview->setImage(image, reason) || !d->widget->setImage(image, reason))
+    if (!isValidPreviewData(image, reason))
+        return false;
+    // Counted once for both the histograms and the preview.
+    ImagePreviewData complete = image;
+    completePreviewData(complete);
+    if (!d->preview->setImage(complete, reason) || !d->widget->setImage(complete, reason))
         return false;
     // New curves take the level range of the image they are made for (12-bit data: 0..4095);
     // curves that were opened or edited keep theirs.
