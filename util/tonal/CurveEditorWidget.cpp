@@ -435,6 +435,7 @@ CurveEditorWidget::CurveEditorWidget(QWidget *parent)
     d->outputBox->setToolTip(tr("The selected node's output level"));
     d->logBox = new QCheckBox(tr("&Log histogram"), this);
     d->logBox->setToolTip(tr("The image's histograms on a logarithmic scale"));
+    d->logBox->hide(); // until there is an image
     d->status = new QLabel(this);
     d->status->setObjectName(QStringLiteral("status"));
     d->status->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -526,6 +527,7 @@ bool CurveEditorWidget::setImage(const ImagePreviewData &image, QString *reason)
     ImagePreviewData complete = image;
     completePreviewData(complete);
     d->histogram->setImage(complete);
+    d->logBox->show();
     d->plot->replot();
     return true;
 }
@@ -533,6 +535,7 @@ bool CurveEditorWidget::setImage(const ImagePreviewData &image, QString *reason)
 void CurveEditorWidget::clearImage()
 {
     d->histogram->clear();
+    d->logBox->hide();
     d->plot->replot();
 }
 
