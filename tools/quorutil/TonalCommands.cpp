@@ -8,6 +8,7 @@
 #include "util/files/AtomicWrite.h"
 #include "util/files/SystemError.h"
 #include "util/tonal/BpfConverter.h"
+#include "util/tonal/TonalBands_p.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalCurveConverter.h"
 #include "util/tonal/TonalCurveFile.h"
@@ -251,28 +252,6 @@ void printStats(std::ostream &out, const QString &file, const Series &s, int req
         << number(t[std::size_t(end)]).toStdString() << ")\n";
 }
 
-// Bands by their colour names; anything else from a palette, in band order.
-QColor colourFor(const QString &band, int index)
-{
-    const QString b = band.toUpper();
-    if (b.isEmpty())
-        return QColor(0, 0, 160);
-    if (b.startsWith(QLatin1String("RED")) || b == QLatin1String("R"))
-        return QColor(200, 0, 0);
-    if (b.startsWith(QLatin1String("GRN")) || b.startsWith(QLatin1String("GREEN"))
-        || b == QLatin1String("G"))
-        return QColor(0, 150, 0);
-    if (b.startsWith(QLatin1String("BLU")) || b == QLatin1String("B"))
-        return QColor(0, 0, 220);
-    if (b.startsWith(QLatin1String("NIR")) || b == QLatin1String("N"))
-        return QColor(150, 0, 150);
-    if (b.startsWith(QLatin1String("PAN")) || b == QLatin1String("P"))
-        return QColor(60, 60, 60);
-    static const QColor palette[] = {QColor(0, 140, 140), QColor(200, 120, 0),
-                                     QColor(120, 80, 40), QColor(90, 90, 200)};
-    return palette[index % 4];
-}
-
 double finiteOr(double value, double fallback)
 {
     return std::isfinite(value) ? value : fallback;
@@ -303,7 +282,7 @@ int plot(const CommandLine &cl, const QString &file, const std::vector<Series> &
 
     for (std::size_t k = 0; k < series.size(); ++k) {
         const Series &s = series[k];
-        const QColor colour = colourFor(s.band, int(k));
+        const QColor colour = util::detail::bandColour(s.band, int(k));
         QVector<QPointF> samples;
         samples.reserve(int(s.table.size()));
         for (std::size_t i = 0; i < s.table.size(); ++i) {
