@@ -787,6 +787,19 @@ bool applyTonalCurves(const QString &input, const QString &output, const RasterC
     if (!replacement.open(failure))
         return false;
     const QByteArray writePath = QFile::encodeName(replacement.writePath());
+    // What the driver could not put in the file itself it leaves beside it; that file goes with
+    // the temporary one unless it is moved beside the output.
+    const QString sidecar = replacement.writePath() + QStringLiteral(".aux.xml");
+    struct SidecarGuard
+    {
+        const QString &path;
+        bool keep = false;
+        ~SidecarGuard()
+        {
+            if (!keep)
+                QFile::remove(path);
+        }
+    } sidecarGuard {sidecar};
     CPLErrorReset();
     DatasetPtr out(driver->Create(writePath.constData(), in->GetRasterXSize(), in->GetRasterYSize(),
                                   count, type, createOptions.List()));
@@ -843,13 +856,9 @@ bool applyTonalCurves(const QString &input, const QString &output, const RasterC
     if (CPLGetLastErrorType() >= CE_Failure)
         return fail(failure, Failure::other(output, detail::gdalReason("cannot be written")));
 
-    // What the driver could not put in the file itself it left beside it.
-    const QString sidecar = replacement.writePath() + QStringLiteral(".aux.xml");
     const bool hasSidecar = QFileInfo::exists(sidecar);
-    if (!replacement.commit(failure)) {
-        QFile::remove(sidecar);
+    if (!replacement.commit(failure))
         return false;
-    }
     const QString outputSidecar = output + QStringLiteral(".aux.xml");
     if (hasSidecar) {
         if (::rename(QFile::encodeName(sidecar).constData(),
