@@ -40,6 +40,9 @@ TEST(LutApply, UsageErrorsAndFailuresAreOneLine)
     } cases[] = {
         {{curve, in}, 2, "quorutil lut apply: needs -o OUTPUT"},
         {{curve, "-o", out}, 2, "quorutil lut apply: needs CURVE and INPUT"},
+        {{curve, in, "-o", "-"},
+         2,
+         "quorutil lut apply: -o - is not possible: a raster is written to a file"},
         {{curve, in, "-o", out, "--threads", "0"},
          2,
          "quorutil lut apply: --threads needs a whole number from 1 to 64"},
@@ -88,6 +91,36 @@ TEST(LutApply, UsageErrorsAndFailuresAreOneLine)
     EXPECT_EQ(ok.out, "");
     // RED (100 at 0, 2500 at 2000 of 4095) on band 2: 5 -> 106.
     EXPECT_EQ(readBand(out, 2)[5], 106);
+}
+
+// A medium that takes no more (here the file size limit) fails the write half-way: one line,
+// exit 1, the old output whole and no temporary file.
+TEST(LutApply, AFailedWriteKeepsTheOldOutput)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath("in.tif");
+    RasterSpec spec;
+    spec.width = spec.height = 512;
+    spec.bands = 2;
+    makeRaster(in, spec, [](int b, int x, int y) { return unsigned(x * 37 + y * 11 + b) % 65536; });
+    const QString out = dir.filePath("out.tif");
+    writeFile(out, "the old output");
+    for (const char *threads : {"1", "2"}) {
+        QProcess tool;
+        tool.start("/bin/sh",
+                   {"-c", "ulimit -f 256 && exec \"$0\" \"$@\"",
+                    QStringLiteral(QUOR_BUILD_ROOT_DIR "/quorutil"), "lut", "apply",
+                    dataPath("imagery/linear.xml"), in, "-o", out, "--threads", threads,
+                    "--progress", "none"});
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tool.exitCode(), 1);
+        const QString err = QString::fromUtf8(tool.readAllStandardError());
+        EXPECT_TRUE(err.startsWith("quorutil lut apply: " + out + ": ")) << err.toStdString();
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        EXPECT_EQ(readFile(out), "the old output");
+        EXPECT_EQ(filesIn(dir.path()), (QStringList {"in.tif", "out.tif"}));
+    }
 }
 
 // The tool ended by a signal in the middle of writing: the old output is whole and no temporary

@@ -68,6 +68,8 @@ int lutApplyCommand(const QStringList &args, std::ostream &out, std::ostream &er
         return cl.usageError(err, "needs CURVE and INPUT");
     if (!cl.isSet("--output") || cl.value("--output").isEmpty())
         return cl.usageError(err, "needs -o OUTPUT");
+    if (cl.value("--output") == QLatin1String("-"))
+        return cl.usageError(err, "-o - is not possible: a raster is written to a file");
     util::ApplyCurvesOptions options;
     int threads = 1;
     if (cl.isSet("--threads") && !parseCount(cl.value("--threads"), 1, 64, threads))

@@ -410,23 +410,32 @@ std::vector<Window> windows(GDALDataset *in, GDALDataset *out, std::size_t pixel
     bx = std::clamp(bx, 1, width);
     by = std::clamp(by, 1, height);
     ox = std::clamp(ox, 1, width);
+    oy = std::clamp(oy, 1, height);
     // Rows: whole input blocks, at least one output block high, about 4 MiB a window.
     const std::size_t target = std::size_t(4) << 20;
+    const std::size_t limit = std::size_t(32) << 20;
     const std::size_t rowBytes = std::size_t(width) * pixelBytes;
     int rows = by;
-    if (oy > rows && oy <= height)
+    if (oy > rows)
         rows = (oy + by - 1) / by * by;
     while (std::size_t(rows) * 2 * rowBytes <= target && rows * 2 <= height)
         rows *= 2;
-    // Columns: the whole width, unless both sides are tiled and a block row is large; then
-    // whole blocks of both, so that every block is written once and complete.
+    // Columns: the whole width, unless a window would be large and the output is tiled; then
+    // whole blocks of the output (and of the input where it is tiled too), so that every output
+    // block is written once and complete.
     int columns = width;
-    if (ox < width && bx < width && std::size_t(rows) * rowBytes > target) {
-        const long step = std::lcm(long(bx), long(ox));
-        if (step < width) {
-            const long fit = long(target / (std::size_t(rows) * pixelBytes));
-            columns = int(std::clamp(fit / step * step, step, long(width)));
-        }
+    if (std::size_t(rows) * rowBytes > target && ox < width) {
+        long step = bx < width ? std::lcm(long(bx), long(ox)) : long(ox);
+        if (step >= width)
+            step = ox;
+        const long fit = long(target / (std::size_t(rows) * pixelBytes));
+        columns = int(std::clamp(fit / step * step, step, long(width)));
+    }
+    // A striped output cannot be split by columns: very wide rows are then cut to fewer rows
+    // than an input block holds (input blocks are read more than once; memory stays bounded).
+    if (std::size_t(rows) * std::size_t(columns) * pixelBytes > limit && columns == width) {
+        const int fit = int(limit / rowBytes);
+        rows = std::max(oy, fit / oy * oy);
     }
     std::vector<Window> list;
     for (int y = 0; y < height; y += rows)
