@@ -249,6 +249,33 @@ TEST_F(ApplyCurves, ThreadsWriteTheSameFile)
     }
 }
 
+TEST_F(ApplyCurves, AWideRasterIsWrittenInPiecesOfWholeTiles)
+{
+    // A block row of 8 MiB is more than one window holds: the windows split it by columns.
+    RasterSpec spec;
+    spec.width = 16384;
+    spec.height = 300;
+    spec.creationOptions << "TILED=YES"
+                         << "BLOCKXSIZE=256"
+                         << "BLOCKYSIZE=256";
+    const QString in = path("in.tif");
+    makeRaster(in, spec, [](int, int x, int y) { return unsigned(x * 4 + y) % 65536; });
+    const std::vector<float> table = lutTable(dataPath("imagery/spline.xml"), 65536);
+    for (const int threads : {1, 2}) {
+        util::Failure failure;
+        ASSERT_TRUE(apply(dataPath("imagery/spline.xml"), in, path("out.tif"), &failure, threads))
+            << failure.text().toStdString();
+        const std::vector<std::uint16_t> got = readBand(path("out.tif"), 1);
+        for (int y = 0; y < spec.height; y += 37)
+            for (int x = 0; x < spec.width; x += 41) {
+                const unsigned v = unsigned(x * 4 + y) % 65536;
+                ASSERT_EQ(got[std::size_t(y) * 16384 + std::size_t(x)],
+                          std::clamp(std::lround(double(table[v]) * 65535), 0L, 65535L))
+                    << x << "," << y;
+            }
+    }
+}
+
 // A DEFLATE tile whose bytes are garbage: reading fails there, half-way through the raster.
 QString damagedRaster(const QString &in)
 {
