@@ -83,6 +83,7 @@ QMap<QString, int> bpfMaxValues(const QString &fileName)
 
 struct RasterCurves::Private
 {
+    QString source; // the file the curves came from, for failures
     bool single = false;
     Curve all;
     QMap<QString, Curve> bands;
@@ -135,6 +136,7 @@ bool RasterCurves::load(const QString &fileName, Failure *failure)
         if (!readTonalCurveFile(fileName, curve, false, &error))
             return fail(failure, Failure::other(fileName, withoutFileName(error, fileName)));
         setCurve(curve, 0);
+        d->source = fileName;
         return true;
     }
     Private loaded;
@@ -151,6 +153,7 @@ bool RasterCurves::load(const QString &fileName, Failure *failure)
     if (loaded.bands.isEmpty())
         return fail(failure, Failure::other(fileName, QStringLiteral("holds no band")));
     loaded.maxValue = d->maxValue;
+    loaded.source = fileName;
     *d = loaded;
     return true;
 }
@@ -160,12 +163,14 @@ void RasterCurves::setCurve(const TonalCurve &curve, int maxValue)
     d->single = true;
     d->all = Curve {curve, maxValue};
     d->bands.clear();
+    d->source.clear();
 }
 
 void RasterCurves::setBandCurve(const QString &code, const TonalCurve &curve, int maxValue)
 {
     d->single = false;
     d->bands.insert(code, Curve {curve, maxValue});
+    d->source.clear();
 }
 
 void RasterCurves::setMaxValue(int maxValue)
@@ -690,7 +695,7 @@ bool applyTonalCurves(const QString &input, const QString &output, const RasterC
             if (code.isEmpty())
                 return fail(failure,
                             Failure::other(
-                                QString(),
+                                c.source,
                                 QStringLiteral(
                                     "band code %1 (for band %2) is not among the curves' bands %3")
                                     .arg(wanted)
@@ -743,7 +748,7 @@ bool applyTonalCurves(const QString &input, const QString &output, const RasterC
                         .arg(m)));
         QString reason;
         if (!buildTable(curve->curve, m, typeMax, QStringLiteral("band %1").arg(i), t, reason))
-            return fail(failure, Failure::other(QString(), reason));
+            return fail(failure, Failure::other(c.source, reason));
         int has = 0;
         const double nodata = band->GetNoDataValue(&has);
         if (has && nodata >= 0 && nodata <= typeMax && nodata == std::floor(nodata))
