@@ -61,6 +61,8 @@ TEST(RasterPreview, AStripIsReadAtReducedSizeWithItsNamesAndRange)
               200000u);
     EXPECT_EQ(p.histograms[0][1], 100u);
     EXPECT_EQ(p.histograms[0][2], 0u);
+    // Reading leaves nothing beside the raster (GDAL would save the histogram in a sidecar).
+    EXPECT_EQ(filesIn(dir.path()), QStringList {"strip.tif"});
 }
 
 TEST(RasterPreview, OverviewsAreTakenWhereTheRasterHasThem)

@@ -555,6 +555,8 @@ bool runThreaded(const QString &input, GDALDataset *out, const Job &job,
         detail::QuietGdal quiet;
         DatasetPtr in(GDALDataset::FromHandle(GDALOpenEx(
             local.constData(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
+        if (in)
+            detail::neverSave(in.get());
         std::vector<unsigned char> buffer;
         for (;;) {
             std::size_t k;

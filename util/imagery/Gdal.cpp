@@ -3,6 +3,7 @@
 #include "util/files/Failure.h"
 
 #include <cpl_error.h>
+#include <gdal_pam.h>
 
 #include <QFile>
 
@@ -41,6 +42,12 @@ void DatasetClose::operator()(GDALDataset *dataset) const
     GDALClose(GDALDataset::ToHandle(dataset));
 }
 
+void neverSave(GDALDataset *dataset)
+{
+    if (auto *pam = dynamic_cast<GDALPamDataset *>(dataset))
+        pam->SetPamFlags(pam->GetPamFlags() | GPF_NOSAVE);
+}
+
 bool openRaster(const QString &path, DatasetPtr &dataset, Failure *failure)
 {
     ensureGdal();
@@ -56,6 +63,7 @@ bool openRaster(const QString &path, DatasetPtr &dataset, Failure *failure)
         local.constData(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
     if (!dataset)
         return fail(failure, Failure::other(path, gdalReason("not a raster that GDAL reads")));
+    neverSave(dataset.get());
     if (dataset->GetRasterCount() < 1) {
         dataset.reset();
         return fail(failure, Failure::other(path, QStringLiteral("holds no raster band")));

@@ -39,7 +39,11 @@ struct DatasetClose
 };
 using DatasetPtr = std::unique_ptr<GDALDataset, DatasetClose>;
 
-/// Opens path read-only as a raster; false with *failure naming path.
+/// Keeps GDAL from writing a ".aux.xml" beside a raster we only read (a histogram asked for
+/// would otherwise be saved there when the dataset closes).
+void neverSave(GDALDataset *dataset);
+
+/// Opens path read-only as a raster (neverSave); false with *failure naming path.
 bool openRaster(const QString &path, DatasetPtr &dataset, Failure *failure);
 
 /// The band's highest meaningful value: 2^NBITS - 1 where NBITS is declared (IMAGE_STRUCTURE),
