@@ -546,6 +546,9 @@ bool runThreaded(const QString &input, GDALDataset *out, const Job &job,
     std::mutex mutex;
     std::condition_variable changed;
     std::map<std::size_t, std::vector<unsigned char>> ready;
+    // Written buffers go back to the readers: a fresh one for every window would cost an
+    // allocation, page faults and zeroing of 4 MiB each time.
+    std::vector<std::vector<unsigned char>> spare;
     std::size_t next = 0, written = 0;
     bool stop = false;
     const std::size_t ahead = std::size_t(threads) + 1;
@@ -567,6 +570,10 @@ bool runThreaded(const QString &input, GDALDataset *out, const Job &job,
                 if (stop || next >= list.size())
                     return;
                 k = next++;
+                if (!spare.empty()) {
+                    buffer = std::move(spare.back());
+                    spare.pop_back();
+                }
             }
             const bool ok = in && job.read(in.get(), list[k], buffer);
             std::lock_guard<std::mutex> lock(mutex);
@@ -607,6 +614,7 @@ bool runThreaded(const QString &input, GDALDataset *out, const Job &job,
         progress.done(list[k], out->GetRasterXSize());
         std::lock_guard<std::mutex> lock(mutex);
         ++written;
+        spare.push_back(std::move(buffer));
         changed.notify_all();
     }
     {
