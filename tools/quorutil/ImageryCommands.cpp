@@ -22,7 +22,8 @@ namespace {
 const char *const applyUsage =
     "Usage: quorutil lut apply CURVE INPUT -o OUTPUT [--bands RED,GRN,BLU,NIR] [--co "
     "NAME=VALUE]...\n"
-    "                          [--of DRIVER] [--threads N] [--progress none|std|fancy]\n"
+    "                          [--of DRIVER] [--threads N] [--max-value N]\n"
+    "                          [--progress none|std|fancy]\n"
     "\n"
     "Writes OUTPUT, the raster INPUT with every band mapped through its tonal curve. CURVE is a\n"
     "Corrector file (one curve for every band) or a break-point file (one curve per band code,\n"
