@@ -13,6 +13,7 @@
 #include <memory>
 #include <ostream>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace quorutil {
@@ -111,6 +112,11 @@ int lutApplyCommand(const QStringList &args, std::ostream &out, std::ostream &er
                              "--bands applies to break-point files; " + curveFile.toStdString()
                                  + " holds one curve for every band");
     curves.setMaxValue(maxValue);
+
+    // GDAL allocates and frees a block for every tile it caches; above glibc's default
+    // threshold each would be a fresh mapping whose pages fault in again, tile after tile.
+    mallopt(M_MMAP_THRESHOLD, 8 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
 
     std::unique_ptr<util::ProgressInterface> reporter;
     if (progress == QLatin1String("std"))
