@@ -343,6 +343,23 @@ TEST_F(ApplyCurves, AnOutputWithTwoNamesIsRewrittenInPlace)
     EXPECT_NE(readBand(out, 1), readBand(in, 1));
 }
 
+TEST_F(ApplyCurves, AReadOnlyOutputIsReplacedAndKeepsItsMode)
+{
+    RasterSpec spec;
+    const QString in = path("in.tif");
+    makeRaster(in, spec, [](int, int x, int y) { return unsigned(x * 1000 + y); });
+    const QString out = path("out.tif");
+    writeFile(out, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(out).constData(), 0444), 0);
+    util::Failure failure;
+    ASSERT_TRUE(apply(dataPath("imagery/linear.xml"), in, out, &failure))
+        << failure.text().toStdString();
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(out).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_NE(readBand(out, 1), readBand(in, 1));
+}
+
 TEST_F(ApplyCurves, RefusesTheInputAsOutputAndDriversThatCannotCreate)
 {
     RasterSpec spec;
