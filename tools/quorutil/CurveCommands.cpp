@@ -16,58 +16,12 @@
 
 namespace quorutil {
 
-namespace {
-
-const char *const curvesUsage =
-    "Usage: quorutil curves [FILE] [--band B]\n"
-    "       quorutil curves [FILE] [--band B] --screenshot OUT.png [--width W --height H]\n"
-    "\n"
-    "Opens the tonal-curve editor on FILE: curves saved by the editor, an XML file holding a\n"
-    "Corrector element (it becomes the curve for all bands), or a break-point file (its bands\n"
-    "become Red, Green, Blue and Infrared). Without FILE the editor starts with the identity.\n"
-    "In the window: File > Open, Import break points, Save; Edit > Undo, Redo.\n"
-    "  --band B           the band to edit first: All, Red, Green, Blue or Infrared\n"
-    "  --screenshot OUT   draw the window into a PNG picture instead of opening it, --width\n"
-    "                     and --height in pixels (default 900 x 640)\n"
-    "The window needs a display (DISPLAY or WAYLAND_DISPLAY; QT_QPA_PLATFORM=offscreen does for\n"
-    "--screenshot).\n";
-
-const QStringList bands = {"All", "Red", "Green", "Blue", "Infrared"};
-
-bool parseSize(const QString &text, int &value)
+int curvesCommand(const CommandLine &cl, std::ostream & /*out*/, std::ostream &err)
 {
-    bool ok = false;
-    const int parsed = text.toInt(&ok, 10);
-    if (!ok || parsed < 200 || parsed > 10000)
-        return false;
-    value = parsed;
-    return true;
-}
-
-} // namespace
-
-int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err)
-{
-    CommandLine cl("curves", curvesUsage,
-                   {{"--band", nullptr, true},
-                    {"--screenshot", nullptr, true},
-                    {"--width", nullptr, true},
-                    {"--height", nullptr, true}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() > 1)
-        return cl.usageError(err, "takes at most one FILE");
-    if (cl.isSet("--band") && !bands.contains(cl.value("--band")))
-        return cl.usageError(err, "--band is All, Red, Green, Blue or Infrared");
     if ((cl.isSet("--width") || cl.isSet("--height")) && !cl.isSet("--screenshot"))
         return cl.usageError(err, "--width and --height go with --screenshot");
-    int width = 900;
-    int height = 640;
-    if (cl.isSet("--width") && !parseSize(cl.value("--width"), width))
-        return cl.usageError(err, "--width needs a whole number from 200 to 10000");
-    if (cl.isSet("--height") && !parseSize(cl.value("--height"), height))
-        return cl.usageError(err, "--height needs a whole number from 200 to 10000");
+    const int width = int(cl.integer("--width", 900));
+    const int height = int(cl.integer("--height", 640));
 
     // The tool's main() makes the GUI application (and refuses a window without a display);
     // a caller without one gets a line, not Qt's abort.
