@@ -61,27 +61,27 @@ int bandsCcd(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
 int bandsMaster(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     return runBandOperation(cl, err, [&](const QStringList &bands) {
-                                const unsigned int index = util::masterBand(bands);
-                                out << std::to_string(index) << " "
-                                    << bands.at(static_cast<int>(index)).toStdString() << "\n";
-                            });
+        const unsigned int index = util::masterBand(bands);
+        out << std::to_string(index) << " " << bands.at(static_cast<int>(index)).toStdString()
+            << "\n";
+    });
 }
 
 int bandsCode(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     return runBandOperation(cl, err, [&](const QStringList &bands) {
-                                out << util::createImageCode(toStd(bands)) << "\n";
-                            });
+        out << util::createImageCode(toStd(bands)) << "\n";
+    });
 }
 
 int bandsSplit(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     return runBandOperation(cl, err, [&](const QStringList &codes) {
-                                std::vector<std::string> bands;
-                                util::splitImageCode(codes.first().toStdString(), bands);
-                                for (const std::string &band : bands)
-                                    out << band << "\n";
-                            });
+        std::vector<std::string> bands;
+        util::splitImageCode(codes.first().toStdString(), bands);
+        for (const std::string &band : bands)
+            out << band << "\n";
+    });
 }
 
 int productsCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)

@@ -63,7 +63,26 @@ OptionSpec OptionSpec::below() const
     return spec;
 }
 
+OptionSpec OptionSpec::orInfinite() const
+{
+    OptionSpec spec = *this;
+    spec.infinite = true;
+    return spec;
+}
+
 namespace {
+
+// A number as the spec allows it: finite, or also infinite.
+bool parseNumber(const OptionSpec *spec, const QString &arg, double &value)
+{
+    if (!spec || !spec->infinite)
+        return parseFiniteNumber(arg, value);
+    double parsed = 0;
+    if (!util::parseDouble(arg.toStdString(), parsed) || std::isnan(parsed))
+        return false;
+    value = parsed;
+    return true;
+}
 
 OptionSpec make(const char *name, ValueKind kind, const char *valueName, const char *help)
 {
@@ -167,6 +186,8 @@ std::string valueDescription(const OptionSpec &spec)
     if (hasHigh && (!hasLow || spec.lowOpen))
         text += std::string(hasLow ? " and" : "") + (spec.highOpen ? " less than " : " of at most ")
             + shortest(spec.high);
+    if (spec.infinite)
+        text += " or inf";
     return text;
 }
 
@@ -206,9 +227,8 @@ std::string CommandLine::checkValue(const OptionSpec &spec, const QString &value
         return (spec.lowOpen ? v > spec.low : v >= spec.low)
             && (spec.highOpen ? v < spec.high : v <= spec.high);
     };
-    const std::string wrong =
-        std::string(spec.name) + " must be " + valueDescription(spec) + ", not '"
-        + value.toStdString() + "'";
+    const std::string wrong = std::string(spec.name) + " must be " + valueDescription(spec)
+        + ", not '" + value.toStdString() + "'";
     switch (spec.kind) {
     case ValueKind::Integer: {
         long long parsed = 0;
@@ -216,7 +236,7 @@ std::string CommandLine::checkValue(const OptionSpec &spec, const QString &value
     }
     case ValueKind::Number: {
         double parsed = 0;
-        return parseFiniteNumber(value, parsed) && inRange(parsed) ? std::string() : wrong;
+        return parseNumber(&spec, value, parsed) && inRange(parsed) ? std::string() : wrong;
     }
     case ValueKind::Choice:
         return QString::fromLatin1(spec.choices).split(QLatin1Char('|')).contains(value)
@@ -236,27 +256,26 @@ std::string CommandLine::checkValue(const OptionSpec &spec, const QString &value
 
 std::string CommandLine::checkPositional() const
 {
-    int least = 0;
     bool open = false;
-    std::string needed;
+    std::vector<std::string> needed;
     for (const OptionSpec &arg : m_args) {
         open = open || arg.repeatable;
-        if (arg.optional)
-            continue;
-        ++least;
-        if (!needed.empty())
-            needed += " and ";
-        needed += (arg.repeatable ? "at least one " : "") + std::string(arg.name);
+        if (!arg.optional)
+            needed.push_back((arg.repeatable ? "at least one " : "") + std::string(arg.name));
     }
+    const int least = int(needed.size());
     const int count = m_positional.size();
-    if (count < least)
-        return "needs " + needed;
+    if (count < least) {
+        std::string message = "needs ";
+        for (std::size_t i = 0; i < needed.size(); ++i)
+            message += (i == 0 ? "" : i + 1 == needed.size() ? " and " : ", ") + needed[i];
+        return message;
+    }
     if (!open && count > int(m_args.size()))
         return "unexpected argument '" + m_positional.at(int(m_args.size())).toStdString() + "'";
     for (int i = 0; i < count && !m_args.empty(); ++i) {
-        const std::string problem =
-            checkValue(m_args[std::min<std::size_t>(std::size_t(i), m_args.size() - 1)],
-                       m_positional.at(i));
+        const std::string problem = checkValue(
+            m_args[std::min<std::size_t>(std::size_t(i), m_args.size() - 1)], m_positional.at(i));
         if (!problem.empty())
             return problem;
     }
@@ -279,8 +298,9 @@ bool CommandLine::readStandardInput(std::ostream &err, int *exitCode)
             return false;
         }
         if (!copy->open() || copy->write(bytes) != bytes.size() || !copy->flush()) {
-            *exitCode = failure(err, "-: cannot keep standard input in a temporary file: "
-                                         + copy->errorString().toStdString());
+            *exitCode = failure(err,
+                                "-: cannot keep standard input in a temporary file: "
+                                    + copy->errorString().toStdString());
             return false;
         }
         copy->close();
@@ -299,7 +319,7 @@ bool CommandLine::parse(const QStringList &args, std::ostream &out, std::ostream
         const QString &arg = args.at(i);
         // "-" alone and negative numbers ("-20", "-.5") are arguments, not options.
         const bool negativeNumber = arg.size() > 1 && arg.at(0) == QLatin1Char('-')
-                                    && (arg.at(1).isDigit() || arg.at(1) == QLatin1Char('.'));
+            && (arg.at(1).isDigit() || arg.at(1) == QLatin1Char('.'));
         if (optionsEnded || arg == QLatin1String("-") || negativeNumber
             || !arg.startsWith(QLatin1Char('-'))) {
             m_positional << arg;
@@ -344,9 +364,10 @@ bool CommandLine::parse(const QStringList &args, std::ostream &out, std::ostream
     }
     for (const OptionSpec &spec : m_specs) {
         if (spec.required && !isSet(spec.name)) {
-            *exitCode = usageError(err, std::string("needs ")
-                                            + (spec.shortName ? spec.shortName : spec.name) + " "
-                                            + spec.valueName);
+            *exitCode =
+                usageError(err,
+                           std::string("needs ") + (spec.shortName ? spec.shortName : spec.name)
+                               + " " + spec.valueName);
             return false;
         }
     }
@@ -394,7 +415,9 @@ long long CommandLine::integer(const char *name, long long fallback) const
 double CommandLine::number(const char *name, double fallback) const
 {
     double parsed = 0;
-    return isSet(name) && parseFiniteNumber(value(name), parsed) ? parsed : fallback;
+    return isSet(name) && parseNumber(find(QString::fromLatin1(name)), value(name), parsed)
+        ? parsed
+        : fallback;
 }
 
 double CommandLine::numberAt(int i) const
@@ -477,8 +500,9 @@ int dispatchSubcommand(const char *command, const std::string &usage,
             return s.run(args.mid(1), out, err);
     }
     if (sub.startsWith(QLatin1Char('-')) && sub.size() > 1) {
-        err << "quorutil " << command << ": unknown option " << sub.section(QLatin1Char('='), 0, 0).toStdString()
-            << "\n\n" << usage;
+        err << "quorutil " << command << ": unknown option "
+            << sub.section(QLatin1Char('='), 0, 0).toStdString() << "\n\n"
+            << usage;
         return ExitUsage;
     }
     err << "quorutil " << command << ": unknown subcommand '" << sub.toStdString() << "'\n\n"

@@ -29,12 +29,12 @@ namespace quorutil {
 
 /// What an option's value (or a positional argument) is.
 enum class ValueKind {
-    Flag,    ///< no value
-    Text,    ///< any text
-    Path,    ///< a file (completed as one; an option's path must not be empty)
+    Flag, ///< no value
+    Text, ///< any text
+    Path, ///< a file (completed as one; an option's path must not be empty)
     Integer, ///< a whole number in [low, high]
-    Number,  ///< a finite number in "C" notation, in the range
-    Choice,  ///< one of choices ("text|csv|binary")
+    Number, ///< a finite number in "C" notation, in the range
+    Choice, ///< one of choices ("text|csv|binary")
 };
 
 /// One option a command takes ("--level", optionally a short name "-o"), or one of its
@@ -47,16 +47,17 @@ struct OptionSpec
     bool takesValue = false;
     ValueKind kind = ValueKind::Flag;
     const char *valueName = nullptr; ///< "N", "OUT" in the usage
-    const char *help = nullptr;      ///< one paragraph; the range or choices are added to it
+    const char *help = nullptr; ///< one paragraph; the range or choices are added to it
     double low = -std::numeric_limits<double>::infinity();
     double high = std::numeric_limits<double>::infinity();
-    bool lowOpen = false;  ///< the value must be greater than low
+    bool lowOpen = false; ///< the value must be greater than low
     bool highOpen = false; ///< the value must be less than high
     const char *choices = nullptr;
     bool repeatable = false; ///< an option that may be given more than once; "ARG..."
-    bool required = false;   ///< an option that must be given
-    bool optional = false;   ///< an argument that may be left out ("[FILE]")
+    bool required = false; ///< an option that must be given
+    bool optional = false; ///< an argument that may be left out ("[FILE]")
     bool stdinInput = false; ///< an argument where "-" reads standard input
+    bool infinite = false; ///< a number that may also be "inf" (no limit)
 
     bool hasValue() const { return takesValue || kind != ValueKind::Flag; }
     bool isPositional() const { return name[0] != '-'; }
@@ -68,6 +69,7 @@ struct OptionSpec
     OptionSpec orStdin() const;
     OptionSpec above() const; ///< low itself is excluded
     OptionSpec below() const; ///< high itself is excluded
+    OptionSpec orInfinite() const;
 };
 
 // The table's words for options...
@@ -109,7 +111,8 @@ public:
     QString value(const char *name, const QString &fallback = QString()) const;
     /// Every value given for the option, in order.
     QStringList values(const char *name) const;
-    /// An integer or number option's value (checked while parsing), or fallback.
+    /// An integer or number option's value (checked while parsing), or fallback. A number
+    /// may be infinite where its spec allows it.
     long long integer(const char *name, long long fallback) const;
     double number(const char *name, double fallback) const;
     const QStringList &positional() const { return m_positional; }

@@ -23,12 +23,12 @@ using Handler = int (*)(const CommandLine &cl, std::ostream &out, std::ostream &
 
 struct CommandSpec
 {
-    const char *path;                ///< "lut", "tfw show"
-    const char *summary;             ///< one line: what the command does
-    std::vector<OptionSpec> args;    ///< positional arguments, in order
+    const char *path; ///< "lut", "tfw show"
+    const char *summary; ///< one line: what the command does
+    std::vector<OptionSpec> args; ///< positional arguments, in order
     std::vector<OptionSpec> options; ///< the options it accepts
-    const char *description;         ///< paragraphs for --help and the man page, or nullptr
-    Handler run;                     ///< nullptr for a command with subcommands
+    const char *description; ///< paragraphs for --help and the man page, or nullptr
+    Handler run; ///< nullptr for a command with subcommands
 };
 
 const std::vector<CommandSpec> &commandTable();

@@ -10,12 +10,13 @@
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3 || (std::strcmp(argv[1], "man") != 0 && std::strcmp(argv[1], "completion") != 0)) {
+    if (argc != 3
+        || (std::strcmp(argv[1], "man") != 0 && std::strcmp(argv[1], "completion") != 0)) {
         std::cerr << "Usage: quorutil_docs man|completion OUT\n";
         return 2;
     }
-    const std::string text = std::strcmp(argv[1], "man") == 0 ? quorutil::manPage()
-                                                               : quorutil::bashCompletion();
+    const std::string text =
+        std::strcmp(argv[1], "man") == 0 ? quorutil::manPage() : quorutil::bashCompletion();
     QString error;
     if (!util::writeFileAtomically(QString::fromLocal8Bit(argv[2]), text.data(), text.size(),
                                    &error)) {

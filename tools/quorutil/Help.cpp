@@ -60,8 +60,8 @@ std::string usageWords(const CommandSpec &command)
             + (arg.repeatable ? "..." : "");
     for (const OptionSpec &option : command.options) {
         const std::string word = optionWord(option, true);
-        words += " " + (option.required ? word : "[" + word + "]")
-            + (option.repeatable ? "..." : "");
+        words +=
+            " " + (option.required ? word : "[" + word + "]") + (option.repeatable ? "..." : "");
     }
     return words;
 }
@@ -171,9 +171,11 @@ std::string usageText(const CommandSpec &command)
             text += paragraphs(command) + "\n";
         std::size_t widest = 0;
         for (const CommandSpec *sub : subs)
-            widest = std::max(widest, std::string(sub->path).size() - std::string(command.path).size());
+            widest =
+                std::max(widest, std::string(sub->path).size() - std::string(command.path).size());
         for (const CommandSpec *sub : subs) {
-            const std::string name = std::string(sub->path).substr(std::string(command.path).size() + 1);
+            const std::string name =
+                std::string(sub->path).substr(std::string(command.path).size() + 1);
             text += "  " + name + std::string(widest - name.size() + 1, ' ')
                 + wrap(sub->summary, widest + 3, widest + 3) + "\n";
         }
@@ -250,7 +252,9 @@ std::string manPage()
         if (!isLeaf(command)) {
             page += ".PP\nSubcommands:";
             for (const CommandSpec *sub : subcommandsOf(command))
-                page += " \\fB" + roff(std::string(sub->path).substr(std::string(command.path).size() + 1)) + "\\fR";
+                page += " \\fB"
+                    + roff(std::string(sub->path).substr(std::string(command.path).size() + 1))
+                    + "\\fR";
             page += ".\n";
             continue;
         }

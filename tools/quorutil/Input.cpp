@@ -36,7 +36,8 @@ bool readStandardInput(QByteArray &bytes, QString *error, std::size_t maxBytes)
             }
             buffer.resize(int(std::min(used * 2 + 65536, maxBytes + 1)));
         }
-        const ssize_t n = ::read(STDIN_FILENO, buffer.data() + used, std::size_t(buffer.size()) - used);
+        const ssize_t n =
+            ::read(STDIN_FILENO, buffer.data() + used, std::size_t(buffer.size()) - used);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

@@ -319,7 +319,8 @@ std::string MonitorTable::render(const std::string &where) const
 
 int monitorCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    const auto port = static_cast<quint16>(cl.integer("--port", util::ProgressInterfaceUdp::DEFAULT_PORT));
+    const auto port =
+        static_cast<quint16>(cl.integer("--port", util::ProgressInterfaceUdp::DEFAULT_PORT));
     QHostAddress listen(QHostAddress::AnyIPv4);
     if (cl.isSet("--listen") && !listen.setAddress(cl.value("--listen")))
         return cl.usageError(

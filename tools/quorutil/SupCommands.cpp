@@ -194,6 +194,9 @@ int supShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
             result = ExitFailure;
             continue;
         }
+        // The reader names the file it read as the level-0 image; standard input is "-".
+        if (cl.inputPath(i) != file)
+            record.setL0ImageName("-");
         if (json) {
             QJsonObject object = jsonRecord(record);
             object.insert("file", file);

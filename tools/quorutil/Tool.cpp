@@ -28,10 +28,9 @@ bool wantsGui(const QStringList &args)
     // The progress dialog, the curve editor, and drawing a curve into a picture (fonts and
     // painting need a GUI application object, though no screen).
     const bool plot = !args.isEmpty() && args.first() == QLatin1String("lut")
-                      && std::any_of(args.begin(), args.end(), [](const QString &arg) {
-                             return arg == QLatin1String("--plot")
-                                    || arg.startsWith(QLatin1String("--plot="));
-                         });
+        && std::any_of(args.begin(), args.end(), [](const QString &arg) {
+               return arg == QLatin1String("--plot") || arg.startsWith(QLatin1String("--plot="));
+           });
     const bool curves = !args.isEmpty() && args.first() == QLatin1String("curves");
     return plot || curves || args.contains(QStringLiteral("--gui"));
 }
@@ -39,10 +38,10 @@ bool wantsGui(const QStringList &args)
 bool needsScreen(const QStringList &args)
 {
     const bool window = !args.isEmpty() && args.first() == QLatin1String("curves")
-                        && !std::any_of(args.begin(), args.end(), [](const QString &arg) {
-                               return arg == QLatin1String("--screenshot")
-                                      || arg.startsWith(QLatin1String("--screenshot="));
-                           });
+        && !std::any_of(args.begin(), args.end(), [](const QString &arg) {
+               return arg == QLatin1String("--screenshot")
+                   || arg.startsWith(QLatin1String("--screenshot="));
+           });
     return window || args.contains(QStringLiteral("--gui"));
 }
 
@@ -84,7 +83,8 @@ int run(const QStringList &args, std::ostream &out, std::ostream &err)
             : findCommand(name + QLatin1Char(' ') + sub);
         if (!leaf && sub.startsWith(QLatin1Char('-')) && sub.size() > 1) {
             err << prefix << "unknown option " << sub.section(QLatin1Char('='), 0, 0).toStdString()
-                << "\n\n" << groupUsage;
+                << "\n\n"
+                << groupUsage;
             return ExitUsage;
         }
         if (!leaf) {
