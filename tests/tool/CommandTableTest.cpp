@@ -205,6 +205,24 @@ TEST(CommandTable, BashCompletesCommandsSubcommandsOptionsAndChoices)
     }
 }
 
+TEST(CommandTable, TheReadmeListsWhatQuorutilHelpLists)
+{
+    // The commands of quorutil --help, without their indent.
+    std::string listed;
+    const QStringList lines = QString::fromStdString(quorutil::topUsage()).split('\n');
+    for (int i = lines.indexOf("Commands:") + 1; i > 0 && i < lines.size() && !lines[i].isEmpty();
+         ++i)
+        listed += lines[i].mid(2).toStdString() + "\n";
+    ASSERT_FALSE(listed.empty());
+    const std::string readme = readText(QUOR_SOURCE_DIR "/README.md");
+    const std::string start = "## The tool\n\n```\n";
+    const std::size_t at = readme.find(start);
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t end = readme.find("```", at + start.size());
+    EXPECT_EQ(readme.substr(at + start.size(), end - at - start.size()), listed)
+        << "README.md's list under '## The tool' should read as above";
+}
+
 TEST(CommandTable, VersionIsTheLibrarysAndNeedsNothingElse)
 {
     for (const char *flag : {"--version", "-V"}) {

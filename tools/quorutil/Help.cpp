@@ -242,9 +242,14 @@ std::string manPage()
           "option, a value of the wrong kind or out of range, and a wrong number of arguments "
           "are usage errors. Failures are reported in one line: "
           "\\fBquorutil\\fR \\fICOMMAND\\fR: \\fIPATH\\fR: \\fIreason\\fR.\n"
-          ".SH COMMANDS\n";
+          ".SH COMMANDS\n"
+          ".nh\n"
+          ".ad l\n";
     for (const CommandSpec &command : commandTable()) {
-        page += ".SS \"" + roff(isLeaf(command) ? usageWords(command) : command.path) + "\"\n";
+        page += ".SS \"" + roff(command.path) + "\"\n";
+        if (isLeaf(command))
+            page += "\\fBquorutil " + roff(command.path) + "\\fR"
+                + roff(usageWords(command).substr(std::string(command.path).size())) + "\n.PP\n";
         std::string body = roff(paragraphs(command));
         for (std::size_t at = body.find("\n\n"); at != std::string::npos; at = body.find("\n\n"))
             body.replace(at, 2, "\n.PP\n");
