@@ -202,6 +202,14 @@ std::string usageText(const CommandSpec &command)
             line.resize(24, ' ');
         text += line + wrap(row.second, 24, 24) + "\n";
     }
+    const auto subs = subcommandsOf(command);
+    if (!subs.empty()) {
+        text += "\nSubcommands:\n";
+        for (const CommandSpec *sub : subs)
+            text += "  " + wrap(usageWords(*sub), 2, 6) + "\n";
+        text += std::string("Run 'quorutil ") + command.path
+            + " SUBCOMMAND --help' for the options of one.\n";
+    }
     return text;
 }
 
@@ -254,15 +262,16 @@ std::string manPage()
         for (std::size_t at = body.find("\n\n"); at != std::string::npos; at = body.find("\n\n"))
             body.replace(at, 2, "\n.PP\n");
         page += body;
-        if (!isLeaf(command)) {
+        if (!subcommandsOf(command).empty()) {
             page += ".PP\nSubcommands:";
             for (const CommandSpec *sub : subcommandsOf(command))
                 page += " \\fB"
                     + roff(std::string(sub->path).substr(std::string(command.path).size() + 1))
                     + "\\fR";
             page += ".\n";
-            continue;
         }
+        if (!isLeaf(command))
+            continue;
         for (const OptionSpec &arg : command.args) {
             const std::string help = argumentHelp(arg);
             if (!help.empty())
@@ -309,13 +318,14 @@ std::string bashCompletion()
         const std::string path = command.path;
         if (path.find(' ') == std::string::npos)
             commands.push_back(path);
-        if (!isLeaf(command)) {
-            std::vector<std::string> subs;
-            for (const CommandSpec *sub : subcommandsOf(command))
-                subs.push_back(std::string(sub->path).substr(path.size() + 1));
-            groups += "    " + path + ") subs=\"" + shellWords(subs) + "\" ;;\n";
+        std::vector<std::string> subs;
+        for (const CommandSpec *sub : subcommandsOf(command))
+            subs.push_back(std::string(sub->path).substr(path.size() + 1));
+        if (!subs.empty())
+            groups += "    " + path + ") subs=\"" + shellWords(subs) + "\""
+                + (isLeaf(command) ? " own=1" : "") + " ;;\n";
+        if (!isLeaf(command))
             continue;
-        }
         std::vector<std::string> options {"--help"};
         std::string values;
         for (const OptionSpec &option : command.options) {
@@ -346,7 +356,7 @@ std::string bashCompletion()
     return "# bash completion for quorutil, made from its command table.\n"
            "_quorutil()\n"
            "{\n"
-           "    local cur=${COMP_WORDS[COMP_CWORD]} prev= command=${COMP_WORDS[1]} subs=\n"
+           "    local cur=${COMP_WORDS[COMP_CWORD]} prev= command=${COMP_WORDS[1]} subs= own=\n"
            "    (( COMP_CWORD > 0 )) && prev=${COMP_WORDS[COMP_CWORD-1]}\n"
            "    COMPREPLY=()\n"
            "    if (( COMP_CWORD == 1 )); then\n"
@@ -358,12 +368,19 @@ std::string bashCompletion()
           "    case $command in\n"
         + groups
         + "    esac\n"
+          "    # A command that runs itself too (own) offers its files and options beside its\n"
+          "    # subcommands.\n"
           "    if [[ -n $subs ]]; then\n"
-          "        if (( COMP_CWORD == 2 )); then\n"
+          "        if (( COMP_CWORD == 2 )) && [[ -z $own || $cur != -* ]]; then\n"
           "            mapfile -t COMPREPLY < <(compgen -W \"$subs --help\" -- \"$cur\")\n"
+          "            if [[ -n $own ]]; then\n"
+          "                mapfile -t -O \"${#COMPREPLY[@]}\" COMPREPLY < <(compgen -f -- \"$cur\")\n"
+          "            fi\n"
           "            return\n"
           "        fi\n"
-          "        command=\"$command ${COMP_WORDS[2]}\"\n"
+          "        if [[ \" $subs \" == *\" ${COMP_WORDS[2]} \"* ]]; then\n"
+          "            command=\"$command ${COMP_WORDS[2]}\"\n"
+          "        fi\n"
           "    fi\n"
           "    local options=\n"
           "    case $command in\n"

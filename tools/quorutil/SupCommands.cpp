@@ -169,8 +169,7 @@ bool load(const CommandLine &cl, const QString &file, bool force, SupportFile &r
     if (status == SupportFile::ReadStatus::Complete)
         return true;
     if (status == SupportFile::ReadStatus::Damaged && force) {
-        err << "quorutil " << cl.command() << ": " << error.toStdString()
-            << " (--force: used as read)\n";
+        cl.failure(err, error.toStdString() + " (--force: used as read)");
         return true;
     }
     cl.failure(err, error.toStdString());

@@ -65,34 +65,35 @@ int run(const QStringList &args, std::ostream &out, std::ostream &err)
         err << "quorutil: unknown command '" << name.toStdString() << "'\n\n" << usage();
         return ExitUsage;
     }
+    // A subcommand's name wins; a command that runs itself as well (lut CURVE beside a
+    // "lut SUB") takes anything else as its own arguments.
     QStringList rest = args.mid(1);
-    if (!command->run) {
+    const QString sub = rest.value(0);
+    const CommandSpec *leaf = sub.isEmpty() || sub.contains(QLatin1Char(' '))
+        ? nullptr
+        : findCommand(name + QLatin1Char(' ') + sub);
+    if (leaf) {
+        command = leaf;
+        rest = rest.mid(1);
+    } else if (!command->run) {
         const std::string groupUsage = usageText(*command);
         const std::string prefix = std::string("quorutil ") + command->path + ": ";
         if (rest.isEmpty()) {
             err << prefix << "missing subcommand\n\n" << groupUsage;
             return ExitUsage;
         }
-        const QString sub = rest.first();
         if (sub == QLatin1String("--help") || sub == QLatin1String("-h")) {
             out << groupUsage;
             return ExitOk;
         }
-        const CommandSpec *leaf = sub.isEmpty() || sub.contains(QLatin1Char(' '))
-            ? nullptr
-            : findCommand(name + QLatin1Char(' ') + sub);
-        if (!leaf && sub.startsWith(QLatin1Char('-')) && sub.size() > 1) {
+        if (sub.startsWith(QLatin1Char('-')) && sub.size() > 1) {
             err << prefix << "unknown option " << sub.section(QLatin1Char('='), 0, 0).toStdString()
                 << "\n\n"
                 << groupUsage;
             return ExitUsage;
         }
-        if (!leaf) {
-            err << prefix << "unknown subcommand '" << sub.toStdString() << "'\n\n" << groupUsage;
-            return ExitUsage;
-        }
-        command = leaf;
-        rest = rest.mid(1);
+        err << prefix << "unknown subcommand '" << sub.toStdString() << "'\n\n" << groupUsage;
+        return ExitUsage;
     }
     CommandLine cl(command->path, usageText(*command), command->options, command->args);
     int code = ExitOk;
