@@ -1,17 +1,16 @@
 #!/usr/bin/python3
 """Writes a synthetic four-band airborne scene (red, green, blue, near infrared; 16 bits a
-sample) as a PNG whose alpha channel carries the near infrared, which is how `quorutil curves
---image` reads a fourth band. Terrain, water, forest, fields and a road come from seeded noise,
-so the picture is the same on every run.
+sample) as a tiled GeoTIFF with band descriptions RED, GRN, BLU and NIR on a 0.5 m grid in UTM
+zone 32N. Terrain, water, forest, fields and a road come from seeded noise, so the image is the
+same on every run.
 
-Usage: make-landscape.py OUT.png [SIZE]   (SIZE pixels square, default 1024)
+Usage: make-landscape.py OUT.tif [SIZE]   (SIZE pixels square, default 1024)
 """
 
-import struct
 import sys
-import zlib
 
 import numpy as np
+from osgeo import gdal
 
 
 def fractal(rng, n, slope):
@@ -84,28 +83,30 @@ def scene(n, seed=7):
     return np.clip(dn, 0, 65535).astype(">u2")
 
 
-def write_png(path, bands):
-    """A 16-bit RGBA PNG of four bands (R, G, B, and the fourth as alpha)."""
+def write_geotiff(path, bands):
+    """Four unsigned 16-bit bands, described as the line sensor's band codes."""
     _, h, w = bands.shape
-    pixels = np.transpose(bands, (1, 2, 0)).reshape(h, w * 4)
-    raw = b"".join(b"\x00" + pixels[y].tobytes() for y in range(h))
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    with open(path, "wb") as out:
-        out.write(b"\x89PNG\r\n\x1a\n")
-        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 16, 6, 0, 0, 0)))
-        out.write(chunk(b"IDAT", zlib.compress(raw, 6)))
-        out.write(chunk(b"IEND", b""))
+    gdal.UseExceptions()
+    out = gdal.GetDriverByName("GTiff").Create(
+        path, w, h, 4, gdal.GDT_UInt16, ["TILED=YES", "COMPRESS=DEFLATE", "PHOTOMETRIC=MINISBLACK"]
+    )
+    out.SetGeoTransform((465000.0, 0.5, 0.0, 5255000.0, 0.0, -0.5))
+    out.SetProjection("EPSG:32632")
+    colours = (gdal.GCI_RedBand, gdal.GCI_GreenBand, gdal.GCI_BlueBand, gdal.GCI_Undefined)
+    for b, (code, colour) in enumerate(zip(("RED", "GRN", "BLU", "NIR"), colours)):
+        band = out.GetRasterBand(b + 1)
+        band.WriteArray(bands[b].astype(np.uint16))
+        band.SetDescription(code)
+        band.SetColorInterpretation(colour)
+    out.FlushCache()
+    out = None
 
 
 def main():
     if len(sys.argv) not in (2, 3):
         sys.exit(__doc__.strip().splitlines()[-1])
     n = int(sys.argv[2]) if len(sys.argv) == 3 else 1024
-    write_png(sys.argv[1], scene(n))
+    write_geotiff(sys.argv[1], scene(n))
 
 
 if __name__ == "__main__":

@@ -1,4 +1,4 @@
-#include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Tool.h"
 
 #include "tests/common/TestUtil.h"
 #include "tests/common/ToolRun.h"
@@ -40,7 +40,7 @@ TEST(CopyCommands, CopyChoosesItsReporter)
         CaptureFd out(1), err(2);
         std::ostringstream toolOut, toolErr;
         const QStringList args = QStringList {src, dst} + QStringList {option}.filter("--");
-        EXPECT_EQ(quorutil::copyCommand(args, toolOut, toolErr), 0) << toolErr.str();
+        EXPECT_EQ(quorutil::run(QStringList {"copy"} + args, toolOut, toolErr), 0) << toolErr.str();
         std::cout.flush();
         EXPECT_EQ(out.text(), expected) << option.toStdString();
     }

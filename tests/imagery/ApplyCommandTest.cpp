@@ -45,7 +45,7 @@ TEST(LutApply, UsageErrorsAndFailuresAreOneLine)
          "quorutil lut apply: -o - is not possible: a raster is written to a file"},
         {{curve, in, "-o", out, "--threads", "0"},
          2,
-         "quorutil lut apply: --threads needs a whole number from 1 to 64"},
+         "quorutil lut apply: --threads must be an integer from 1 to 64, not '0'"},
         {{curve, in, "-o", out, "--co", "TILED"},
          2,
          "quorutil lut apply: --co needs NAME=VALUE, not TILED"},
@@ -55,7 +55,7 @@ TEST(LutApply, UsageErrorsAndFailuresAreOneLine)
              + " holds one curve for every band"},
         {{curve, in, "-o", out, "--progress", "udp"},
          2,
-         "quorutil lut apply: unknown --progress udp"},
+         "quorutil lut apply: --progress must be none, std or fancy, not 'udp'"},
         {{dir.filePath("none.xml"), in, "-o", out},
          1,
          "quorutil lut apply: " + dir.filePath("none.xml").toStdString()

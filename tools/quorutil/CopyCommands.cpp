@@ -30,26 +30,6 @@ namespace quorutil {
 
 namespace {
 
-const char copyUsage[] =
-    "Usage: quorutil copy SRC DST [--progress none|std|fancy|udp] [--gui]\n"
-    "\n"
-    "Copies SRC to DST and reports the progress. An existing DST keeps its links, owner, mode\n"
-    "and attributes (docs/replacing-files.md); a device or FIFO is written through.\n"
-    "\n"
-    "  --progress fancy  one status line redrawn in place (default on a terminal)\n"
-    "  --progress std    plain lines (default when output is not a terminal)\n"
-    "  --progress udp    datagrams for 'quorutil monitor': broadcast, port 45454, or\n"
-    "                    QUOR_PROGRESS_TARGET=host:port\n"
-    "  --progress none   nothing\n"
-    "  --gui             copy in the background behind a progress dialog\n";
-
-const char rmtreeUsage[] =
-    "Usage: quorutil rmtree DIR\n"
-    "\n"
-    "Deletes DIR and everything below it. Links are removed, never followed, also DIR itself\n"
-    "when it is a link (with or without a trailing '/'). Refuses '/' and paths ending in '.' or\n"
-    "'..'. Stops at the first entry it cannot delete and names it.\n";
-
 // The system's reason after a message that ends in an error number: "...: 2" becomes
 // "...: 2 (No such file or directory)".
 std::string withReason(const std::string &message)
@@ -92,18 +72,9 @@ int copyWithDialog(const std::string &src, const std::string &dst, std::ostream 
 
 } // namespace
 
-int copyCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int copyCommand(const CommandLine &cmd, std::ostream & /*out*/, std::ostream &err)
 {
-    CommandLine cmd("copy", copyUsage, {{"--progress", nullptr, true}, {"--gui"}});
-    int code = ExitOk;
-    if (!cmd.parse(args, out, err, &code))
-        return code;
     QString progress = cmd.value("--progress");
-    static const QStringList kinds = {"none", "std", "fancy", "udp"};
-    if (cmd.positional().size() != 2)
-        return cmd.usageError(err, "expected SRC and DST");
-    if (cmd.isSet("--progress") && !kinds.contains(progress))
-        return cmd.usageError(err, "unknown --progress " + progress.toStdString());
     const std::string src = localPath(cmd.positional().at(0));
     const std::string dst = localPath(cmd.positional().at(1));
     if (cmd.isSet("--gui"))
@@ -138,14 +109,8 @@ int copyCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     return ExitOk;
 }
 
-int rmtreeCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int rmtreeCommand(const CommandLine &cmd, std::ostream & /*out*/, std::ostream &err)
 {
-    CommandLine cmd("rmtree", rmtreeUsage, {});
-    int code = ExitOk;
-    if (!cmd.parse(args, out, err, &code))
-        return code;
-    if (cmd.positional().size() != 1)
-        return cmd.usageError(err, "expected one DIR");
     const std::string path = localPath(cmd.positional().first());
     std::string failedPath;
     int error = 0;

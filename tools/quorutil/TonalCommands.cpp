@@ -42,34 +42,6 @@ namespace quorutil {
 
 namespace {
 
-const char *const lutUsage =
-    "Usage: quorutil lut CURVE [--samples N] [--band B] [--format text|csv|binary] [-o OUT]\n"
-    "       quorutil lut CURVE [--samples N] [--band B] --plot OUT.png [--width W --height H]\n"
-    "       quorutil lut CURVE [--samples N] [--band B] --stats\n"
-    "       quorutil lut apply CURVE INPUT -o OUTPUT [options]   (see lut apply --help)\n"
-    "\n"
-    "Builds the lookup table of a tonal curve. CURVE is an XML file holding a Corrector element\n"
-    "or a break-point file; --band picks the band of a break-point file that holds several.\n"
-    "  --samples N     entries of the table, N >= 1 (entry i at input level i/(N-1)); without\n"
-    "                  it 65536 entries, one per 16-bit level (entry i at i/65536)\n"
-    "  --format F      text: one output level a line (default); csv: index,input,output;\n"
-    "                  binary: 32-bit little-endian floats\n"
-    "  -o OUT          write the table to OUT instead of standard output\n"
-    "  --validate      check a Corrector element against tonalcurve.xsd first\n"
-    "  --plot OUT.png  draw the nodes and the table as a PNG picture (every band of a\n"
-    "                  break-point file unless --band), --width and --height in pixels\n"
-    "                  (default 800 x 600)\n"
-    "  --stats         the table's range, the entries outside the nodes (extrapolated or held)\n"
-    "                  and whether the table is monotonic\n";
-
-const char *const bpfUsage = "Usage: quorutil bpf show FILE [--json]\n"
-                             "\n"
-                             "show  prints the bands of a break-point file with the interpolation\n"
-                             "      and the normalised nodes (input level, output level) of each.\n";
-
-constexpr int maxSamples = 1 << 24;
-constexpr int maxPixels = 20000;
-
 // One curve to convert: a Corrector file's, or one band of a break-point file.
 struct Series
 {
@@ -100,16 +72,6 @@ double inputLevel(int i, int requested)
     if (requested < 0)
         return i / 65536.0;
     return requested == 1 ? 0.0 : i / (double(requested) - 1.0);
-}
-
-bool parseInt(const QString &text, int low, int high, int &value)
-{
-    bool ok = false;
-    const int parsed = text.toInt(&ok, 10);
-    if (!ok || parsed < low || parsed > high)
-        return false;
-    value = parsed;
-    return true;
 }
 
 std::string openFailure(const QString &file)
@@ -261,11 +223,8 @@ double finiteOr(double value, double fallback)
 int plot(const CommandLine &cl, const QString &file, const std::vector<Series> &series,
          int requested, std::ostream &err)
 {
-    int width = 800, height = 600;
-    if (cl.isSet("--width") && !parseInt(cl.value("--width"), 50, maxPixels, width))
-        return cl.usageError(err, "--width needs a whole number from 50 to 20000");
-    if (cl.isSet("--height") && !parseInt(cl.value("--height"), 50, maxPixels, height))
-        return cl.usageError(err, "--height needs a whole number from 50 to 20000");
+    const int width = int(cl.integer("--width", 800));
+    const int height = int(cl.integer("--height", 600));
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return cl.failure(err, "drawing needs a GUI application object");
 
@@ -366,20 +325,16 @@ int writeTable(const CommandLine &cl, const Series &s, int requested, std::ostre
     return ExitOk;
 }
 
-int bpfShow(const QStringList &args, std::ostream &out, std::ostream &err)
+} // namespace
+
+int bpfShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("bpf show", bpfUsage, {{"--json"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() != 1)
-        return cl.usageError(err, "needs exactly one FILE");
     const QString file = cl.positional().first();
-    const std::string unopenable = openFailure(file);
+    const std::string unopenable = openFailure(cl.inputPath(0));
     if (!unopenable.empty())
         return cl.failure(err, unopenable);
     try {
-        const util::BpfConverter bpf(file);
+        const util::BpfConverter bpf(cl.inputPath(0));
         const QStringList bands = bpf.getBands();
         if (cl.isSet("--json")) {
             QJsonArray list;
@@ -415,34 +370,9 @@ int bpfShow(const QStringList &args, std::ostream &out, std::ostream &err)
     return ExitOk;
 }
 
-} // namespace
-
-int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int lutCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    if (!args.isEmpty() && args.first() == QLatin1String("apply"))
-        return lutApplyCommand(args.mid(1), out, err);
-    CommandLine cl("lut", lutUsage,
-                   {{"--samples", nullptr, true},
-                    {"--band", nullptr, true},
-                    {"--format", nullptr, true},
-                    {"--output", "-o", true},
-                    {"--validate"},
-                    {"--plot", nullptr, true},
-                    {"--width", nullptr, true},
-                    {"--height", nullptr, true},
-                    {"--stats"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() != 1)
-        return cl.usageError(err, "needs exactly one CURVE file");
-    const QString format = cl.value("--format", QStringLiteral("text"));
-    if (format != QLatin1String("text") && format != QLatin1String("csv")
-        && format != QLatin1String("binary"))
-        return cl.usageError(err, "--format is text, csv or binary");
-    int requested = -1;
-    if (cl.isSet("--samples") && !parseInt(cl.value("--samples"), 1, maxSamples, requested))
-        return cl.usageError(err, "--samples needs a whole number from 1 to 16777216");
+    const int requested = int(cl.integer("--samples", -1));
     if ((cl.isSet("--width") || cl.isSet("--height")) && !cl.isSet("--plot"))
         return cl.usageError(err, "--width and --height go with --plot");
     const bool table = !(cl.isSet("--plot") || cl.isSet("--stats")) || cl.isSet("--format")
@@ -450,7 +380,7 @@ int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 
     const QString file = cl.positional().first();
     std::vector<Series> series;
-    code = loadSeries(cl, file, series, err);
+    int code = loadSeries(cl, cl.inputPath(0), series, err);
     if (code != ExitOk)
         return code;
     if (table && series.size() > 1)
@@ -480,11 +410,6 @@ int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     if (table)
         return writeTable(cl, series.front(), requested, out, err);
     return ExitOk;
-}
-
-int bpfCommand(const QStringList &args, std::ostream &out, std::ostream &err)
-{
-    return dispatchSubcommand("bpf", bpfUsage, {{"show", bpfShow}}, args, out, err);
 }
 
 } // namespace quorutil
