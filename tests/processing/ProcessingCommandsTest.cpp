@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -26,7 +28,8 @@ TEST(GpsUtc, FollowsThePublishedLeapSeconds)
 {
     int rows = 0;
     int before = 0;
-    for (const QString &line : quortest::tableLines(QStringLiteral("processing/leap-seconds.txt"))) {
+    for (const QString &line :
+         quortest::tableLines(QStringLiteral("processing/leap-seconds.txt"))) {
         const QStringList cols = line.split(QLatin1Char(' '));
         const QDateTime from(QDate::fromString(cols.at(0), Qt::ISODate), QTime(0, 0), Qt::UTC);
         const int offset = cols.at(1).toInt();
@@ -84,14 +87,22 @@ TEST(GpsCommands, ShowGpsAndUtc)
 TEST(GpsCommands, RejectNonNumbersAndOutOfRangeValuesAsUsageErrors)
 {
     const QStringList bad[] = {
-        {"gps", "date", "x", "0"},      {"gps", "date", "-1", "0"},
-        {"gps", "date", "7102", "0"},   {"gps", "date", "1.5", "0"},
-        {"gps", "date", "1", "604800"}, {"gps", "date", "1", "-0.5"},
-        {"gps", "date", "1", "nan"},    {"gps", "date", "1"},
-        {"gps", "time", "inf"},         {"gps", "time", "--", "-1"},
-        {"gps", "time", "1e300"},       {"gps", "time", "12abc"},
-        {"gps", "las", ""},             {"gps", "las", "--", "-619315201"},
-        {"gps", "las", "1", "2"},       {"gps", "week"},
+        {"gps", "date", "x", "0"},
+        {"gps", "date", "-1", "0"},
+        {"gps", "date", "7102", "0"},
+        {"gps", "date", "1.5", "0"},
+        {"gps", "date", "1", "604800"},
+        {"gps", "date", "1", "-0.5"},
+        {"gps", "date", "1", "nan"},
+        {"gps", "date", "1"},
+        {"gps", "time", "inf"},
+        {"gps", "time", "--", "-1"},
+        {"gps", "time", "1e300"},
+        {"gps", "time", "12abc"},
+        {"gps", "las", ""},
+        {"gps", "las", "--", "-619315201"},
+        {"gps", "las", "1", "2"},
+        {"gps", "week"},
     };
     for (const QStringList &args : bad) {
         const auto result = runTool(args);
@@ -106,19 +117,23 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
     QTemporaryDir dir;
     const QString builder = dir.filePath(QStringLiteral("make_pyr"));
     // Fails for images whose name contains "bad", succeeds otherwise.
-    quortest::writeFile(builder, "#!/bin/sh\ncase \"$1\" in *bad*) echo broken >&2; exit 4;; esac\n");
+    quortest::writeFile(builder,
+                        "#!/bin/sh\ncase \"$1\" in *bad*) echo broken >&2; exit 4;; esac\n");
     QFile::setPermissions(builder, QFile::ReadOwner | QFile::ExeOwner);
 
     auto result = runTool({"pyramid", "--tool", builder, "--progress=none", "a.tif", "b.tif"});
     EXPECT_EQ(result.code, 0) << result.err;
-    EXPECT_EQ(result.out, "== a.tif\ncommand line: " + builder.toStdString()
-                              + " a.tif -external\nProcessor elapsed seconds: 0\n== b.tif\n"
-                                "command line: " + builder.toStdString()
-                              + " b.tif -external\nProcessor elapsed seconds: 0\n");
+    EXPECT_EQ(result.out,
+              "== a.tif\ncommand line: " + builder.toStdString()
+                  + " a.tif -external\nProcessor elapsed seconds: 0\n== b.tif\n"
+                    "command line: "
+                  + builder.toStdString() + " b.tif -external\nProcessor elapsed seconds: 0\n");
 
     result = runTool({"pyramid", "--tool", builder, "--progress=none", "bad.tif", "c.tif"});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, "quorutil pyramid: bad.tif: make_pyr exited with error code 4\n");
+    EXPECT_EQ(result.err,
+              "quorutil pyramid: bad.tif: " + builder.toStdString()
+                  + " exited with code 4: broken\n");
     EXPECT_NE(result.out.find("== bad.tif (failed)\n"), std::string::npos);
     EXPECT_NE(result.out.find("standard error:\nbroken\n"), std::string::npos);
     EXPECT_NE(result.out.find("== c.tif\n"), std::string::npos);
@@ -127,17 +142,68 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
     quortest::writeFile(builder, "#!/bin/sh\nexec sleep 30\n");
     result = runTool({"pyramid", "--tool", builder, "--timeout", "0.2", "--progress=none", "x"});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, "quorutil pyramid: x: make_pyr timed out\n");
+    EXPECT_EQ(result.err,
+              "quorutil pyramid: x: " + builder.toStdString() + " timed out after 0.2 s\n");
 
-    result = runTool({"pyramid", "--tool", dir.filePath("none"), "--progress=none", "y"});
+    // A builder that cannot start is named once, with the reason, not once for each image.
+    result = runTool({"pyramid", "--tool", dir.filePath("none"), "--progress=none", "y", "z"});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, "quorutil pyramid: y: make_pyr failed to start process\n");
+    EXPECT_EQ(result.err,
+              "quorutil pyramid: " + dir.filePath("none").toStdString()
+                  + ": No such file or directory\n");
+    QFile::setPermissions(builder, QFile::ReadOwner);
+    result = runTool({"pyramid", "--tool", builder, "--progress=none", "y"});
+    EXPECT_EQ(result.err, "quorutil pyramid: " + builder.toStdString() + ": Permission denied\n");
+    QFile::setPermissions(builder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    quortest::writeFile(builder, "#!/bin/sh\nkill -SEGV $$\n");
+    result = runTool({"pyramid", "--tool", builder, "--progress=none", "y"});
+    EXPECT_EQ(result.err,
+              "quorutil pyramid: y: " + builder.toStdString() + " crashed (signal 11, SIGSEGV)\n");
 
     for (const QStringList &args :
-         {QStringList{"pyramid", "x.tif"}, QStringList{"pyramid", "--tool", builder},
-          QStringList{"pyramid", "--tool", builder, "--timeout", "-1", "x"},
-          QStringList{"pyramid", "--tool", builder, "--progress", "udp", "x"}})
+         {QStringList {"pyramid", "x.tif"}, QStringList {"pyramid", "--tool", builder},
+          QStringList {"pyramid", "--tool", builder, "--timeout", "-1", "x"},
+          QStringList {"pyramid", "--tool", builder, "--progress", "udp", "x"}})
         EXPECT_EQ(runTool(args).code, 2) << args.join(' ').toStdString();
 }
 
 } // namespace
+
+namespace {
+
+// Runs a program to its end; its exit code, -1 when it cannot start.
+int runProgram(const QString &program, const QStringList &arguments, QByteArray *out = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        return -1;
+    if (out)
+        *out = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace
+
+// The shipped wrapper makes GDAL's gdaladdo a builder: the image gains its overviews, a name
+// starting with '-' included.
+TEST(PyramidCommand, TheGdaladdoWrapperBuildsOverviews)
+{
+    if (QStandardPaths::findExecutable("gdaladdo").isEmpty()
+        || QStandardPaths::findExecutable("gdal_create").isEmpty())
+        GTEST_SKIP() << "GDAL's utilities are not installed";
+    QTemporaryDir dir;
+    const QString wrapper = quortest::resourcePath("gdaladdo-pyramid");
+    for (const QString name : {"ortho.tif", "-dash.tif"}) {
+        const QString image = dir.filePath(name);
+        ASSERT_EQ(runProgram("gdal_create",
+                             {"-q", "-of", "GTiff", "-outsize", "512", "512", "-bands", "1",
+                              "-burn", "7", image}),
+                  0);
+        const auto result = runTool({"pyramid", "--tool", wrapper, "--progress=none", image});
+        EXPECT_EQ(result.code, 0) << result.err;
+        QByteArray info;
+        EXPECT_EQ(runProgram("gdalinfo", {image}, &info), 0);
+        EXPECT_TRUE(info.contains("Overviews: 256x256")) << info.toStdString();
+    }
+}

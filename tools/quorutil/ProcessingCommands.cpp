@@ -1,6 +1,7 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/GpsUtc.h"
+#include "tools/quorutil/MonitorTable.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/processing/GpsTime.h"
@@ -14,6 +15,7 @@
 #include <QTime>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <ostream>
 
@@ -30,7 +32,9 @@ const char pyramidUsage[] =
     "  --tool PATH        the pyramid builder\n"
     "  --timeout SECONDS  give up on a builder still running after SECONDS (default 3600;\n"
     "                     0 waits for ever)\n"
-    "  --progress KIND    how the progress over the images is shown (default std)\n";
+    "  --progress KIND    how the progress over the images is shown (default std)\n"
+    "GDAL's gdaladdo serves as builder through the gdaladdo-pyramid script installed beside\n"
+    "quorutil: --tool gdaladdo-pyramid.\n";
 
 const char gpsUsage[] =
     "Usage: quorutil gps date WEEK SECONDS_OF_WEEK\n"
@@ -69,13 +73,15 @@ int gpsDate(const QStringList &args, std::ostream &out, std::ostream &err)
     bool ok = false;
     const uint week = cl.positional().at(0).toUInt(&ok);
     if (!ok || week > 4294967295u / 604800u)
-        return cl.usageError(err, "WEEK must be a whole number from 0 to 7101, not '"
-                                      + cl.positional().at(0).toStdString() + "'");
+        return cl.usageError(err,
+                             "WEEK must be a whole number from 0 to 7101, not '"
+                                 + cl.positional().at(0).toStdString() + "'");
     double secondsOfWeek = 0;
     if (!parseFiniteNumber(cl.positional().at(1), secondsOfWeek) || secondsOfWeek < 0
         || secondsOfWeek >= 604800)
-        return cl.usageError(err, "SECONDS_OF_WEEK must be a number from 0 to below 604800, not '"
-                                      + cl.positional().at(1).toStdString() + "'");
+        return cl.usageError(err,
+                             "SECONDS_OF_WEEK must be a number from 0 to below 604800, not '"
+                                 + cl.positional().at(1).toStdString() + "'");
 
     QDate date;
     dateFromGpsTime(quorunits::WholeSeconds::from_value(week * 604800u),
@@ -83,8 +89,8 @@ int gpsDate(const QStringList &args, std::ostream &out, std::ostream &err)
     QTime time;
     timeFromGpsTime(quorunits::Seconds::from_value(secondsOfWeek), time);
     out << "GPS date: " << date.toString(QStringLiteral("yyyy-MM-dd")).toStdString() << "\n";
-    printInstant(out, static_cast<std::int64_t>(week) * 604800
-                          + static_cast<std::int64_t>(secondsOfWeek));
+    printInstant(
+        out, static_cast<std::int64_t>(week) * 604800 + static_cast<std::int64_t>(secondsOfWeek));
     return ExitOk;
 }
 
@@ -102,10 +108,10 @@ bool parseSecondsCommand(const char *name, const QStringList &args, std::ostream
     const double earliest = std::string(name) == "time" ? 0.0 : earliestSeconds;
     if (!parseFiniteNumber(cl.positional().first(), seconds) || seconds < earliest
         || seconds > latestSeconds) {
-        *code = cl.usageError(err, "SECONDS must be a number from "
-                                       + util::formatFixed(earliest, 0) + " to "
-                                       + util::formatFixed(latestSeconds, 0) + ", not '"
-                                       + cl.positional().first().toStdString() + "'");
+        *code = cl.usageError(err,
+                              "SECONDS must be a number from " + util::formatFixed(earliest, 0)
+                                  + " to " + util::formatFixed(latestSeconds, 0) + ", not '"
+                                  + cl.positional().first().toStdString() + "'");
         return false;
     }
     return true;
@@ -137,20 +143,39 @@ int gpsLas(const QStringList &args, std::ostream &out, std::ostream &err)
     return ExitOk;
 }
 
+// What went wrong with a builder that ran, in one line naming it: how it ended, and the last
+// line it wrote to standard error.
+std::string pyramidProblem(const std::string &tool, const util::PyramidResult &result,
+                           const std::string &timeout)
+{
+    if (result.timedOut)
+        return tool + " timed out after " + timeout + " s";
+    std::string problem = result.crashed
+        ? tool + " crashed (signal " + std::to_string(result.signal)
+            + (sigabbrev_np(result.signal) ? std::string(", SIG") + sigabbrev_np(result.signal)
+                                           : std::string())
+            + ")"
+        : tool + " exited with code " + std::to_string(result.exitCode);
+    QByteArray said = QByteArray::fromStdString(result.standardError).trimmed();
+    said = said.mid(said.lastIndexOf('\n') + 1).trimmed();
+    if (!said.isEmpty())
+        problem += ": " + escapeForTerminal(said.left(300));
+    return problem;
+}
+
 } // namespace
 
 int gpsCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    return dispatchSubcommand("gps", gpsUsage,
-                              {{"date", gpsDate}, {"time", gpsTime}, {"las", gpsLas}}, args, out,
-                              err);
+    return dispatchSubcommand(
+        "gps", gpsUsage, {{"date", gpsDate}, {"time", gpsTime}, {"las", gpsLas}}, args, out, err);
 }
 
 int pyramidCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("pyramid", pyramidUsage,
-                   {{"--tool", nullptr, true}, {"--timeout", nullptr, true},
-                    {"--progress", nullptr, true}});
+    CommandLine cl(
+        "pyramid", pyramidUsage,
+        {{"--tool", nullptr, true}, {"--timeout", nullptr, true}, {"--progress", nullptr, true}});
     int code = ExitOk;
     if (!cl.parse(args, out, err, &code))
         return code;
@@ -173,6 +198,7 @@ int pyramidCommand(const QStringList &args, std::ostream &out, std::ostream &err
 
     const std::string tool = localPath(cl.value("--tool"));
     const int timeoutMs = timeout == 0 ? -1 : static_cast<int>(timeout * 1000);
+    const std::string timeoutText = cl.value("--timeout", QStringLiteral("3600")).toStdString();
     const QStringList &images = cl.positional();
     if (progress) {
         progress->starting("Pyramids");
@@ -182,19 +208,22 @@ int pyramidCommand(const QStringList &args, std::ostream &out, std::ostream &err
     for (int i = 0; i < images.size(); ++i) {
         const std::string image = localPath(images.at(i));
         std::vector<std::string> report;
-        const bool ok = util::createOrthoVistaPyramid(tool, image, report, timeoutMs);
+        util::PyramidResult result;
+        util::Failure failure;
+        const bool ok =
+            util::createOrthoVistaPyramid(tool, image, report, timeoutMs, result, &failure);
         out << "== " << image << (ok ? "" : " (failed)") << "\n";
         for (const std::string &line : report)
             out << line << "\n";
+        if (!result.started) {
+            // The same for every image: said once, about the builder.
+            err << "quorutil pyramid: " << failure.text().toStdString() << "\n";
+            return ExitFailure;
+        }
         if (!ok) {
             ++failures;
-            // The report's fourth line names the problem; an ordinary failure is its exit code.
-            const std::string problem = report.size() > 3 ? report[3] : "unknown problem";
             err << "quorutil pyramid: " << image << ": "
-                << (problem == "unknown problem"
-                        ? report.size() > 1 ? report[1] : problem
-                        : problem.rfind("make_pyr", 0) == 0 ? problem : "make_pyr " + problem)
-                << "\n";
+                << pyramidProblem(tool, result, timeoutText) << "\n";
         }
         if (progress)
             progress->amountDone(i + 1);
