@@ -67,6 +67,13 @@ TEST(GpsCommands, ShowGpsAndUtc)
         {{"gps", "time", "90061.7"},
          "GPS time of day: 01:01:01\nGPS date and time: 1999-08-23 01:01:01\n"
          "UTC date and time: 1999-08-23 01:00:48 (GPS - 13 s)\n"},
+        // Beyond 2^32 seconds the time of day goes on with the date and time beside it.
+        {{"gps", "time", "4294967296"},
+         "GPS time of day: 06:28:16\nGPS date and time: 2135-09-28 06:28:16\n"
+         "UTC date and time: 2135-09-28 06:27:58 (GPS - 18 s)\n"},
+        {{"gps", "time", "4295053695.5"},
+         "GPS time of day: 06:28:15\nGPS date and time: 2135-09-29 06:28:15\n"
+         "UTC date and time: 2135-09-29 06:27:57 (GPS - 18 s)\n"},
         {{"gps", "las", "0"},
          "LAS adjusted standard GPS time: -380684800\nGPS date and time: 1999-08-22 00:00:00\n"
          "UTC date and time: 1999-08-21 23:59:47 (GPS - 13 s)\n"},

@@ -123,8 +123,11 @@ int gpsTime(const QStringList &args, std::ostream &out, std::ostream &err)
     int code = ExitOk;
     if (!parseSecondsCommand("time", args, out, err, seconds, &code))
         return code;
-    QTime time;
-    timeFromGpsTime(quorunits::Seconds::from_value(seconds), time);
+    // timeFromGpsTime keeps the low 32 bits of the seconds (so it has always counted); the
+    // range here goes beyond 2^32, so the time of day is taken from all of them, as the date
+    // and time printed beside it are.
+    const auto whole = static_cast<std::int64_t>(seconds);
+    const QTime time = QTime(0, 0).addSecs(static_cast<int>(whole % 86400));
     out << "GPS time of day: " << time.toString(QStringLiteral("HH:mm:ss")).toStdString() << "\n";
     printInstant(out, static_cast<std::int64_t>(seconds));
     return ExitOk;
