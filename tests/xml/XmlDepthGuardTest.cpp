@@ -102,7 +102,8 @@ TEST(XmlDepthGuard, AgreesWithTheDomParserOnEverythingNotTooDeep)
     QTemporaryDir dir;
     const QString path = dir.filePath("doc.xml");
     for (const QByteArray &text : texts) {
-        if (text.count('<') > limit) // may legitimately be refused
+        // May legitimately be refused: too deep, or entities expanding beyond their bound.
+        if (text.count('<') > limit || text.contains("&l9;"))
             continue;
         QDomDocument expected, fromText, fromFile;
         QString message;
