@@ -90,6 +90,8 @@ SchemaVerdict checkAgainstProductsSchema(QIODevice *device, std::string *schemaP
     int line = 0, column = 0;
     if (bytes.size() > maxXmlBytes)
         refusal = QStringLiteral("more than %1 MiB of XML").arg(maxXmlBytes >> 20);
+    else if (bytes.count("<Product") > maxProductMapProducts + 1) // the map's own tag counts
+        refusal = QStringLiteral("more than %1 products").arg(maxProductMapProducts);
     else if (withinXmlDepth(decodeXml(bytes), &refusal, &line, &column))
         refusal.clear();
     else
