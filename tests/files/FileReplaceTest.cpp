@@ -19,6 +19,8 @@
 #include <sys/xattr.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -170,6 +172,7 @@ TEST_P(FileReplace, ADeviceOrFifoIsWrittenThroughAndADirectoryRefused)
     const QByteArray fifo = QFile::encodeName(at("fifo"));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
     QByteArray received;
+    std::atomic<bool> readerDone {false};
     std::thread reader([&] {
         const int fd = ::open(fifo.constData(), O_RDONLY);
         char buffer[4096];
@@ -178,13 +181,23 @@ TEST_P(FileReplace, ADeviceOrFifoIsWrittenThroughAndADirectoryRefused)
             received.append(buffer, static_cast<int>(n));
         if (fd >= 0)
             ::close(fd);
+        readerDone = true;
     });
     if (name == "merge") {
         // A merge reads its destination first, which a FIFO never ends: refused.
         EXPECT_EQ(write(at("fifo")),
                   "Destination INI file " + local(at("fifo")) + " can't be opened!");
-        const int unblock = ::open(fifo.constData(), O_WRONLY);
-        ::close(unblock);
+        // The merge's own look at the FIFO may have let the reader through already (it then
+        // saw the end); else the reader waits for a writer: be one, without waiting for a
+        // reader that has gone.
+        while (!readerDone) {
+            const int unblock = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (unblock >= 0) {
+                ::close(unblock);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     } else {
         EXPECT_EQ(write(at("fifo")), "");
     }

@@ -256,6 +256,17 @@ TEST(XmlLimits, RefusesEachCrowdJustBeyondItsBound)
     }
 }
 
+// What makes no node is not counted: predefined and character references, plain text.
+TEST(XmlLimits, CountsOnlyWhatMakesNodes)
+{
+    QDomDocument document;
+    QString error;
+    EXPECT_TRUE(util::parseXmlText("<r a='&amp;&lt;'>"
+                                       + QString("&amp;&lt;&#60;&#x3c;x").repeated(150000) + "</r>",
+                                   document, &error))
+        << error.toStdString();
+}
+
 // Every reader of the library refuses them, with its own documented outcome and at once.
 TEST(XmlLimits, EveryReaderOfTheLibraryRefusesThem)
 {

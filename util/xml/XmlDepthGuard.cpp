@@ -389,6 +389,8 @@ bool withinXmlDepth(const QString &text, QString *errorMsg, int *errorLine, int 
         if (name.isEmpty())
             return;
         const Entities::Cost cost = scan.entities().cost(name);
+        if (cost.characters == 0 && !isDeclaredEntityReference(text, ampersand))
+            return; // &amp; and its kind make no node
         expansion += cost.characters;
         if (expansion > maxXmlEntityExpansion) {
             refusedAt = ampersand;
