@@ -73,15 +73,13 @@ int gpsDate(const QStringList &args, std::ostream &out, std::ostream &err)
     bool ok = false;
     const uint week = cl.positional().at(0).toUInt(&ok);
     if (!ok || week > 4294967295u / 604800u)
-        return cl.usageError(err,
-                             "WEEK must be a whole number from 0 to 7101, not '"
-                                 + cl.positional().at(0).toStdString() + "'");
+        return cl.usageError(err, "WEEK must be a whole number from 0 to 7101, not '"
+                                      + cl.positional().at(0).toStdString() + "'");
     double secondsOfWeek = 0;
     if (!parseFiniteNumber(cl.positional().at(1), secondsOfWeek) || secondsOfWeek < 0
         || secondsOfWeek >= 604800)
-        return cl.usageError(err,
-                             "SECONDS_OF_WEEK must be a number from 0 to below 604800, not '"
-                                 + cl.positional().at(1).toStdString() + "'");
+        return cl.usageError(err, "SECONDS_OF_WEEK must be a number from 0 to below 604800, not '"
+                                      + cl.positional().at(1).toStdString() + "'");
 
     QDate date;
     dateFromGpsTime(quorunits::WholeSeconds::from_value(week * 604800u),
@@ -89,8 +87,8 @@ int gpsDate(const QStringList &args, std::ostream &out, std::ostream &err)
     QTime time;
     timeFromGpsTime(quorunits::Seconds::from_value(secondsOfWeek), time);
     out << "GPS date: " << date.toString(QStringLiteral("yyyy-MM-dd")).toStdString() << "\n";
-    printInstant(
-        out, static_cast<std::int64_t>(week) * 604800 + static_cast<std::int64_t>(secondsOfWeek));
+    printInstant(out, static_cast<std::int64_t>(week) * 604800
+                          + static_cast<std::int64_t>(secondsOfWeek));
     return ExitOk;
 }
 
@@ -108,10 +106,10 @@ bool parseSecondsCommand(const char *name, const QStringList &args, std::ostream
     const double earliest = std::string(name) == "time" ? 0.0 : earliestSeconds;
     if (!parseFiniteNumber(cl.positional().first(), seconds) || seconds < earliest
         || seconds > latestSeconds) {
-        *code = cl.usageError(err,
-                              "SECONDS must be a number from " + util::formatFixed(earliest, 0)
-                                  + " to " + util::formatFixed(latestSeconds, 0) + ", not '"
-                                  + cl.positional().first().toStdString() + "'");
+        *code = cl.usageError(err, "SECONDS must be a number from "
+                                       + util::formatFixed(earliest, 0) + " to "
+                                       + util::formatFixed(latestSeconds, 0) + ", not '"
+                                       + cl.positional().first().toStdString() + "'");
         return false;
     }
     return true;
@@ -170,15 +168,16 @@ std::string pyramidProblem(const std::string &tool, const util::PyramidResult &r
 
 int gpsCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    return dispatchSubcommand(
-        "gps", gpsUsage, {{"date", gpsDate}, {"time", gpsTime}, {"las", gpsLas}}, args, out, err);
+    return dispatchSubcommand("gps", gpsUsage,
+                              {{"date", gpsDate}, {"time", gpsTime}, {"las", gpsLas}}, args, out,
+                              err);
 }
 
 int pyramidCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl(
-        "pyramid", pyramidUsage,
-        {{"--tool", nullptr, true}, {"--timeout", nullptr, true}, {"--progress", nullptr, true}});
+    CommandLine cl("pyramid", pyramidUsage,
+                   {{"--tool", nullptr, true}, {"--timeout", nullptr, true},
+                    {"--progress", nullptr, true}});
     int code = ExitOk;
     if (!cl.parse(args, out, err, &code))
         return code;
