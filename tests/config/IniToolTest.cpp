@@ -152,8 +152,9 @@ TEST(IniTool, APipeIsASourceAndADeviceIsNot)
     // A FIFO with a writer: its lines arrive although it cannot seek.
     const QByteArray fifo = QFile::encodeName(dir.filePath("source.fifo"));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-    std::thread writer(
-        [&] { quortest::writeFile(QString::fromLocal8Bit(fifo), "[a]\ny=2\n[b]\nz=3\n"); });
+    std::thread writer([&] {
+        quortest::writeFile(QString::fromLocal8Bit(fifo), "[a]\ny=2\n[b]\nz=3\n");
+    });
     util::IniTool::mergeIniFiles(fifo.toStdString(), dest.toStdString());
     writer.join();
     EXPECT_EQ(quortest::readFile(dest), "[a]\nx=1\ny=2\n\r\n[b]\nz=3\n");

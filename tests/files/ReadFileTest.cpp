@@ -20,10 +20,7 @@
 
 namespace {
 
-QByteArray local(const QString &path)
-{
-    return QFile::encodeName(path);
-}
+QByteArray local(const QString &path) { return QFile::encodeName(path); }
 
 // Writes bytes into the FIFO at path from another thread (the open blocks until a reader comes)
 // and closes it. The bytes fit the pipe's buffer, so the writer never waits for the reader.

@@ -28,8 +28,7 @@ TEST(GpsUtc, FollowsThePublishedLeapSeconds)
 {
     int rows = 0;
     int before = 0;
-    for (const QString &line :
-         quortest::tableLines(QStringLiteral("processing/leap-seconds.txt"))) {
+    for (const QString &line : quortest::tableLines(QStringLiteral("processing/leap-seconds.txt"))) {
         const QStringList cols = line.split(QLatin1Char(' '));
         const QDateTime from(QDate::fromString(cols.at(0), Qt::ISODate), QTime(0, 0), Qt::UTC);
         const int offset = cols.at(1).toInt();
@@ -94,22 +93,14 @@ TEST(GpsCommands, ShowGpsAndUtc)
 TEST(GpsCommands, RejectNonNumbersAndOutOfRangeValuesAsUsageErrors)
 {
     const QStringList bad[] = {
-        {"gps", "date", "x", "0"},
-        {"gps", "date", "-1", "0"},
-        {"gps", "date", "7102", "0"},
-        {"gps", "date", "1.5", "0"},
-        {"gps", "date", "1", "604800"},
-        {"gps", "date", "1", "-0.5"},
-        {"gps", "date", "1", "nan"},
-        {"gps", "date", "1"},
-        {"gps", "time", "inf"},
-        {"gps", "time", "--", "-1"},
-        {"gps", "time", "1e300"},
-        {"gps", "time", "12abc"},
-        {"gps", "las", ""},
-        {"gps", "las", "--", "-619315201"},
-        {"gps", "las", "1", "2"},
-        {"gps", "week"},
+        {"gps", "date", "x", "0"},      {"gps", "date", "-1", "0"},
+        {"gps", "date", "7102", "0"},   {"gps", "date", "1.5", "0"},
+        {"gps", "date", "1", "604800"}, {"gps", "date", "1", "-0.5"},
+        {"gps", "date", "1", "nan"},    {"gps", "date", "1"},
+        {"gps", "time", "inf"},         {"gps", "time", "--", "-1"},
+        {"gps", "time", "1e300"},       {"gps", "time", "12abc"},
+        {"gps", "las", ""},             {"gps", "las", "--", "-619315201"},
+        {"gps", "las", "1", "2"},       {"gps", "week"},
     };
     for (const QStringList &args : bad) {
         const auto result = runTool(args);
@@ -124,23 +115,20 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
     QTemporaryDir dir;
     const QString builder = dir.filePath(QStringLiteral("make_pyr"));
     // Fails for images whose name contains "bad", succeeds otherwise.
-    quortest::writeFile(builder,
-                        "#!/bin/sh\ncase \"$1\" in *bad*) echo broken >&2; exit 4;; esac\n");
+    quortest::writeFile(builder, "#!/bin/sh\ncase \"$1\" in *bad*) echo broken >&2; exit 4;; esac\n");
     QFile::setPermissions(builder, QFile::ReadOwner | QFile::ExeOwner);
 
     auto result = runTool({"pyramid", "--tool", builder, "--progress=none", "a.tif", "b.tif"});
     EXPECT_EQ(result.code, 0) << result.err;
-    EXPECT_EQ(result.out,
-              "== a.tif\ncommand line: " + builder.toStdString()
-                  + " a.tif -external\nProcessor elapsed seconds: 0\n== b.tif\n"
-                    "command line: "
-                  + builder.toStdString() + " b.tif -external\nProcessor elapsed seconds: 0\n");
+    EXPECT_EQ(result.out, "== a.tif\ncommand line: " + builder.toStdString()
+                              + " a.tif -external\nProcessor elapsed seconds: 0\n== b.tif\n"
+                                "command line: " + builder.toStdString()
+                              + " b.tif -external\nProcessor elapsed seconds: 0\n");
 
     result = runTool({"pyramid", "--tool", builder, "--progress=none", "bad.tif", "c.tif"});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err,
-              "quorutil pyramid: bad.tif: " + builder.toStdString()
-                  + " exited with code 4: broken\n");
+    EXPECT_EQ(result.err, "quorutil pyramid: bad.tif: " + builder.toStdString()
+                              + " exited with code 4: broken\n");
     EXPECT_NE(result.out.find("== bad.tif (failed)\n"), std::string::npos);
     EXPECT_NE(result.out.find("standard error:\nbroken\n"), std::string::npos);
     EXPECT_NE(result.out.find("== c.tif\n"), std::string::npos);
@@ -168,9 +156,9 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
               "quorutil pyramid: y: " + builder.toStdString() + " crashed (signal 11, SIGSEGV)\n");
 
     for (const QStringList &args :
-         {QStringList {"pyramid", "x.tif"}, QStringList {"pyramid", "--tool", builder},
-          QStringList {"pyramid", "--tool", builder, "--timeout", "-1", "x"},
-          QStringList {"pyramid", "--tool", builder, "--progress", "udp", "x"}})
+         {QStringList{"pyramid", "x.tif"}, QStringList{"pyramid", "--tool", builder},
+          QStringList{"pyramid", "--tool", builder, "--timeout", "-1", "x"},
+          QStringList{"pyramid", "--tool", builder, "--progress", "udp", "x"}})
         EXPECT_EQ(runTool(args).code, 2) << args.join(' ').toStdString();
 }
 
