@@ -3,6 +3,7 @@
 #include "util/config/IniTool.h"
 #include "util/files/AtomicWrite.h"
 #include "util/files/FileOps.h"
+#include "util/files/FileReplace_p.h"
 
 #include "tests/common/TestUtil.h"
 #include "tests/files/FileTestUtil.h"
@@ -18,6 +19,8 @@
 #include <sys/xattr.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -234,6 +237,34 @@ TEST_P(FileReplace, AFullMediumLeavesTheOldFileWhole)
                   secondLink ? QStringList({"link", "settings.ini"})
                              : QStringList({"settings.ini"}));
     }
+}
+
+// The writers that promise the new content is on the medium before it replaces the old one
+// flush it first: when the flush fails, the old file stays whole and the failure is reported;
+// after a rewrite in place the failure is reported too.
+TEST_P(FileReplace, AFailedFlushBeforeTheRenameLeavesTheOldFileWhole)
+{
+    if (std::string(GetParam().name) == "copy")
+        GTEST_SKIP() << "the copy does not flush";
+    const QString dst = at("settings.ini");
+    writeFile(dst, oldContent);
+    util::testseam::failNextFsync(EIO);
+    const std::string error = write(dst);
+    util::testseam::failNextFsync(0);
+    EXPECT_NE(error, "");
+    if (std::string(GetParam().name) == "write") {
+        EXPECT_EQ(error, "failed: 5 (Input/output error)");
+    }
+    EXPECT_EQ(readFile(dst), oldContent);
+    EXPECT_EQ(entries(dir.path()), QStringList({"settings.ini"}));
+
+    ASSERT_EQ(
+        ::link(QFile::encodeName(dst).constData(), QFile::encodeName(at("second")).constData()), 0);
+    util::testseam::failNextFsync(EIO);
+    EXPECT_NE(write(dst), "") << "in place";
+    util::testseam::failNextFsync(0);
+    EXPECT_EQ(write(dst), "");
+    EXPECT_EQ(readFile(at("second")), oldContent + "new=1\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, FileReplace, testing::ValuesIn(writers),

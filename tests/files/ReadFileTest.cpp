@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <thread>
 
 #include <fcntl.h>
@@ -26,6 +27,11 @@ QByteArray local(const QString &path) { return QFile::encodeName(path); }
 std::thread feedFifo(const QString &path, QByteArray bytes)
 {
     return std::thread([name = local(path), bytes] {
+        // A reader that stops early closes the FIFO: EPIPE here, not a SIGPIPE for the test.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         const int fd = ::open(name.constData(), O_WRONLY);
         if (fd < 0)
             return;
@@ -68,6 +74,19 @@ TEST(ReadWholeFile, ReadsFilesAndStreamsWithinTheBound)
     writer.join();
     EXPECT_EQ(error, fifo + ": larger than 2 KiB");
     EXPECT_TRUE(bytes.isEmpty());
+
+    // Bounds beyond the first 64 KiB buffer: the buffer grows to the bound and one byte more,
+    // so a stream just over the bound is refused and one at the bound read whole.
+    for (const int bound : {65536, 65537, 200000, 1 << 20}) {
+        for (const int size : {bound, bound + 1, 2 * bound}) {
+            const QByteArray stream(size, 'y');
+            writer = feedFifo(fifo, stream);
+            const bool read = util::readWholeFile(fifo, bytes, &error, bound);
+            writer.join();
+            EXPECT_EQ(read, size <= bound) << size << " bytes, bound " << bound;
+            EXPECT_EQ(bytes.size(), size <= bound ? size : 0) << size << " bytes, bound " << bound;
+        }
+    }
 }
 
 TEST(ReadWholeFile, RefusesWhatItCannotReadWithOneLine)

@@ -1,4 +1,9 @@
+#include "util/bands/ProductBandMapper.h"
 #include "util/naming/FileSessionNameGenerator.h"
+#include "util/support/LikFile.h"
+#include "util/tonal/BpfConverter.h"
+#include "util/tonal/TonalCurve.h"
+#include "util/tonal/TonalCurveFile.h"
 #include "util/xml/XmlCompare.h"
 #include "util/xml/XmlFile.h"
 #include "util/xml/XmlValidator.h"
@@ -6,6 +11,7 @@
 #include "tests/common/TestUtil.h"
 #include "tests/common/ToolRun.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDomDocument>
 #include <QRandomGenerator>
@@ -95,7 +101,8 @@ TEST(XmlDepthGuard, AgreesWithTheDomParserOnEverythingNotTooDeep)
     QTemporaryDir dir;
     const QString path = dir.filePath("doc.xml");
     for (const QByteArray &text : texts) {
-        if (text.count('<') > limit) // may legitimately be refused
+        // May legitimately be refused: too deep, or entities expanding beyond their bound.
+        if (text.count('<') > limit || text.contains("&l9;"))
             continue;
         QDomDocument expected, fromText, fromFile;
         QString message;
@@ -164,6 +171,146 @@ TEST(XmlDepthGuard, EveryReaderOfTheLibraryRefusesDeepDocuments)
     for (int i = 0; i < limit; ++i)
         node = node.appendChild(built.createElement("a"));
     EXPECT_FALSE(validator.validate(built.documentElement()));
+}
+
+namespace {
+
+// Documents just beyond each bound, and just within it; made here, since some are megabytes.
+struct Crowd
+{
+    const char *name;
+    QByteArray over;
+    QByteArray within;
+    QString message; // what the guard says about over
+};
+
+QByteArray entityDocument(const QByteArray &value, int references, const QByteArray &more = "")
+{
+    return "<!DOCTYPE Corrector [<!ENTITY a \"" + value + "\">" + more + "]><Corrector>"
+        + QByteArray("&a;").repeated(references) + "</Corrector>";
+}
+
+std::vector<Crowd> crowds()
+{
+    const QByteArray x4000(4000, 'x');
+    const QByteArray attributes = [] {
+        QByteArray text;
+        for (int i = 0; i < 256; ++i)
+            text += " a" + QByteArray::number(i) + "='1'";
+        return text;
+    }();
+    // Ten levels of ten references each: 10^10 characters from a few hundred bytes.
+    QByteArray laughs = "<!DOCTYPE Corrector [<!ENTITY l0 \"lol\">";
+    for (int i = 1; i < 10; ++i)
+        laughs += "<!ENTITY l" + QByteArray::number(i) + " \""
+            + ("&l" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
+    laughs += "]><Corrector>&l9;</Corrector>";
+    const QString expansion = "entity references that expand to more than 1048576 characters";
+    const QString nodes = "more than 200000 elements, attributes and other nodes";
+    return {
+        // 262 references of 4,000 characters are 1,048,000: within; one more is not.
+        {"one long entity, many references", entityDocument(x4000, 263), entityDocument(x4000, 262),
+         expansion},
+        {"references in attribute values count too",
+         "<!DOCTYPE r [<!ENTITY a \"" + x4000 + "\">]><r a='" + QByteArray("&a;").repeated(263)
+             + "'/>",
+         "<!DOCTYPE r [<!ENTITY a \"" + x4000 + "\">]><r a='" + QByteArray("&a;").repeated(262)
+             + "'/>",
+         expansion},
+        {"nested entities (billion laughs)", laughs, entityDocument("lol", 1), expansion},
+        {"entities that refer to each other",
+         "<!DOCTYPE r [<!ENTITY a \"&b;\"><!ENTITY b \"&a;\">]><r>&a;</r>",
+         "<!DOCTYPE r [<!ENTITY a \"&b;\"><!ENTITY b \"x\">]><r>&a;</r>", expansion},
+        // The root and 99,999 children, two nodes each, are the limit.
+        {"elements", "<r>" + QByteArray("<a/>").repeated(100000) + "</r>",
+         "<r>" + QByteArray("<a/>").repeated(99999) + "</r>", nodes},
+        {"comments", "<r>" + QByteArray("<!---->").repeated(100000) + "</r>",
+         "<r>" + QByteArray("<!---->").repeated(99999) + "</r>", nodes},
+        {"attributes on one element", "<r" + attributes + " b='2'/>", "<r" + attributes + "/>",
+         "an element with more than 256 attributes"},
+        {"parameter entities", entityDocument("x", 1, "<!ENTITY % p \"\">"),
+         entityDocument("x", 1, "<!ATTLIST Corrector p CDATA '%'>"),
+         "parameter entities are not read"},
+    };
+}
+
+} // namespace
+
+// Entity expansion, the number of nodes and attributes are bounded before the DOM parser sees a
+// document: just beyond a bound it is refused with the reason, at the bound it is read.
+TEST(XmlLimits, RefusesEachCrowdJustBeyondItsBound)
+{
+    for (const Crowd &crowd : crowds()) {
+        QDomDocument document;
+        QString error;
+        EXPECT_FALSE(util::parseXmlText(QString::fromUtf8(crowd.over), document, &error))
+            << crowd.name;
+        EXPECT_TRUE(error.contains(crowd.message)) << crowd.name << ": " << error.toStdString();
+        EXPECT_TRUE(util::parseXmlText(QString::fromUtf8(crowd.within), document, &error))
+            << crowd.name << ": " << error.toStdString();
+    }
+}
+
+// What makes no node is not counted: predefined and character references, plain text.
+TEST(XmlLimits, CountsOnlyWhatMakesNodes)
+{
+    QDomDocument document;
+    QString error;
+    EXPECT_TRUE(util::parseXmlText("<r a='&amp;&lt;'>"
+                                       + QString("&amp;&lt;&#60;&#x3c;x").repeated(150000) + "</r>",
+                                   document, &error))
+        << error.toStdString();
+}
+
+// Every reader of the library refuses them, with its own documented outcome and at once.
+TEST(XmlLimits, EveryReaderOfTheLibraryRefusesThem)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("crowd.xml"), other = dir.filePath("other.xml");
+    const QString schemaDir = dir.filePath("schemas");
+    QDir().mkpath(schemaDir);
+    quortest::writeFile(schemaDir + "/any.xsd",
+                        "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'>"
+                        "<xs:element name='Corrector'/><xs:element name='r'/></xs:schema>");
+    const util::XmlValidator validator("any.xsd", schemaDir);
+    for (const Crowd &crowd : crowds()) {
+        quortest::writeFile(path, crowd.over);
+        quortest::writeFile(other, crowd.over);
+        EXPECT_FALSE(util::compareXMLfiles(
+            path, quortest::dataPath("xml/corpus/tonalcurve/valid_spline.xml")))
+            << crowd.name;
+        EXPECT_TRUE(util::compareXMLfiles(path, other)) << crowd.name; // neither has a root
+        EXPECT_FALSE(validator.validate(path)) << crowd.name;
+        EXPECT_FALSE(validator.validate(crowd.over)) << crowd.name;
+        EXPECT_EQ(util::FileSessionNameGenerator::loadPattern(path, "Default"), QString())
+            << crowd.name;
+        util::TonalCurve curve;
+        QString error;
+        EXPECT_FALSE(util::readTonalCurveFile(path, curve, false, &error)) << crowd.name;
+        EXPECT_TRUE(error.contains(crowd.message)) << crowd.name << ": " << error.toStdString();
+        EXPECT_THROW(util::BpfConverter {path}, std::runtime_error) << crowd.name;
+        EXPECT_THROW(util::LikFile::createFromLikFile(path.toStdString()), std::runtime_error)
+            << crowd.name;
+        QBuffer buffer(&const_cast<QByteArray &>(crowd.over));
+        buffer.open(QIODevice::ReadOnly);
+        EXPECT_THROW(util::ProductBandMapper {&buffer}, std::runtime_error) << crowd.name;
+    }
+}
+
+// Beyond 16 MiB a document is not decoded at all.
+TEST(XmlLimits, RefusesMoreThanSixteenMebibytesUndecoded)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big.xml");
+    const QByteArray head = "<Corrector><!--", tail = "--></Corrector>";
+    const int limit = 16 << 20;
+    quortest::writeFile(path, head + QByteArray(limit + 1 - head.size() - tail.size(), 'x') + tail);
+    QDomDocument document;
+    QString error;
+    EXPECT_FALSE(util::readXmlFile(path, document, &error));
+    EXPECT_EQ(error, path + ": more than 16 MiB of XML (line 1, column 1)");
+    quortest::writeFile(path, head + QByteArray(limit - head.size() - tail.size(), 'x') + tail);
+    EXPECT_TRUE(util::readXmlFile(path, document, &error)) << error.toStdString();
 }
 
 TEST(XmlCommands, NameTheInputTheyCannotRead)

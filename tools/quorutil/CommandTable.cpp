@@ -316,7 +316,9 @@ std::vector<CommandSpec> makeTable()
           choice("--progress", "none|std|fancy",
                  "how the progress over the images is shown (default std)")},
          "Builds the image pyramid of each IMAGE by running the pyramid builder as\n"
-         "'PATH IMAGE -external', and prints each builder's report.\n",
+         "'PATH IMAGE -external', and prints each builder's report.\n"
+         "GDAL's gdaladdo serves as builder through the gdaladdo-pyramid script installed beside\n"
+         "quorutil: --tool gdaladdo-pyramid.\n",
          pyramidCommand},
         {"gps",
          "GPS time: date, time, las",

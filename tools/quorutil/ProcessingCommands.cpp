@@ -1,6 +1,7 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/GpsUtc.h"
+#include "tools/quorutil/MonitorTable.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/processing/GpsTime.h"
@@ -14,6 +15,7 @@
 #include <QTime>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <ostream>
 
@@ -51,8 +53,11 @@ int gpsDate(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
 int gpsTime(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
 {
     const double seconds = cl.numberAt(0);
-    QTime time;
-    timeFromGpsTime(quorunits::Seconds::from_value(seconds), time);
+    // timeFromGpsTime keeps the low 32 bits of the seconds (so it has always counted); the
+    // range here goes beyond 2^32, so the time of day is taken from all of them, as the date
+    // and time printed beside it are.
+    const auto whole = static_cast<std::int64_t>(seconds);
+    const QTime time = QTime(0, 0).addSecs(static_cast<int>(whole % 86400));
     out << "GPS time of day: " << time.toString(QStringLiteral("HH:mm:ss")).toStdString() << "\n";
     printInstant(out, static_cast<std::int64_t>(seconds));
     return ExitOk;
@@ -68,6 +73,30 @@ int gpsLas(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
     return ExitOk;
 }
 
+namespace {
+
+// What went wrong with a builder that ran, in one line naming it: how it ended, and the last
+// line it wrote to standard error.
+std::string pyramidProblem(const std::string &tool, const util::PyramidResult &result,
+                           const std::string &timeout)
+{
+    if (result.timedOut)
+        return tool + " timed out after " + timeout + " s";
+    std::string problem = result.crashed
+        ? tool + " crashed (signal " + std::to_string(result.signal)
+            + (sigabbrev_np(result.signal) ? std::string(", SIG") + sigabbrev_np(result.signal)
+                                           : std::string())
+            + ")"
+        : tool + " exited with code " + std::to_string(result.exitCode);
+    QByteArray said = QByteArray::fromStdString(result.standardError).trimmed();
+    said = said.mid(said.lastIndexOf('\n') + 1).trimmed();
+    if (!said.isEmpty())
+        problem += ": " + escapeForTerminal(said.left(300));
+    return problem;
+}
+
+} // namespace
+
 int pyramidCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     const double timeout = cl.number("--timeout", 3600);
@@ -80,6 +109,7 @@ int pyramidCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
 
     const std::string tool = localPath(cl.value("--tool"));
     const int timeoutMs = timeout == 0 ? -1 : static_cast<int>(timeout * 1000);
+    const std::string timeoutText = cl.value("--timeout", QStringLiteral("3600")).toStdString();
     const QStringList &images = cl.positional();
     if (progress) {
         progress->starting("Pyramids");
@@ -89,19 +119,22 @@ int pyramidCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
     for (int i = 0; i < images.size(); ++i) {
         const std::string image = localPath(images.at(i));
         std::vector<std::string> report;
-        const bool ok = util::createOrthoVistaPyramid(tool, image, report, timeoutMs);
+        util::PyramidResult result;
+        util::Failure failure;
+        const bool ok =
+            util::createOrthoVistaPyramid(tool, image, report, timeoutMs, result, &failure);
         out << "== " << image << (ok ? "" : " (failed)") << "\n";
         for (const std::string &line : report)
             out << line << "\n";
+        if (!result.started) {
+            // The same for every image: said once, about the builder.
+            err << "quorutil pyramid: " << failure.text().toStdString() << "\n";
+            return ExitFailure;
+        }
         if (!ok) {
             ++failures;
-            // The report's fourth line names the problem; an ordinary failure is its exit code.
-            const std::string problem = report.size() > 3 ? report[3] : "unknown problem";
             err << "quorutil pyramid: " << image << ": "
-                << (problem == "unknown problem"
-                        ? report.size() > 1 ? report[1] : problem
-                        : problem.rfind("make_pyr", 0) == 0 ? problem : "make_pyr " + problem)
-                << "\n";
+                << pyramidProblem(tool, result, timeoutText) << "\n";
         }
         if (progress)
             progress->amountDone(i + 1);

@@ -20,6 +20,10 @@ namespace util {
 /// last line of either file) that gets a line after it in the merged file first gets the line
 /// end the destination uses (that of its first line, LF when it has none), so that no two lines
 /// run into one.
+///
+/// The protected steps below define the merge's result; mergeIniFiles() gives exactly that
+/// result through an index of sections and keys, in time linear in the files (a key written
+/// with regular-expression characters is still matched as a pattern, line by line).
 class UTIL_EXPORT IniTool
 {
 public:

@@ -57,11 +57,12 @@ void XmlValidator::load(const QString &schemaPath, const QString &schemaName)
     m_validator = std::make_unique<QXmlSchemaValidator>(compiled.schema);
 }
 
-// The schema validator's parser recurses per level of nesting too, so documents go through the
-// library's depth limit first; none of the suite's formats comes near it.
+// The schema validator's parser recurses per level of nesting too and expands entities, so
+// documents go through the library's limits first; none of the suite's formats comes near them.
 bool XmlValidator::validate(const QByteArray &document) const
 {
-    if (!detail::withinXmlDepth(detail::decodeXml(document)))
+    if (document.size() > detail::maxXmlBytes
+        || !detail::withinXmlDepth(detail::decodeXml(document)))
         return false;
     return m_validator->validate(document, QUrl());
 }
