@@ -58,7 +58,7 @@ TEST(CommandLine, ParsesTheSharedConventions)
     }
 }
 
-// Typed options and arguments: the spec's range, choices and count decide, and the message
+// Typed options and arguments: the table entry's range, choices and count decide, and the message
 // names the value and what it should have been.
 struct TypedRow
 {

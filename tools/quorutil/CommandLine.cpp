@@ -72,7 +72,7 @@ OptionSpec OptionSpec::orInfinite() const
 
 namespace {
 
-// A number as the spec allows it: finite, or also infinite.
+// A number as the table entry allows it: finite, or also infinite.
 bool parseNumber(const OptionSpec *spec, const QString &arg, double &value)
 {
     if (!spec || !spec->infinite)

@@ -9,7 +9,7 @@
 //  - "-" alone is positional (commands read it as standard input or output), and so is a
 //    negative number ("-20", "-.5");
 //  - an unknown option names itself: "quorutil CMD: unknown option --x", then the usage, exit 2;
-//  - a value of the wrong type or out of range is a usage error worded by its spec
+//  - a value of the wrong type or out of range is a usage error worded by its table entry
 //    ("--samples must be an integer from 1 to 16777216, not '0'"), and so is a wrong number
 //    of arguments.
 
@@ -112,11 +112,11 @@ public:
     /// Every value given for the option, in order.
     QStringList values(const char *name) const;
     /// An integer or number option's value (checked while parsing), or fallback. A number
-    /// may be infinite where its spec allows it.
+    /// may be infinite where its table entry allows it.
     long long integer(const char *name, long long fallback) const;
     double number(const char *name, double fallback) const;
     const QStringList &positional() const { return m_positional; }
-    /// Positional argument i as a number (checked while parsing when its spec says so).
+    /// Positional argument i as a number (checked while parsing when its table entry says so).
     double numberAt(int i) const;
     /// The file to read for positional argument i: the argument itself, or for "-" a private
     /// copy of standard input. Messages naming that copy are shown with "-".
@@ -156,7 +156,7 @@ bool parseFiniteNumber(const QString &arg, double &value);
 /// An argument as a whole decimal number ("-12", "4294967295"); false otherwise.
 bool parseInteger(const QString &arg, long long &value);
 
-/// The words a spec's range or choices give its value: "an integer from 1 to 16777216",
+/// The words an entry's range or choices give its value: "an integer from 1 to 16777216",
 /// "a number greater than 0", "text, csv or binary"; empty for text and paths.
 std::string valueDescription(const OptionSpec &spec);
 

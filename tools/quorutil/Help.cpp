@@ -66,7 +66,7 @@ std::string usageWords(const CommandSpec &command)
     return words;
 }
 
-// The help of an option with what its spec says of its value.
+// The help of an option with what its table entry says of its value.
 std::string optionHelp(const OptionSpec &option)
 {
     std::string help = option.help ? option.help : "";
