@@ -58,11 +58,11 @@ const Writer writers[] = {
     {"write",
      [](const QString &, const QString &dst, const QByteArray &addition) {
          const QByteArray bytes = oldContent + addition;
-         QString error;
+         util::Failure failure;
          return util::writeFileAtomically(dst, bytes.constData(),
-                                          static_cast<std::size_t>(bytes.size()), &error)
+                                          static_cast<std::size_t>(bytes.size()), &failure)
              ? std::string()
-             : "failed: " + error.toStdString();
+             : "failed: " + failure.text().toStdString();
      }},
     {"merge",
      [](const QString &dir, const QString &dst, const QByteArray &addition) {

@@ -67,7 +67,8 @@ TEST(XmlDepthGuard, RefusesOneLevelBeyondTheLimitHoweverTheNestingIsWritten)
     // Entities of the internal subset nest what their replacement text holds, however written.
     const QByteArray inner = QByteArray("<b>").repeated(limit) + QByteArray("</b>").repeated(limit);
     EXPECT_FALSE(parses("<!DOCTYPE r [<!ENTITY e \"" + inner + "\">]><r>&e;</r>"));
-    const QByteArray escaped = QByteArray("&#60;b>").repeated(limit) + QByteArray("&#60;/b>").repeated(limit);
+    const QByteArray escaped =
+        QByteArray("&#60;b>").repeated(limit) + QByteArray("&#60;/b>").repeated(limit);
     EXPECT_FALSE(parses("<!DOCTYPE r [<!ENTITY e \"" + escaped + "\">]><r>&e;</r>"));
     EXPECT_TRUE(parses("<!DOCTYPE r [<!ENTITY e \"<b/>\">]><r>&e;&amp;&#60;</r>"));
 }
@@ -102,14 +103,13 @@ TEST(XmlDepthGuard, AgreesWithTheDomParserOnEverythingNotTooDeep)
         int line = 0, column = 0;
         const bool ok = expected.setContent(text, false, &message, &line, &column);
         quortest::writeFile(path, text);
-        QString error;
-        EXPECT_EQ(util::readXmlFile(path, fromFile, &error), ok) << text.toStdString();
+        util::Failure failure;
+        EXPECT_EQ(util::readXmlFile(path, fromFile, &failure), ok) << text.toStdString();
         EXPECT_EQ(fromFile.toString(), expected.toString()) << text.toStdString();
         if (!ok) {
-            EXPECT_EQ(error, QString("%1: %2 (line %3, column %4)")
-                                 .arg(path, message)
-                                 .arg(line)
-                                 .arg(column));
+            EXPECT_EQ(
+                failure.text(),
+                QString("%1: line %2, column %3: %4").arg(path).arg(line).arg(column).arg(message));
         }
     }
 }
@@ -123,11 +123,13 @@ TEST(XmlDepthGuard, EveryReaderOfTheLibraryRefusesDeepDocuments)
         return dir.filePath(name);
     };
     const QByteArray deepPattern = "<Patterns><FilePattern id='Default' prefix='p'>"
-        + nested(25000, "<Project pos='0' checked='1'>", "</Project>") + "</FilePattern></Patterns>";
+        + nested(25000, "<Project pos='0' checked='1'>", "</Project>")
+        + "</FilePattern></Patterns>";
     const QString deep = file("deep.xml", deepPattern);
     const QString atLimit = file("limit.xml", nested(limit));
     const QString atLimit2 = file("limit2.xml", nested(limit));
-    const QString atLimitOther = file("other.xml", nested(limit - 1) .replace("</a></a>", "</a><b/></a>"));
+    const QString atLimitOther =
+        file("other.xml", nested(limit - 1).replace("</a></a>", "</a><b/></a>"));
     const QString plain = file("plain.xml", "<Patterns/>");
 
     EXPECT_TRUE(util::compareXMLfiles(atLimit, atLimit2));
@@ -139,10 +141,13 @@ TEST(XmlDepthGuard, EveryReaderOfTheLibraryRefusesDeepDocuments)
     example.useExample = true;
     EXPECT_EQ(util::FileSessionNameGenerator::loadPattern(deep, "Default"), QString());
     // At the limit a collection loads, and its pattern is written out and read back whole.
-    const QString deepest = file("deepest.xml", "<Patterns><FilePattern id='Default' prefix='p'>"
-        + nested(limit - 2, "<Project pos='0' checked='1'>", "</Project>") + "</FilePattern></Patterns>");
-    EXPECT_EQ(util::FileSessionNameGenerator(example,
-                  util::FileSessionNameGenerator::loadPattern(deepest, "Default"))
+    const QString deepest =
+        file("deepest.xml",
+             "<Patterns><FilePattern id='Default' prefix='p'>"
+                 + nested(limit - 2, "<Project pos='0' checked='1'>", "</Project>")
+                 + "</FilePattern></Patterns>");
+    EXPECT_EQ(util::FileSessionNameGenerator(
+                  example, util::FileSessionNameGenerator::loadPattern(deepest, "Default"))
                   .createNameFromPattern(),
               "pProject");
     // Too deep to be XML, so a token pattern: the text comes back as it is.
@@ -173,29 +178,45 @@ TEST(XmlCommands, NameTheInputTheyCannotRead)
     const QString missing = dir.filePath("missing.xml"), deep = dir.filePath("deep.xml");
     quortest::writeFile(deep, nested(25000));
     const QString garbage = dataPath("xml/schemas/garbage.xsd");
-    const std::string noFile = std::string(": 2 (") + std::string("No such file or directory") + ")\n";
+    const std::string noFile =
+        std::string(": 2 (") + std::string("No such file or directory") + ")\n";
     // Arguments, exit code, standard output, standard error.
     const std::tuple<QStringList, int, std::string, std::string> rows[] = {
-        {{"compare", missing, dir.filePath("other.xml")}, 1, "",
+        {{"compare", missing, dir.filePath("other.xml")},
+         1,
+         "",
          "quorutil xml compare: Can't open: " + missing.toStdString() + noFile},
-        {{"compare", good, missing}, 1, "",
+        {{"compare", good, missing},
+         1,
+         "",
          "quorutil xml compare: Can't open: " + missing.toStdString() + noFile},
-        {{"compare", dir.path(), good}, 1, "",
+        {{"compare", dir.path(), good},
+         1,
+         "",
          "quorutil xml compare: Can't open: " + dir.path().toStdString() + ": 21 ("
              + std::string("Is a directory") + ")\n"},
-        {{"compare", deep, deep}, 1, "",
+        {{"compare", deep, deep},
+         1,
+         "",
          "quorutil xml compare: " + deep.toStdString()
              + ": elements nested deeper than 256 levels (line 1, column 769)\n"},
-        {{"validate", quortest::resourcePath("etc/schemas/tonalcurve.xsd"), missing, good}, 1,
+        {{"validate", quortest::resourcePath("etc/schemas/tonalcurve.xsd"), missing, good},
+         1,
          good.toStdString() + ": valid\n",
          "quorutil xml validate: Can't open: " + missing.toStdString() + noFile},
         // A schema that does not compile is named with its first complaint, in one line.
-        {{"validate", garbage, good}, 1, "",
+        {{"validate", garbage, good},
+         1,
+         "",
          "quorutil xml validate: Invalid schema file: " + garbage.toStdString()
              + ": line 1, column 1: Start tag expected.\n"},
-        {{"validate", missing, good}, 1, "",
+        {{"validate", missing, good},
+         1,
+         "",
          "quorutil xml validate: Invalid schema file: " + missing.toStdString() + noFile},
-        {{"validate", dir.path() + "/", good}, 1, "",
+        {{"validate", dir.path() + "/", good},
+         1,
+         "",
          "quorutil xml validate: Invalid schema file: " + dir.path().toStdString() + "/: 21 ("
              + std::string("Is a directory") + ")\n"},
     };

@@ -2,6 +2,7 @@
 
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/AtomicWrite.h"
@@ -76,9 +77,9 @@ int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 
     util::CurveEditorWindow window;
     if (!cl.positional().isEmpty()) {
-        QString error;
-        if (!window.openFile(cl.positional().first(), &error))
-            return cl.failure(err, error.toStdString());
+        util::Failure failure;
+        if (!window.openFile(cl.positional().first(), &failure))
+            return report(err, cl.command(), failure);
     }
     if (cl.isSet("--band"))
         window.editorWidget()->setBand(cl.value("--band"));
@@ -96,9 +97,9 @@ int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     buffer.open(QIODevice::WriteOnly);
     window.grab().save(&buffer, "PNG");
     const QString target = cl.value("--screenshot");
-    QString error;
-    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &error))
-        return cl.failure(err, error.toStdString());
+    util::Failure failure;
+    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &failure))
+        return report(err, cl.command(), failure);
     return ExitOk;
 }
 

@@ -5,6 +5,7 @@
 
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/strings/NumberFormat.h"
@@ -295,12 +296,12 @@ int exportCommand(const QStringList &args, std::ostream &out, std::ostream &err)
         out.flush();
         return out ? ExitOk : cl.failure(err, "Can't write to standard output");
     }
-    QString error;
+    util::Failure failure;
     const bool written = level == 1
-        ? record.exportL1SupportFile(outPath, level0Name, relativeNames, &error)
-        : record.exportL2SupportFile(outPath, &error);
+        ? record.exportL1SupportFile(outPath, level0Name, relativeNames, &failure)
+        : record.exportL2SupportFile(outPath, &failure);
     if (!written)
-        return cl.failure(err, "Can't write: " + output.toStdString() + ": " + error.toStdString());
+        return report(err, cl.command(), failure);
     return ExitOk;
 }
 

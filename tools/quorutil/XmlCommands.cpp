@@ -1,5 +1,6 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/xml/XmlCompare.h"
@@ -96,18 +97,11 @@ int validate(const QStringList &args, std::ostream &out, std::ostream &err)
         return cl.failure(err, why);
     int status = ExitOk;
     for (const QString &file : files.mid(1)) {
-        // The validator only says "not valid"; a file that is not there deserves its reason.
-        const QFileInfo info(file);
-        QDomDocument unused;
-        QString why;
-        if ((!info.exists() || info.isDir()) && !util::readXmlFile(file, unused, &why)) {
-            status = cl.failure(err, why.toStdString());
-            continue;
-        }
-        const bool valid = validator->validate(file);
-        out << file.toStdString() << ": " << (valid ? "valid" : "not valid") << "\n";
-        if (!valid)
-            status = ExitFailure;
+        util::Failure failure;
+        if (validator->validate(file, &failure))
+            out << file.toStdString() << ": valid\n";
+        else
+            status = report(err, cl.command(), failure);
     }
     return status;
 }
@@ -125,9 +119,9 @@ int compare(const QStringList &args, std::ostream &out, std::ostream &err)
     // would be "equal"; the tool names what it cannot read instead.
     for (const QString &file : files) {
         QDomDocument document;
-        QString why;
-        if (!util::readXmlFile(file, document, &why))
-            return cl.failure(err, why.toStdString());
+        util::Failure failure;
+        if (!util::readXmlFile(file, document, &failure))
+            return report(err, cl.command(), failure);
     }
     const bool equal = util::compareXMLfiles(files[0], files[1]);
     out << files[0].toStdString() << " and " << files[1].toStdString()

@@ -1,3 +1,4 @@
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include <QApplication>
@@ -45,6 +46,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(quietOffscreenRemarks);
     }
+    quorutil::installQtMessageHandler();
     if (gui)
         app = std::make_unique<QApplication>(argc, argv);
     else

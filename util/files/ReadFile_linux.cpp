@@ -1,7 +1,6 @@
 #include "util/files/ReadFile.h"
 
 #include "util/files/ReadFile_p.h"
-#include "util/files/SystemError.h"
 #include "util/files/UniqueFd_p.h"
 
 #include <QFile>
@@ -83,59 +82,42 @@ std::string sizeText(std::size_t bytes)
 
 } // namespace detail
 
-bool readWholeFile(const QString &path, QByteArray &bytes, QString *errorString,
-                   std::size_t maxBytes)
+bool readWholeFile(const QString &path, QByteArray &bytes, Failure *failure, std::size_t maxBytes)
 {
     bytes.clear();
     // QByteArray holds at most 2 GiB less a little.
     maxBytes = std::min<std::size_t>(maxBytes, (std::size_t(1) << 31) - 64);
+    const QString tooLarge =
+        QStringLiteral("larger than ") + QString::fromStdString(detail::sizeText(maxBytes));
     if (path.startsWith(QLatin1Char(':'))) {
         // A resource compiled into the application: small, and only Qt can open it.
         QFile resource(path);
-        if (!resource.open(QIODevice::ReadOnly)) {
-            if (errorString)
-                *errorString = QStringLiteral("Can't open: %1: no such resource").arg(path);
-            return false;
-        }
+        if (!resource.open(QIODevice::ReadOnly))
+            return fail(failure, Failure::other(path, QStringLiteral("no such resource")));
         bytes = resource.read(static_cast<qint64>(maxBytes) + 1);
         if (static_cast<std::size_t>(bytes.size()) <= maxBytes)
             return true;
         bytes.clear();
-        if (errorString)
-            *errorString = QStringLiteral("%1: larger than %2")
-                               .arg(path, QString::fromStdString(detail::sizeText(maxBytes)));
-        return false;
+        return fail(failure, Failure::other(path, tooLarge));
     }
+    if (path.isEmpty())
+        return fail(failure, Failure::system(ENOENT, path));
     std::string content;
     int error = 0;
     const QByteArray local = QFile::encodeName(path);
-    const detail::ReadOutcome outcome =
-        path.isEmpty() ? detail::ReadOutcome::CannotOpen
-                       : detail::readInput(local.constData(), content, maxBytes, false, &error);
-    if (path.isEmpty())
-        error = ENOENT;
-    QString message;
-    switch (outcome) {
+    switch (detail::readInput(local.constData(), content, maxBytes, false, &error)) {
     case detail::ReadOutcome::Ok:
         bytes = QByteArray(content.data(), static_cast<int>(content.size()));
         return true;
     case detail::ReadOutcome::CannotOpen:
-        message = QStringLiteral("Can't open: %1: %2").arg(path, QString::fromStdString(systemErrorText(error)));
-        break;
     case detail::ReadOutcome::CannotRead:
-        message = QStringLiteral("Can't read: %1: %2").arg(path, QString::fromStdString(systemErrorText(error)));
-        break;
+        return fail(failure, Failure::system(error, path));
     case detail::ReadOutcome::NotRegular:
-        message = QStringLiteral("%1: not a file to read").arg(path);
-        break;
+        return fail(failure, Failure::other(path, QStringLiteral("not a file to read")));
     case detail::ReadOutcome::TooLarge:
-        message = QStringLiteral("%1: larger than %2")
-                      .arg(path, QString::fromStdString(detail::sizeText(maxBytes)));
         break;
     }
-    if (errorString)
-        *errorString = message;
-    return false;
+    return fail(failure, Failure::other(path, tooLarge));
 }
 
 } // namespace util

@@ -3,6 +3,7 @@
 #include "util/xml/XmlDepthGuard_p.h"
 
 #include "util/files/AtomicWrite.h"
+#include "util/files/ReadFile.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -15,7 +16,7 @@ namespace util {
 namespace {
 
 // A link file is a few hundred bytes; a device or a huge file is refused, not read to its end.
-constexpr qint64 maxLikFileBytes = 1024 * 1024;
+constexpr std::size_t maxLikFileBytes = 1024 * 1024;
 
 std::string readError(const std::string &path)
 {
@@ -40,32 +41,48 @@ LikFile::LikFile(const std::string &imagePath, const std::string &likPath)
 
 std::pair<bool, std::string> LikFile::_read(const std::string &path)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {false, "Could not open LIK file"};
-    const QByteArray content = file.read(maxLikFileBytes + 1);
+    Failure failure;
+    if (read(path, &failure) || failure.error == 0)
+        return {failure.reason.isEmpty(), failure.reason.toStdString()};
+    return {false, "Could not open LIK file"};
+}
+
+bool LikFile::read(const std::string &path, Failure *failure)
+{
+    const QString name = QString::fromStdString(path);
+    QByteArray content;
+    Failure unread;
+    if (!readWholeFile(name, content, &unread, maxLikFileBytes) && unread.error != 0)
+        return fail(failure, unread);
 
     // A document that does not parse (or is too large or too deep to parse safely) counts as
     // one without elements.
     QDomDocument document;
-    if (content.size() > maxLikFileBytes || !detail::setXmlContent(document, content, false))
+    if (!detail::setXmlContent(document, content, false))
         document = QDomDocument(); // Qt keeps what it parsed before the error
 
+    const auto wrong = [&](const char *reason) {
+        return fail(failure, Failure::other(name, QString::fromUtf8(reason)));
+    };
     const QDomNodeList references = document.elementsByTagName(QStringLiteral("reference"));
     if (references.size() != 1)
-        return {false,
-                "Wrong formatting for the LikFile: expecting one 'reference' node at level 0"};
+        return wrong("Wrong formatting for the LikFile: expecting one 'reference' node at level 0");
     const QDomElement reference = references.at(0).toElement();
     if (reference.attribute(QStringLiteral("version")) != QLatin1String("1.0"))
-        return {false, "Wrong version in LIK file. Expecting \"1.0\""};
+        return wrong("Wrong version in LIK file. Expecting \"1.0\"");
     const QDomNodeList uris = reference.elementsByTagName(QStringLiteral("URI"));
     if (uris.size() != 1)
-        return {false, "Wrong formatting for the LikFile: expecting one 'URI' node at level 1"};
+        return wrong("Wrong formatting for the LikFile: expecting one 'URI' node at level 1");
     m_imagePath = uris.at(0).toElement().text().toStdString();
-    return {true, std::string()};
+    return true;
 }
 
 bool LikFile::_write(const std::string &path)
+{
+    return write(path, nullptr);
+}
+
+bool LikFile::write(const std::string &path, Failure *failure)
 {
     QDomDocument document;
     document.appendChild(document.createProcessingInstruction(
@@ -78,7 +95,7 @@ bool LikFile::_write(const std::string &path)
     reference.appendChild(uri);
     const QByteArray bytes = document.toByteArray(3);
     return writeFileAtomically(QString::fromStdString(path), bytes.constData(),
-                               static_cast<std::size_t>(bytes.size()));
+                               static_cast<std::size_t>(bytes.size()), failure);
 }
 
 void LikFile::read()
@@ -92,6 +109,16 @@ void LikFile::write()
 {
     if (!_write(m_likPath))
         throw std::runtime_error(readError(m_likPath));
+}
+
+bool LikFile::read(Failure *failure)
+{
+    return read(m_likPath, failure);
+}
+
+bool LikFile::write(Failure *failure)
+{
+    return write(m_likPath, failure);
 }
 
 LikFile LikFile::createFromLikFile(const std::string &likPath)

@@ -1,7 +1,7 @@
 #include "util/support/SupportFileIO_p.h"
 
 #include "util/files/AtomicWrite.h"
-#include "util/files/SystemError.h"
+#include "util/files/Failure.h"
 #include "util/files/ReadFile_p.h"
 
 #include <QFile>
@@ -31,25 +31,21 @@ bool readWholeFile(const std::string &path, std::string &out, std::string *error
     case ReadOutcome::Ok:
         return true;
     case ReadOutcome::CannotOpen:
-        return fail(error, "Can't open: " + path + ": " + systemErrorText(code));
+        return fail(error, path + ": " + systemReason(code).toStdString());
     case ReadOutcome::CannotRead:
-        return fail(error, "Can't read: " + path + ": " + systemErrorText(code));
+        return fail(error, path + ": " + systemReason(code).toStdString());
     case ReadOutcome::NotRegular:
         return fail(error, path + ": not a regular file");
     case ReadOutcome::TooLarge:
         break;
     }
-    return fail(error, path + ": larger than " + sizeText(maxSupportFileSize) + ", no support file");
+    return fail(error,
+                path + ": larger than " + sizeText(maxSupportFileSize) + ", no support file");
 }
 
-bool writeWholeFile(const std::string &path, std::string_view text, QString *error)
+bool writeWholeFile(const std::string &path, std::string_view text, Failure *failure)
 {
-    if (path.empty()) {
-        if (error)
-            *error = QStringLiteral("no file name");
-        return false;
-    }
-    return writeFileAtomically(QFile::decodeName(path.c_str()), text.data(), text.size(), error);
+    return writeFileAtomically(QFile::decodeName(path.c_str()), text.data(), text.size(), failure);
 }
 
 } // namespace detail

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-class QString;
+#include "util/files/Failure.h"
 
 namespace util {
 namespace detail {
@@ -24,7 +24,7 @@ bool readWholeFile(const std::string &path, std::string &out, std::string *error
 
 /// Replaces the file at path with text, atomically: false, with any old file left as it was
 /// and the reason in *error, when the file cannot be created or written.
-bool writeWholeFile(const std::string &path, std::string_view text, QString *error = nullptr);
+bool writeWholeFile(const std::string &path, std::string_view text, Failure *failure = nullptr);
 
 } // namespace detail
 } // namespace util
