@@ -32,8 +32,7 @@ TEST(SupCommand, ShowPrintsEveryKeywordAndGoesOnAfterAnUnreadableFile)
     const ToolResult r = runTool({"sup", "show", missing, file});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err,
-              "quorutil sup show: Can't open: " + missing.toStdString()
-                  + ": 2 (No such file or directory)\n");
+              "quorutil sup show: " + missing.toStdString() + ": No such file or directory\n");
     EXPECT_EQ(r.out.rfind(file.toStdString()
                               + "\n  Level: 1 (rectified image)\n  Every level\n"
                                 "    SUPPORT_FILE            d\n",

@@ -178,32 +178,16 @@ TEST(XmlCommands, NameTheInputTheyCannotRead)
     const QString missing = dir.filePath("missing.xml"), deep = dir.filePath("deep.xml");
     quortest::writeFile(deep, nested(25000));
     const QString garbage = dataPath("xml/schemas/garbage.xsd");
-    const std::string noFile =
-        std::string(": 2 (") + std::string("No such file or directory") + ")\n";
+    const std::string noFile = ": No such file or directory\n";
     // Arguments, exit code, standard output, standard error.
+    // Missing, unreadable and malformed documents are rows of the tool's failure table; here
+    // the depth limit and the schema, which is no document of the table.
     const std::tuple<QStringList, int, std::string, std::string> rows[] = {
-        {{"compare", missing, dir.filePath("other.xml")},
-         1,
-         "",
-         "quorutil xml compare: Can't open: " + missing.toStdString() + noFile},
-        {{"compare", good, missing},
-         1,
-         "",
-         "quorutil xml compare: Can't open: " + missing.toStdString() + noFile},
-        {{"compare", dir.path(), good},
-         1,
-         "",
-         "quorutil xml compare: Can't open: " + dir.path().toStdString() + ": 21 ("
-             + std::string("Is a directory") + ")\n"},
         {{"compare", deep, deep},
          1,
          "",
          "quorutil xml compare: " + deep.toStdString()
-             + ": elements nested deeper than 256 levels (line 1, column 769)\n"},
-        {{"validate", quortest::resourcePath("etc/schemas/tonalcurve.xsd"), missing, good},
-         1,
-         good.toStdString() + ": valid\n",
-         "quorutil xml validate: Can't open: " + missing.toStdString() + noFile},
+             + ": line 1, column 769: elements nested deeper than 256 levels\n"},
         // A schema that does not compile is named with its first complaint, in one line.
         {{"validate", garbage, good},
          1,
@@ -217,8 +201,8 @@ TEST(XmlCommands, NameTheInputTheyCannotRead)
         {{"validate", dir.path() + "/", good},
          1,
          "",
-         "quorutil xml validate: Invalid schema file: " + dir.path().toStdString() + "/: 21 ("
-             + std::string("Is a directory") + ")\n"},
+         "quorutil xml validate: Invalid schema file: " + dir.path().toStdString()
+             + "/: Is a directory\n"},
     };
     for (const auto &[args, code, out, err] : rows) {
         const quortest::ToolResult r = quortest::runTool(QStringList {"xml"} + args);
