@@ -122,7 +122,7 @@ TEST(SupportFile, RefusesWhatIsNoRegularFileOrTooLarge)
     };
     std::vector<Row> rows = {
         {dir.filePath("missing.sup"), "%1: No such file or directory"},
-        {dir.path(), "%1: not a regular file"},
+        {dir.path(), "%1: Is a directory"},
         {dir.filePath("fifo.sup"), "%1: not a regular file"},
         {dir.filePath("huge.sup"), "%1: larger than 16 MiB, no support file"},
         {QString(), "Can't open: no file name%1"},

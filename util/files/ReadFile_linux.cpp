@@ -32,7 +32,7 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
         return ReadOutcome::CannotRead;
     }
     const bool regular = S_ISREG(st.st_mode);
-    if (!regular && !regularOnly && S_ISDIR(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) {
         *error = EISDIR; // as open() would say for writing
         return ReadOutcome::CannotOpen;
     }

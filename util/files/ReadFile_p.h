@@ -11,9 +11,9 @@ namespace detail {
 
 enum class ReadOutcome {
     Ok,
-    CannotOpen, ///< *error holds errno
+    CannotOpen, ///< *error holds errno (EISDIR for a directory)
     CannotRead, ///< *error holds errno
-    NotRegular, ///< a socket or block device; with regularOnly, any non-regular file
+    NotRegular, ///< a socket or block device; with regularOnly, any other non-regular file
     TooLarge,
 };
 

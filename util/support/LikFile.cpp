@@ -39,30 +39,27 @@ LikFile::LikFile(const std::string &imagePath, const std::string &likPath)
 {
 }
 
-std::pair<bool, std::string> LikFile::_read(const std::string &path)
-{
-    Failure failure;
-    if (read(path, &failure) || failure.error == 0)
-        return {failure.reason.isEmpty(), failure.reason.toStdString()};
-    return {false, "Could not open LIK file"};
-}
+namespace {
 
-bool LikFile::read(const std::string &path, Failure *failure)
+enum class LinkRead { Ok, Unopened, Unparsed, Wrong };
+
+// Reads the image path of the link file at path; failure says why when it is not Ok.
+LinkRead readLink(const std::string &path, std::string &imagePath, Failure &failure)
 {
     const QString name = QString::fromStdString(path);
     QByteArray content;
-    Failure unread;
-    if (!readWholeFile(name, content, &unread, maxLikFileBytes) && unread.error != 0)
-        return fail(failure, unread);
+    if (!readWholeFile(name, content, &failure, maxLikFileBytes))
+        return failure.error != 0 ? LinkRead::Unopened : LinkRead::Unparsed;
 
-    // A document that does not parse (or is too large or too deep to parse safely) counts as
-    // one without elements.
+    // A document that does not parse (or is too deep to parse safely) counts as one without
+    // elements.
     QDomDocument document;
     if (!detail::setXmlContent(document, content, false))
         document = QDomDocument(); // Qt keeps what it parsed before the error
 
     const auto wrong = [&](const char *reason) {
-        return fail(failure, Failure::other(name, QString::fromUtf8(reason)));
+        failure = Failure::other(name, QString::fromUtf8(reason));
+        return LinkRead::Wrong;
     };
     const QDomNodeList references = document.elementsByTagName(QStringLiteral("reference"));
     if (references.size() != 1)
@@ -73,8 +70,35 @@ bool LikFile::read(const std::string &path, Failure *failure)
     const QDomNodeList uris = reference.elementsByTagName(QStringLiteral("URI"));
     if (uris.size() != 1)
         return wrong("Wrong formatting for the LikFile: expecting one 'URI' node at level 1");
-    m_imagePath = uris.at(0).toElement().text().toStdString();
-    return true;
+    imagePath = uris.at(0).toElement().text().toStdString();
+    return LinkRead::Ok;
+}
+
+} // namespace
+
+std::pair<bool, std::string> LikFile::_read(const std::string &path)
+{
+    Failure failure;
+    switch (readLink(path, m_imagePath, failure)) {
+    case LinkRead::Ok:
+        return {true, std::string()};
+    case LinkRead::Unopened:
+        return {false, "Could not open LIK file"};
+    case LinkRead::Unparsed: // too large (or no file to read) counts as no document
+        return {false,
+                "Wrong formatting for the LikFile: expecting one 'reference' node at level 0"};
+    case LinkRead::Wrong:
+        break;
+    }
+    return {false, failure.reason.toStdString()};
+}
+
+bool LikFile::read(const std::string &path, Failure *failure)
+{
+    Failure why;
+    if (readLink(path, m_imagePath, why) == LinkRead::Ok)
+        return true;
+    return fail(failure, std::move(why));
 }
 
 bool LikFile::_write(const std::string &path)
