@@ -135,7 +135,8 @@ public:
     /// names the file and one line: an empty or foreign file first, else where reading
     /// stopped, else the earliest problem ("PATH: line 3: UNITS needs an integer, not
     /// 'METERS'"); for an unreadable file it says why ("PATH: No such file or directory", "PATH:
-    /// not a regular file", "PATH: larger than 16 MiB, no support file").
+    /// Is a directory", "PATH: not a regular file", "PATH: larger than 16 MiB, no support
+    /// file").
     ReadStatus loadFileChecked(const std::string &path, QString *errorString = nullptr);
 
     /// The kind of value a keyword carries, as forEachKeyword lists it.
