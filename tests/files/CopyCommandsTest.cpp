@@ -124,9 +124,7 @@ TEST(CopyCommands, CopyAndRmtreeExitCodes)
         GTEST_SKIP() << "cannot make a file undeletable (chattr +i as root, chmod otherwise)";
     const ToolResult r = runTool({"rmtree", tree});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(
-        r.err.rfind("quorutil rmtree: " + tree.toStdString() + "/sub/locked: ", 0),
-        0u)
+    EXPECT_EQ(r.err.rfind("quorutil rmtree: " + tree.toStdString() + "/sub/locked: ", 0), 0u)
         << r.err;
 }
 

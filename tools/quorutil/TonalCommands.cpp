@@ -138,8 +138,9 @@ int loadSeries(const CommandLine &cl, const QString &file, std::vector<Series> &
         bands = QStringList {cl.value("--band")};
     for (const QString &band : bands) {
         if (!curves.contains(band))
-            return report(err, cl.command(),
-                          util::Failure::other(file, QStringLiteral("Band not found in bpf file: ") + band));
+            return report(
+                err, cl.command(),
+                util::Failure::other(file, QStringLiteral("Band not found in bpf file: ") + band));
         series.push_back({band, curves.value(band), {}});
     }
     return ExitOk;
