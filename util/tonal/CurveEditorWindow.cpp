@@ -282,11 +282,8 @@ bool CurveEditorWindow::importCurves(const QDomDocument &document, const QString
                                      Failure *failure)
 {
     QMap<QString, TonalCurve> curves;
-    if (const char *refusal = detail::breakPointCurves(document, curves)) {
-        QString reason = QString::fromLatin1(refusal);
-        reason.chop(reason.endsWith(QLatin1String(" File: ")) ? 7 : 0);
-        return util::fail(failure, Failure::other(fileName, reason));
-    }
+    if (!detail::readBreakPoints(document, fileName, curves, failure))
+        return false;
     if (curves.isEmpty())
         return util::fail(failure, Failure::other(fileName, QStringLiteral("holds no band")));
     CurveEditor editor;

@@ -64,14 +64,7 @@ bool parseTonalCurves(const QByteArray &bytes, const QString &path, bool validat
         curves.insert(QString(), curve);
         return true;
     }
-    if (const char *refusal = detail::breakPointCurves(document, curves)) {
-        curves.clear();
-        QString reason = QString::fromLatin1(refusal);
-        if (reason.endsWith(QLatin1String(" File: ")))
-            reason.chop(7);
-        return fail(failure, Failure::other(path, reason));
-    }
-    return true;
+    return detail::readBreakPoints(document, path, curves, failure);
 }
 
 } // namespace util

@@ -13,4 +13,17 @@ QDomElement findCorrector(const QDomDocument &document)
     return root.elementsByTagName(tag).item(0).toElement();
 }
 
+bool readBreakPoints(const QDomDocument &document, const QString &path,
+                     QMap<QString, TonalCurve> &curves, Failure *failure)
+{
+    const char *refusal = breakPointCurves(document, curves);
+    if (!refusal)
+        return true;
+    curves.clear();
+    QString reason = QString::fromLatin1(refusal);
+    if (reason.endsWith(QLatin1String(" File: "))) // the failure names the file
+        reason.chop(7);
+    return fail(failure, Failure::other(path, reason));
+}
+
 } // namespace util::detail

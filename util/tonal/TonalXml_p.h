@@ -3,6 +3,7 @@
 // What the tonal family's readers share once a document is parsed (through util::parseXmlBytes,
 // the library's guarded parser).
 
+#include "util/files/Failure.h"
 #include "util/tonal/TonalCurve.h"
 
 #include <QDomElement>
@@ -21,5 +22,10 @@ QDomElement findCorrector(const QDomDocument &document);
 /// success, else BpfConverter's message, which ends in " File: " where the file name follows
 /// (curves is then incomplete).
 const char *breakPointCurves(const QDomDocument &document, QMap<QString, TonalCurve> &curves);
+
+/// As breakPointCurves(), with BpfConverter's reason in *failure, naming path (curves is then
+/// empty).
+bool readBreakPoints(const QDomDocument &document, const QString &path,
+                     QMap<QString, TonalCurve> &curves, Failure *failure);
 
 } // namespace util::detail
