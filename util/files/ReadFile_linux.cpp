@@ -14,8 +14,11 @@
 namespace util {
 namespace detail {
 
-ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, bool regularOnly,
-                      int *error)
+namespace {
+
+template<typename Buffer>
+ReadOutcome readInto(const char *path, Buffer &out, std::size_t maxBytes, bool regularOnly,
+                     int *error)
 {
     out.clear();
     // O_NONBLOCK when only regular files are wanted: opening a FIFO without a writer must not
@@ -44,18 +47,21 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
     // The size is only a hint: the file may grow while it is read, and a stream has none. One
     // spare byte lets the read that reports the end follow without a reallocation, and the
     // buffer never grows beyond maxBytes + 1, so a full buffer is an input over the bound.
-    out.resize(regular ? static_cast<std::size_t>(st.st_size) + 1
-                       : std::min<std::size_t>(65536, maxBytes + 1));
+    using Size = decltype(out.size());
+    out.resize(Size(regular ? static_cast<std::size_t>(st.st_size) + 1
+                            : std::min<std::size_t>(65536, maxBytes + 1)));
     std::size_t used = 0;
     for (;;) {
-        if (used == out.size()) {
+        const std::size_t capacity = static_cast<std::size_t>(out.size());
+        if (used == capacity) {
             if (used > maxBytes) {
                 out.clear();
                 return ReadOutcome::TooLarge;
             }
-            out.resize(std::min(out.size() * 2 + 4096, maxBytes + 1));
+            out.resize(Size(std::min(capacity * 2 + 4096, maxBytes + 1)));
         }
-        const ssize_t n = ::read(fd.get(), &out[used], out.size() - used);
+        const ssize_t n = ::read(fd.get(), out.data() + used,
+                                 static_cast<std::size_t>(out.size()) - used);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -67,8 +73,22 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
             break;
         used += static_cast<std::size_t>(n);
     }
-    out.resize(used);
+    out.resize(Size(used));
     return ReadOutcome::Ok;
+}
+
+} // namespace
+
+ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, bool regularOnly,
+                      int *error)
+{
+    return readInto(path, out, maxBytes, regularOnly, error);
+}
+
+ReadOutcome readInput(const char *path, QByteArray &out, std::size_t maxBytes, bool regularOnly,
+                      int *error)
+{
+    return readInto(path, out, maxBytes, regularOnly, error);
 }
 
 std::string sizeText(std::size_t bytes)
@@ -102,12 +122,10 @@ bool readWholeFile(const QString &path, QByteArray &bytes, Failure *failure, std
     }
     if (path.isEmpty())
         return fail(failure, Failure::system(ENOENT, path));
-    std::string content;
     int error = 0;
     const QByteArray local = QFile::encodeName(path);
-    switch (detail::readInput(local.constData(), content, maxBytes, false, &error)) {
+    switch (detail::readInput(local.constData(), bytes, maxBytes, false, &error)) {
     case detail::ReadOutcome::Ok:
-        bytes = QByteArray(content.data(), static_cast<int>(content.size()));
         return true;
     case detail::ReadOutcome::CannotOpen:
     case detail::ReadOutcome::CannotRead:
