@@ -200,17 +200,17 @@ QJsonObject jsonRecord(const SupportFile &record)
 bool load(const CommandLine &cl, const QString &file, bool force, SupportFile &record,
           std::ostream &err)
 {
-    QString error;
+    util::Failure failure;
     const SupportFile::ReadStatus status =
-        record.loadFileChecked(QFile::encodeName(file).toStdString(), &error);
+        record.loadFileChecked(QFile::encodeName(file).toStdString(), &failure);
     if (status == SupportFile::ReadStatus::Complete)
         return true;
     if (status == SupportFile::ReadStatus::Damaged && force) {
-        err << "quorutil " << cl.command() << ": " << error.toStdString()
+        err << "quorutil " << cl.command() << ": " << failure.text().toStdString()
             << " (--force: used as read)\n";
         return true;
     }
-    cl.failure(err, error.toStdString());
+    report(err, cl.command(), failure);
     return false;
 }
 
@@ -320,17 +320,17 @@ int checkCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     QJsonArray objects;
     for (const QString &file : cl.positional()) {
         SupportFile record;
-        QString error;
+        util::Failure failure;
         QJsonObject object;
         object.insert("file", file);
-        if (record.loadFileChecked(QFile::encodeName(file).toStdString(), &error)
+        if (record.loadFileChecked(QFile::encodeName(file).toStdString(), &failure)
             != SupportFile::ReadStatus::Complete) {
             result = ExitFailure;
             if (json) {
-                object.insert("error", error);
+                object.insert("error", failure.text());
                 objects.append(object);
             } else if (!quiet) {
-                cl.failure(err, error.toStdString());
+                report(err, cl.command(), failure);
             }
             continue;
         }

@@ -6,41 +6,32 @@
 
 #include <QFile>
 
+#include <cerrno>
+
 namespace util {
 namespace detail {
 
-namespace {
-
-bool fail(std::string *error, std::string text)
+bool readWholeFile(const std::string &path, std::string &out, Failure *failure)
 {
-    if (error)
-        *error = std::move(text);
-    return false;
-}
-
-} // namespace
-
-bool readWholeFile(const std::string &path, std::string &out, std::string *error)
-{
-    if (path.empty()) {
-        out.clear();
-        return fail(error, "Can't open: no file name");
-    }
+    out.clear();
+    const QString name = QFile::decodeName(path.c_str());
+    if (path.empty())
+        return fail(failure, Failure::system(ENOENT, name));
     int code = 0;
     switch (readInput(path.c_str(), out, maxSupportFileSize, true, &code)) {
     case ReadOutcome::Ok:
         return true;
     case ReadOutcome::CannotOpen:
-        return fail(error, path + ": " + systemReason(code).toStdString());
     case ReadOutcome::CannotRead:
-        return fail(error, path + ": " + systemReason(code).toStdString());
+        return fail(failure, Failure::system(code, name));
     case ReadOutcome::NotRegular:
-        return fail(error, path + ": not a regular file");
+        return fail(failure, Failure::other(name, QStringLiteral("not a regular file")));
     case ReadOutcome::TooLarge:
         break;
     }
-    return fail(error,
-                path + ": larger than " + sizeText(maxSupportFileSize) + ", no support file");
+    return fail(failure,
+                Failure::other(name, QStringLiteral("larger than %1, no support file")
+                                         .arg(QString::fromStdString(sizeText(maxSupportFileSize)))));
 }
 
 bool writeWholeFile(const std::string &path, std::string_view text, Failure *failure)
