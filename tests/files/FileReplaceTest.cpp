@@ -61,11 +61,11 @@ const Writer writers[] = {
     {"write",
      [](const QString &, const QString &dst, const QByteArray &addition) {
          const QByteArray bytes = oldContent + addition;
-         QString error;
+         util::Failure failure;
          return util::writeFileAtomically(dst, bytes.constData(),
-                                          static_cast<std::size_t>(bytes.size()), &error)
+                                          static_cast<std::size_t>(bytes.size()), &failure)
              ? std::string()
-             : "failed: " + error.toStdString();
+             : "failed: " + failure.text().toStdString();
      }},
     {"merge",
      [](const QString &dir, const QString &dst, const QByteArray &addition) {
@@ -205,7 +205,7 @@ TEST_P(FileReplace, ADeviceOrFifoIsWrittenThroughAndADirectoryRefused)
                   "Failed to copy from " + local(at(".source")) + " to " + local(at("folder"))
                       + ": 21");
     else if (name == "write")
-        EXPECT_EQ(error, "failed: 21 (Is a directory)");
+        EXPECT_EQ(error, "failed: " + local(at("folder")) + ": Is a directory");
     else
         EXPECT_EQ(error, "Destination INI file " + local(at("folder")) + " can't be opened!");
     EXPECT_EQ(entries(at("folder")), QStringList({"inner"}));
@@ -253,7 +253,7 @@ TEST_P(FileReplace, AFailedFlushBeforeTheRenameLeavesTheOldFileWhole)
     util::testseam::failNextFsync(0);
     EXPECT_NE(error, "");
     if (std::string(GetParam().name) == "write") {
-        EXPECT_EQ(error, "failed: 5 (Input/output error)");
+        EXPECT_EQ(error, "failed: " + local(dst) + ": Input/output error");
     }
     EXPECT_EQ(readFile(dst), oldContent);
     EXPECT_EQ(entries(dir.path()), QStringList({"settings.ini"}));

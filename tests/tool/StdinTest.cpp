@@ -80,9 +80,7 @@ TEST(StandardInput, FailuresNameItDashAndTheBoundHolds)
     for (const Feed feed : {Feed::Pipe, Feed::Redirect}) {
         const ProcessRun run = runQuorutil({"tfw", "show", "-"}, feed, garbage);
         EXPECT_EQ(run.code, 1);
-        EXPECT_EQ(run.err,
-                  "quorutil tfw show: -: not a world file (six numbers expected) or "
-                  "cannot be read\n");
+        EXPECT_EQ(run.err, "quorutil tfw show: -: line 2, column 1: number 4 of 6 is missing\n");
     }
 
     // 64 MiB and one byte, sparse: no more than the bound is taken, nothing is written.

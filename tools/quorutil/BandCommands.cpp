@@ -1,5 +1,6 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/bands/BandCodes.h"
@@ -7,8 +8,10 @@
 #include "util/bands/VynString.h"
 #include "util/config/QuorEnvironment.h"
 #include "util/files/ReadFile.h"
+#include "util/xml/XmlFile.h"
 
 #include <QBuffer>
+#include <QDomDocument>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -100,11 +103,14 @@ int productsCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
     const QString config =
         cl.value("--config", QString::fromStdString(util::getQuorRoot() + "/etc/products.xml"));
 
+    // One read; malformed XML is reported where it is, as every command reports a document.
     QByteArray bytes;
-    QString error;
-    if (!util::readWholeFile(config, bytes, &error))
-        return cl.failure(err, error.toStdString());
-    const std::string file = config.toStdString();
+    util::Failure failure;
+    QDomDocument parsed;
+    if (!util::readWholeFile(config, bytes, &failure)
+        || !util::parseXmlBytes(bytes, parsed, config, &failure))
+        return report(err, cl, failure);
+    parsed.clear();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     try {
@@ -112,7 +118,7 @@ int productsCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
         buffer.seek(0);
         QString invalid;
         if (!util::validateProductBandMap(&buffer, &invalid))
-            return cl.failure(err, file + ": " + invalid.toStdString());
+            return report(err, cl, util::Failure::other(config, invalid));
 
         QJsonArray json;
         if (flagged) {
@@ -138,7 +144,7 @@ int productsCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
         if (cl.isSet("--json"))
             out << QJsonDocument(json).toJson(QJsonDocument::Indented).toStdString();
     } catch (const std::runtime_error &e) {
-        return cl.failure(err, file + ": " + e.what());
+        return report(err, cl, util::Failure::other(config, QString::fromUtf8(e.what())));
     }
     return ExitOk;
 }

@@ -1,10 +1,10 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/Output.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/FileOps.h"
-#include "util/files/SystemError.h"
 #include "util/progress/ProgressInterfaceFancy.h"
 #include "util/progress/ProgressInterfaceQt.h"
 #include "util/progress/ProgressInterfaceStd.h"
@@ -16,7 +16,6 @@
 #include <QHostAddress>
 #include <QHostInfo>
 
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -30,18 +29,6 @@ namespace quorutil {
 
 namespace {
 
-// The system's reason after a message that ends in an error number: "...: 2" becomes
-// "...: 2 (No such file or directory)".
-std::string withReason(const std::string &message)
-{
-    std::size_t digits = message.size();
-    while (digits > 0 && std::isdigit(static_cast<unsigned char>(message[digits - 1])))
-        --digits;
-    if (digits == message.size() || digits < 2 || message.compare(digits - 2, 2, ": ") != 0
-        || message.size() - digits > 5)
-        return message;
-    return message.substr(0, digits) + util::systemErrorText(std::stoi(message.substr(digits)));
-}
 
 // Runs the copy on a worker thread while the modal dialog follows it on this (GUI) thread.
 int copyWithDialog(const std::string &src, const std::string &dst, std::ostream &err)
@@ -52,22 +39,15 @@ int copyWithDialog(const std::string &src, const std::string &dst, std::ostream 
     }
     util::ProgressInterfaceQt relay;
     util::QtProgressDialog dialog(nullptr, relay, "Copy to " + dst);
-    std::string failure;
+    util::Failure failure;
+    bool copied = false;
     std::thread worker([&] {
-        try {
-            util::copyFile(src, dst, &relay);
-        } catch (const std::exception &e) {
-            failure = e.what();
-        }
+        copied = util::copyFile(src, dst, &relay, &failure);
         QMetaObject::invokeMethod(&dialog, "accept", Qt::QueuedConnection);
     });
     dialog.exec();
     worker.join();
-    if (!failure.empty()) {
-        err << "quorutil copy: " << withReason(failure) << "\n";
-        return ExitFailure;
-    }
-    return ExitOk;
+    return copied ? ExitOk : report(err, "copy", failure);
 }
 
 } // namespace
@@ -101,26 +81,19 @@ int copyCommand(const CommandLine &cmd, std::ostream & /*out*/, std::ostream &er
             "quorutil", src.c_str(), dst.c_str(), "", "copy", "", host.c_str());
     }
 
-    try {
-        util::copyFile(src, dst, reporter.get());
-    } catch (const std::exception &e) {
-        return cmd.failure(err, withReason(e.what()));
-    }
+    util::Failure failure;
+    if (!util::copyFile(src, dst, reporter.get(), &failure))
+        return report(err, cmd, failure);
     return ExitOk;
 }
 
 int rmtreeCommand(const CommandLine &cmd, std::ostream & /*out*/, std::ostream &err)
 {
     const std::string path = localPath(cmd.positional().first());
-    std::string failedPath;
-    int error = 0;
-    if (util::removeDir(path, failedPath, error))
+    util::Failure failure;
+    if (util::removeDir(path, &failure))
         return ExitOk;
-    if (failedPath == path && error == EINVAL)
-        return cmd.failure(err, "refusing to delete " + path + ": it names / or ends in . or ..");
-    if (failedPath == path && error == ENOTDIR)
-        return cmd.failure(err, "not a directory: " + path);
-    return cmd.failure(err, "cannot delete " + failedPath + ": " + util::systemErrorText(error));
+    return report(err, cmd, failure);
 }
 
 } // namespace quorutil

@@ -2,6 +2,7 @@
 
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/AtomicWrite.h"
@@ -78,9 +79,9 @@ int curvesCommand(const CommandLine &cl, std::ostream & /*out*/, std::ostream &e
     util::CurveEditorWindow window;
     window.setImageLoader(readRaster);
     if (!cl.positional().isEmpty()) {
-        QString error;
-        if (!window.openFile(cl.positional().first(), &error))
-            return cl.failure(err, error.toStdString());
+        util::Failure failure;
+        if (!window.openFile(cl.positional().first(), &failure))
+            return report(err, cl, failure);
     }
     if (cl.isSet("--image")) {
         util::Failure failure;
@@ -103,9 +104,9 @@ int curvesCommand(const CommandLine &cl, std::ostream & /*out*/, std::ostream &e
     buffer.open(QIODevice::WriteOnly);
     window.grab().save(&buffer, "PNG");
     const QString target = cl.value("--screenshot");
-    QString error;
-    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &error))
-        return cl.failure(err, error.toStdString());
+    util::Failure failure;
+    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &failure))
+        return report(err, cl, failure);
     return ExitOk;
 }
 

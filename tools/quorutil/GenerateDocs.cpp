@@ -4,6 +4,7 @@
 #include "tools/quorutil/CommandTable.h"
 
 #include "util/files/AtomicWrite.h"
+#include "util/files/Failure.h"
 
 #include <cstring>
 #include <iostream>
@@ -17,10 +18,10 @@ int main(int argc, char *argv[])
     }
     const std::string text =
         std::strcmp(argv[1], "man") == 0 ? quorutil::manPage() : quorutil::bashCompletion();
-    QString error;
+    util::Failure failure;
     if (!util::writeFileAtomically(QString::fromLocal8Bit(argv[2]), text.data(), text.size(),
-                                   &error)) {
-        std::cerr << "quorutil_docs: " << error.toStdString() << "\n";
+                                   &failure)) {
+        std::cerr << "quorutil_docs: " << failure.text().toStdString() << "\n";
         return 1;
     }
     return 0;

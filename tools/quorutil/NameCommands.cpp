@@ -1,5 +1,6 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/naming/FileSessionNameGenerator.h"
@@ -24,19 +25,6 @@ namespace {
 bool isXmlText(const QString &pattern)
 {
     return pattern.trimmed().startsWith(QLatin1Char('<'));
-}
-
-// The pattern text of id in the collection file; false with one line saying why otherwise.
-bool loadCollectionPattern(const QString &collection, const QString &id, QString &pattern,
-                           QString *why)
-{
-    QDomDocument document;
-    if (!util::readXmlFile(collection, document, why))
-        return false;
-    pattern = util::FileSessionNameGenerator::loadPattern(collection, id);
-    if (pattern.isEmpty())
-        *why = QStringLiteral("no pattern '%1' in %2").arg(id, collection);
-    return !pattern.isEmpty();
 }
 
 // The name to read from a path or file name: no folder, and no extension (a last part after
@@ -89,16 +77,18 @@ int nameCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
     if (havePattern && isXmlText(pattern)) {
         // The generator would take text that is not XML for a token pattern and print it.
         QDomDocument document;
-        QString why;
-        if (!util::parseXmlText(pattern, document, &why))
-            return cl.failure(err, "--pattern is not XML: " + why.toStdString());
+        util::Failure failure;
+        if (!util::parseXmlText(pattern, document, &failure)) {
+            failure.path = QStringLiteral("--pattern");
+            return report(err, cl, failure);
+        }
     }
     if (!collection.isEmpty()) {
         if (id.isEmpty())
             id = QStringLiteral("Default");
-        QString why;
-        if (!loadCollectionPattern(collection, id, pattern, &why))
-            return cl.failure(err, why.toStdString());
+        util::Failure failure;
+        if (!FileSessionNameGenerator::loadPattern(collection, id, pattern, &failure))
+            return report(err, cl, failure);
     } else if (!havePattern) {
         pattern = FileSessionNameGenerator::loadPattern(
             cl.isSet("--session") ? FileSessionNameGenerator::SessionNaming
@@ -162,14 +152,15 @@ int supnameRename(const CommandLine &cl, std::ostream &out, std::ostream &err)
 
     // A collection and an id, or a file whose root element is the pattern.
     QDomDocument document;
-    QString why;
+    util::Failure failure;
     if (cl.isSet("--id")) {
         QString text;
-        if (!loadCollectionPattern(patternFile, cl.value("--id"), text, &why)
-            || !util::parseXmlText(text, document, &why))
-            return cl.failure(err, why.toStdString());
-    } else if (!util::readXmlFile(patternFile, document, &why)) {
-        return cl.failure(err, why.toStdString());
+        if (!util::FileSessionNameGenerator::loadPattern(patternFile, cl.value("--id"), text,
+                                                         &failure)
+            || !util::parseXmlText(text, document, &failure))
+            return report(err, cl, failure);
+    } else if (!util::readXmlFile(patternFile, document, &failure)) {
+        return report(err, cl, failure);
     }
 
     util::SupFilenamePattern sup(name);

@@ -1,6 +1,7 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/Output.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/strings/NumberFormat.h"
@@ -8,7 +9,6 @@
 #include "util/support/WorldFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cmath>
 #include <ostream>
@@ -18,20 +18,15 @@ namespace quorutil {
 
 namespace {
 
-// Reads a world file or prints why not; returns false on failure.
+// Reads a world file or reports why not; returns false on failure.
 bool readWorldFile(const CommandLine &cl, const QString &path, util::WorldFile &tfw,
                    std::ostream &err)
 {
-    if (!QFileInfo::exists(path)) {
-        cl.failure(err, path.toStdString() + ": no such file");
-        return false;
-    }
-    if (!tfw.read(localPath(path))) {
-        cl.failure(err, path.toStdString()
-                            + ": not a world file (six numbers expected) or cannot be read");
-        return false;
-    }
-    return true;
+    util::Failure failure;
+    if (tfw.read(localPath(path), &failure))
+        return true;
+    report(err, cl, failure);
+    return false;
 }
 
 // minify and offset: read, change, write to -o.
@@ -51,13 +46,14 @@ int tfwChange(const CommandLine &cl, bool isOffset, std::ostream &out, std::ostr
     else
         tfw.applyOffset(values[0], values[1]);
 
-    QString error;
-    if (!writeToOutput(cl.value("--output"), out,
-                       [&](const std::string &path) {
-                           return tfw.saveAs(path, precision[0], precision[1]);
-                       },
-                       &error))
-        return cl.failure(err, error.toStdString());
+    util::Failure failure;
+    if (!writeToOutput(
+            cl.value("--output"), out,
+            [&](const std::string &path, util::Failure *why) {
+                return tfw.saveAs(path, precision[0], precision[1], why);
+            },
+            &failure))
+        return report(err, cl, failure);
     return ExitOk;
 }
 
@@ -89,13 +85,12 @@ int tfwOffset(const CommandLine &cl, std::ostream &out, std::ostream &err)
 
 int likShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    try {
-        const util::LikFile lik = util::LikFile::createFromLikFile(localPath(cl.positional().first()));
-        out << "image: " << lik.imgFilePath() << "\n"
-            << "exists: " << (lik.existsImage() ? "yes" : "no") << "\n";
-    } catch (const std::runtime_error &e) {
-        return cl.failure(err, e.what());
-    }
+    util::LikFile lik(std::string(), localPath(cl.positional().first()));
+    util::Failure failure;
+    if (!lik.read(&failure))
+        return report(err, cl, failure);
+    out << "image: " << lik.imgFilePath() << "\n"
+        << "exists: " << (lik.existsImage() ? "yes" : "no") << "\n";
     return ExitOk;
 }
 
@@ -108,22 +103,15 @@ int likMake(const CommandLine &cl, std::ostream &out, std::ostream &err)
     util::LikFile lik(image, dest.isEmpty() || dest == QLatin1String("-")
                                  ? util::LikFile::computeLikFilePathFromGivenPath(image)
                                  : localPath(dest));
-    QString error;
-    const bool ok = writeToOutput(dest.isEmpty() ? QString::fromStdString(lik.likFilePath()) : dest,
-                                  out,
-                                  [&](const std::string &path) {
-                                      util::LikFile target(image, path);
-                                      try {
-                                          target.write();
-                                          return true;
-                                      } catch (const std::runtime_error &e) {
-                                          error = QString::fromStdString(e.what());
-                                          return false;
-                                      }
-                                  },
-                                  &error);
+    util::Failure failure;
+    const bool ok = writeToOutput(
+        dest.isEmpty() ? QString::fromStdString(lik.likFilePath()) : dest, out,
+        [&](const std::string &path, util::Failure *why) {
+            return util::LikFile(image, path).write(why);
+        },
+        &failure);
     if (!ok)
-        return cl.failure(err, error.toStdString());
+        return report(err, cl, failure);
     if (dest != QLatin1String("-"))
         out << lik.likFilePath() << "\n";
     return ExitOk;

@@ -5,6 +5,7 @@
 
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/strings/NumberFormat.h"
@@ -163,16 +164,16 @@ QJsonObject jsonRecord(const SupportFile &record)
 bool load(const CommandLine &cl, const QString &file, bool force, SupportFile &record,
           std::ostream &err)
 {
-    QString error;
+    util::Failure failure;
     const SupportFile::ReadStatus status =
-        record.loadFileChecked(QFile::encodeName(file).toStdString(), &error);
+        record.loadFileChecked(QFile::encodeName(file).toStdString(), &failure);
     if (status == SupportFile::ReadStatus::Complete)
         return true;
     if (status == SupportFile::ReadStatus::Damaged && force) {
-        cl.failure(err, error.toStdString() + " (--force: used as read)");
+        cl.failure(err, failure.text().toStdString() + " (--force: used as read)");
         return true;
     }
-    cl.failure(err, error.toStdString());
+    report(err, cl, failure);
     return false;
 }
 
@@ -240,12 +241,12 @@ int supExport(const CommandLine &cl, std::ostream &out, std::ostream &err)
         out.flush();
         return out ? ExitOk : cl.failure(err, "Can't write to standard output");
     }
-    QString error;
+    util::Failure failure;
     const bool written = level == 1
-        ? record.exportL1SupportFile(outPath, level0Name, relativeNames, &error)
-        : record.exportL2SupportFile(outPath, &error);
+        ? record.exportL1SupportFile(outPath, level0Name, relativeNames, &failure)
+        : record.exportL2SupportFile(outPath, &failure);
     if (!written)
-        return cl.failure(err, "Can't write: " + output.toStdString() + ": " + error.toStdString());
+        return report(err, cl, failure);
     return ExitOk;
 }
 
@@ -258,17 +259,17 @@ int supCheck(const CommandLine &cl, std::ostream &out, std::ostream &err)
     QJsonArray objects;
     for (const QString &file : cl.positional()) {
         SupportFile record;
-        QString error;
+        util::Failure failure;
         QJsonObject object;
         object.insert("file", file);
-        if (record.loadFileChecked(QFile::encodeName(file).toStdString(), &error)
+        if (record.loadFileChecked(QFile::encodeName(file).toStdString(), &failure)
             != SupportFile::ReadStatus::Complete) {
             result = ExitFailure;
             if (json) {
-                object.insert("error", error);
+                object.insert("error", failure.text());
                 objects.append(object);
             } else if (!quiet) {
-                cl.failure(err, error.toStdString());
+                report(err, cl, failure);
             }
             continue;
         }

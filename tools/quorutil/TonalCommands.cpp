@@ -3,10 +3,11 @@
 
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/AtomicWrite.h"
-#include "util/files/SystemError.h"
+#include "util/files/ReadFile.h"
 #include "util/tonal/BpfConverter.h"
 #include "util/tonal/TonalBands_p.h"
 #include "util/tonal/TonalCurve.h"
@@ -74,43 +75,37 @@ double inputLevel(int i, int requested)
     return requested == 1 ? 0.0 : i / (double(requested) - 1.0);
 }
 
-std::string openFailure(const QString &file)
-{
-    QFile probe(file);
-    if (probe.open(QIODevice::ReadOnly))
-        return std::string();
-    return "Can't open: " + file.toStdString() + ": " + util::systemErrorText(errno);
-}
-
-// Reads the curves of CURVE into series; on failure returns false after printing.
+// Reads the curves of CURVE into series: the input is read once (a FIFO or a pipe gives its
+// bytes only once) and parsed from memory. On failure returns the exit code after reporting.
 int loadSeries(const CommandLine &cl, const QString &file, std::vector<Series> &series,
                std::ostream &err)
 {
-    const std::string unopenable = openFailure(file);
-    if (!unopenable.empty())
-        return cl.failure(err, unopenable);
-    if (util::holdsTonalCurve(file)) {
+    QByteArray bytes;
+    QMap<QString, util::TonalCurve> curves;
+    util::Failure failure;
+    if (!util::readWholeFile(file, bytes, &failure)
+        || !util::parseTonalCurves(bytes, file, cl.isSet("--validate"), curves, &failure))
+        return report(err, cl, failure);
+    if (curves.contains(QString())) {
         if (cl.isSet("--band"))
-            return cl.usageError(err, "--band applies to break-point files; " + file.toStdString()
-                                          + " holds a Corrector element");
-        Series one;
-        QString error;
-        if (!util::readTonalCurveFile(file, one.curve, cl.isSet("--validate"), &error))
-            return cl.failure(err, error.toStdString());
-        series.push_back(one);
+            return cl.usageError(err,
+                                 "--band applies to break-point files; " + file.toStdString()
+                                     + " holds a Corrector element");
+        series.push_back({QString(), curves.value(QString()), {}});
         return ExitOk;
     }
-    try {
-        const util::BpfConverter bpf(file);
-        QStringList bands = bpf.getBands();
-        if (cl.isSet("--band"))
-            bands = QStringList{cl.value("--band")};
-        if (bands.isEmpty())
-            return cl.failure(err, file.toStdString() + ": holds no band");
-        for (const QString &band : bands)
-            series.push_back({band, bpf.getCurve(band), {}});
-    } catch (const std::exception &e) {
-        return cl.failure(err, file.toStdString() + ": " + e.what());
+    if (curves.isEmpty())
+        return report(err, cl.command(),
+                      util::Failure::other(file, QStringLiteral("holds no band")));
+    QStringList bands = curves.keys();
+    if (cl.isSet("--band"))
+        bands = QStringList {cl.value("--band")};
+    for (const QString &band : bands) {
+        if (!curves.contains(band))
+            return report(
+                err, cl.command(),
+                util::Failure::other(file, QStringLiteral("Band not found in bpf file: ") + band));
+        series.push_back({band, curves.value(band), {}});
     }
     return ExitOk;
 }
@@ -303,9 +298,9 @@ int plot(const CommandLine &cl, const QString &file, const std::vector<Series> &
     if (!image.save(&buffer, "PNG"))
         return cl.failure(err, "cannot encode the picture as PNG");
     const QString target = cl.value("--plot");
-    QString error;
-    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &error))
-        return cl.failure(err, error.toStdString());
+    util::Failure failure;
+    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &failure))
+        return report(err, cl, failure);
     return ExitOk;
 }
 
@@ -319,9 +314,9 @@ int writeTable(const CommandLine &cl, const Series &s, int requested, std::ostre
         out.write(bytes.constData(), bytes.size());
         return ExitOk;
     }
-    QString error;
-    if (!util::writeFileAtomically(target, bytes.constData(), std::size_t(bytes.size()), &error))
-        return cl.failure(err, error.toStdString());
+    util::Failure failure;
+    if (!util::writeFileAtomically(target, bytes.constData(), std::size_t(bytes.size()), &failure))
+        return report(err, cl, failure);
     return ExitOk;
 }
 
@@ -330,42 +325,47 @@ int writeTable(const CommandLine &cl, const Series &s, int requested, std::ostre
 int bpfShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     const QString file = cl.positional().first();
-    const std::string unopenable = openFailure(cl.inputPath(0));
-    if (!unopenable.empty())
-        return cl.failure(err, unopenable);
-    try {
-        const util::BpfConverter bpf(cl.inputPath(0));
-        const QStringList bands = bpf.getBands();
+    QByteArray bytes;
+    QMap<QString, util::TonalCurve> curves;
+    util::Failure failure;
+    if (!util::readWholeFile(cl.inputPath(0), bytes, &failure)
+        || !util::parseTonalCurves(bytes, cl.inputPath(0), false, curves, &failure))
+        return report(err, cl, failure);
+    if (curves.contains(QString()))
+        return report(err, cl.command(),
+                      util::Failure::other(file,
+                                           QStringLiteral("holds a Corrector element, not "
+                                                          "break points")));
+    {
+        const QStringList bands = curves.keys();
         if (cl.isSet("--json")) {
             QJsonArray list;
             for (const QString &band : bands) {
-                const util::TonalCurve curve = bpf.getCurve(band);
+                const util::TonalCurve curve = curves.value(band);
                 QJsonArray nodes;
                 for (const QPointF &p : curve.getNodes())
-                    nodes.append(QJsonArray{p.x(), p.y()});
-                list.append(QJsonObject{{"band", band},
-                                        {"interpolation", curve.getInterpolationString()},
-                                        {"nodes", nodes}});
+                    nodes.append(QJsonArray {p.x(), p.y()});
+                list.append(QJsonObject {{"band", band},
+                                         {"interpolation", curve.getInterpolationString()},
+                                         {"nodes", nodes}});
             }
-            out << QJsonDocument(QJsonObject{{"file", file}, {"bands", list}})
+            out << QJsonDocument(QJsonObject {{"file", file}, {"bands", list}})
                        .toJson(QJsonDocument::Indented)
                        .toStdString();
             return ExitOk;
         }
-        out << file.toStdString() << ": " << std::to_string(bands.size()) << (bands.size() == 1 ? " band" : " bands")
-            << "\n";
+        out << file.toStdString() << ": " << std::to_string(bands.size())
+            << (bands.size() == 1 ? " band" : " bands") << "\n";
         for (const QString &band : bands) {
-            const util::TonalCurve curve = bpf.getCurve(band);
+            const util::TonalCurve curve = curves.value(band);
             const auto &nodes = curve.getNodes();
             out << "band " << band.toStdString() << ": "
-                << curve.getInterpolationString().toStdString() << ", " << std::to_string(nodes.size())
-                << (nodes.size() == 1 ? " node" : " nodes") << "\n";
+                << curve.getInterpolationString().toStdString() << ", "
+                << std::to_string(nodes.size()) << (nodes.size() == 1 ? " node" : " nodes") << "\n";
             for (const QPointF &p : nodes)
                 out << "  " << number(p.x()).toStdString() << " " << number(p.y()).toStdString()
                     << "\n";
         }
-    } catch (const std::exception &e) {
-        return cl.failure(err, file.toStdString() + ": " + e.what());
     }
     return ExitOk;
 }
@@ -396,7 +396,9 @@ int lutCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
             util::TonalCurveConverter converter;
             s.table = converter.getLUT(s.curve, requested);
         } catch (const std::exception &e) {
-            return cl.failure(err, label(file, s) + ": " + e.what());
+            return report(err, cl.command(),
+                          util::Failure::other(QString::fromStdString(label(file, s)),
+                                               QString::fromUtf8(e.what())));
         }
     }
     if (cl.isSet("--stats"))

@@ -1,5 +1,6 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/xml/XmlCompare.h"
@@ -73,19 +74,11 @@ int xmlValidate(const CommandLine &cl, std::ostream &out, std::ostream &err)
         return cl.failure(err, why);
     int status = ExitOk;
     for (int i = 1; i < files.size(); ++i) {
-        const QString file = cl.inputPath(i);
-        // The validator only says "not valid"; a file that is not there deserves its reason.
-        const QFileInfo info(file);
-        QDomDocument unused;
-        QString why;
-        if ((!info.exists() || info.isDir()) && !util::readXmlFile(file, unused, &why)) {
-            status = cl.failure(err, why.toStdString());
-            continue;
-        }
-        const bool valid = validator->validate(file);
-        out << files.at(i).toStdString() << ": " << (valid ? "valid" : "not valid") << "\n";
-        if (!valid)
-            status = ExitFailure;
+        util::Failure failure;
+        if (validator->validate(cl.inputPath(i), &failure))
+            out << files.at(i).toStdString() << ": valid\n";
+        else
+            status = report(err, cl, failure);
     }
     return status;
 }
@@ -97,9 +90,9 @@ int xmlCompare(const CommandLine &cl, std::ostream &out, std::ostream &err)
     // would be "equal"; the tool names what it cannot read instead.
     for (const QString &file : files) {
         QDomDocument document;
-        QString why;
-        if (!util::readXmlFile(file, document, &why))
-            return cl.failure(err, why.toStdString());
+        util::Failure failure;
+        if (!util::readXmlFile(file, document, &failure))
+            return report(err, cl, failure);
     }
     const bool equal = util::compareXMLfiles(files[0], files[1]);
     out << files[0].toStdString() << " and " << files[1].toStdString()

@@ -422,8 +422,8 @@ void IniTool::mergeIniFiles(std::string const &source, std::string const &destin
         if (i + 1 < destinationLines.size() && !line.endsWith(QLatin1Char('\n')))
             bytes += lineEnd;
     }
-    if (!replaceFileContent(destinationPath, bytes.constData(),
-                            static_cast<std::size_t>(bytes.size())))
+    if (!writeFileAtomically(destinationPath, bytes.constData(),
+                             static_cast<std::size_t>(bytes.size())))
         throw std::runtime_error("Destination INI file " + destination + " can't be written!");
 }
 

@@ -28,7 +28,7 @@ class UTIL_EXPORT IniTool
 {
 public:
     /// Merges the file source into the file destination and rewrites destination by the
-    /// library's rule for replacing files (util::replaceFileContent, docs/replacing-files.md):
+    /// library's rule for replacing files (util::writeFileAtomically, docs/replacing-files.md):
     /// atomically where that loses nothing of the file (links, owner, mode, attributes), in place
     /// after reserving the new size otherwise. An exclusive advisory lock (flock) on destination
     /// is held from the read to the end of the write, so merges into one file take turns and

@@ -11,6 +11,7 @@
 #include "util/tonal/TonalBands_p.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalXml_p.h"
+#include "util/xml/XmlFile.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -39,11 +40,12 @@ const QString rootTag = QStringLiteral("TonalCurves");
 const QString bandTag = QStringLiteral("Band");
 const QString correctorTag = QStringLiteral("Corrector");
 
-// The system's reason in English, whatever the locale, as every message of the library.
-const char *reasonText(int error)
+// The text of failure, for the forms that report one line.
+bool failText(const Failure &failure, QString *errorString)
 {
-    const char *text = strerrordesc_np(error);
-    return text ? text : "Unknown error";
+    if (errorString)
+        *errorString = failure.text();
+    return false;
 }
 
 // The editor's band for a break-point file's band name; other names are kept.
@@ -60,7 +62,7 @@ int breakPointRange(const QString &fileName, int fallback)
 {
     QByteArray bytes;
     QDomDocument document;
-    if (!readWholeFile(fileName, bytes) || !detail::loadTonalDom(bytes, document))
+    if (!readWholeFile(fileName, bytes) || !parseXmlBytes(bytes, document, fileName))
         return fallback;
     int range = 0;
     const QDomNodeList values = document.elementsByTagName(QStringLiteral("max_value"));
@@ -277,23 +279,33 @@ QString CurveEditorWindow::fileName() const
 
 bool CurveEditorWindow::openFile(const QString &fileName, QString *errorString)
 {
-    const auto fail = [errorString](const QString &message) {
-        if (errorString)
-            *errorString = message;
-        return false;
+    Failure failure;
+    return openFile(fileName, &failure) || failText(failure, errorString);
+}
+
+bool CurveEditorWindow::importBreakPoints(const QString &fileName, QString *errorString)
+{
+    Failure failure;
+    return importBreakPoints(fileName, &failure) || failText(failure, errorString);
+}
+
+bool CurveEditorWindow::saveFile(const QString &fileName, QString *errorString)
+{
+    Failure failure;
+    return saveFile(fileName, &failure) || failText(failure, errorString);
+}
+
+bool CurveEditorWindow::openFile(const QString &fileName, Failure *failure)
+{
+    const auto refuse = [&](const QString &reason) {
+        return util::fail(failure, Failure::other(fileName, reason));
     };
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int error = errno;
-        return fail(QStringLiteral("Can't open: %1: %2 (%3)")
-                        .arg(fileName)
-                        .arg(error)
-                        .arg(QString::fromLatin1(reasonText(error))));
-    }
+    // One bounded read; a break-point file is parsed from the same bytes.
+    QByteArray bytes;
     QDomDocument document;
-    QString reason;
-    if (!detail::loadTonalDom(file.readAll(), document, &reason))
-        return fail(fileName + QStringLiteral(": not well-formed XML: ") + reason);
+    if (!readWholeFile(fileName, bytes, failure)
+        || !parseXmlBytes(bytes, document, fileName, failure))
+        return false;
 
     CurveEditor editor;
     const QDomElement root = document.documentElement();
@@ -302,8 +314,8 @@ bool CurveEditorWindow::openFile(const QString &fileName, QString *errorString)
             bool ok = false;
             const int maxDn = root.attribute(QStringLiteral("maxDn")).toInt(&ok);
             if (root.hasAttribute(QStringLiteral("maxDn")) && (!ok || maxDn < 64))
-                return fail(fileName + QStringLiteral(": maxDn is not a level range: ")
-                            + root.attribute(QStringLiteral("maxDn")));
+                return refuse(QStringLiteral("maxDn is not a level range: ")
+                              + root.attribute(QStringLiteral("maxDn")));
             if (ok) {
                 editor.setMaxDn(maxDn);
                 editor.clearCurves();
@@ -314,22 +326,18 @@ bool CurveEditorWindow::openFile(const QString &fileName, QString *errorString)
                 const QString name = band.attribute(QStringLiteral("name"));
                 const QDomElement corrector = band.firstChildElement(correctorTag);
                 if (name.isEmpty() || corrector.isNull())
-                    return fail(fileName
-                                + QStringLiteral(": a Band element needs a name and a Corrector"));
+                    return refuse(QStringLiteral("a Band element needs a name and a Corrector"));
                 if (editor.getBandIds().contains(name) && (name != QLatin1String("All") || all))
-                    return fail(fileName + QStringLiteral(": band ") + name
-                                + QStringLiteral(" is given twice"));
+                    return refuse(QStringLiteral("band ") + name
+                                  + QStringLiteral(" is given twice"));
                 all = all || name == QLatin1String("All");
                 editor.specifyCurve(name, TonalCurve(corrector, false), false);
             }
         } else {
-            const QDomElement corrector = root.tagName() == correctorTag
-                ? root
-                : root.elementsByTagName(correctorTag).item(0).toElement();
+            const QDomElement corrector = detail::findCorrector(document);
             if (corrector.isNull()) {
                 // A break-point file: its curves are imported, not the file to save into.
-                file.close();
-                if (!importBreakPoints(fileName, errorString))
+                if (!importCurves(document, fileName, failure))
                     return false;
                 d->stack->clear();
                 d->current = d->widget->editor();
@@ -341,7 +349,7 @@ bool CurveEditorWindow::openFile(const QString &fileName, QString *errorString)
             editor.specifyCurve(QStringLiteral("All"), TonalCurve(corrector, false), false);
         }
     } catch (const std::exception &e) {
-        return fail(fileName + QStringLiteral(": ") + QString::fromStdString(e.what()));
+        return refuse(QString::fromStdString(e.what()));
     }
 
     d->widget->setEditor(editor);
@@ -353,38 +361,44 @@ bool CurveEditorWindow::openFile(const QString &fileName, QString *errorString)
     return true;
 }
 
-bool CurveEditorWindow::importBreakPoints(const QString &fileName, QString *errorString)
+bool CurveEditorWindow::importBreakPoints(const QString &fileName, Failure *failure)
 {
+    QByteArray bytes;
+    QDomDocument document;
+    return readWholeFile(fileName, bytes, failure)
+        && parseXmlBytes(bytes, document, fileName, failure)
+        && importCurves(document, fileName, failure);
+}
+
+bool CurveEditorWindow::importCurves(const QDomDocument &document, const QString &fileName,
+                                     Failure *failure)
+{
+    QMap<QString, TonalCurve> curves;
+    if (!detail::readBreakPoints(document, fileName, curves, failure))
+        return false;
+    if (curves.isEmpty())
+        return util::fail(failure, Failure::other(fileName, QStringLiteral("holds no band")));
     CurveEditor editor;
     editor.setMaxDn(breakPointRange(fileName, d->widget->editor().getMaxDn()));
     editor.clearCurves();
     try {
-        const BpfConverter bpf(fileName);
-        const QStringList bands = bpf.getBands();
-        if (bands.isEmpty()) {
-            if (errorString)
-                *errorString = fileName + QStringLiteral(": holds no band");
-            return false;
-        }
         QString last;
-        for (const QString &band : bands) {
-            last = editorBand(band);
-            editor.specifyCurve(last, bpf.getCurve(band), false);
+        for (auto band = curves.cbegin(); band != curves.cend(); ++band) {
+            last = editorBand(band.key());
+            editor.specifyCurve(last, band.value(), false);
         }
         // Bands that share one curve make it the curve for all.
         editor.specifyCurve(last, *editor.getNodes(last), editor.getInterpolationMethod(last),
                             last != QLatin1String("All"));
     } catch (const std::exception &e) {
-        if (errorString)
-            *errorString = QString::fromStdString(e.what());
-        return false;
+        return util::fail(failure, Failure::other(fileName, QString::fromStdString(e.what())));
     }
     d->widget->setEditor(editor);
     d->record(tr("Import break points"));
     return true;
 }
 
-bool CurveEditorWindow::saveFile(const QString &fileName, QString *errorString)
+bool CurveEditorWindow::saveFile(const QString &fileName, Failure *failure)
 {
     const CurveEditor &editor = d->widget->editor();
     QDomDocument document;
@@ -407,7 +421,7 @@ bool CurveEditorWindow::saveFile(const QString &fileName, QString *errorString)
         root.appendChild(band);
     }
     const QByteArray bytes = document.toByteArray(2);
-    if (!writeFileAtomically(fileName, bytes.constData(), std::size_t(bytes.size()), errorString))
+    if (!writeFileAtomically(fileName, bytes.constData(), std::size_t(bytes.size()), failure))
         return false;
     d->fileName = fileName;
     setWindowFilePath(fileName);

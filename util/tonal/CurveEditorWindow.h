@@ -1,12 +1,15 @@
 #pragma once
 
 #include "util/UtilExport.h"
+#include "util/files/Failure.h"
 
 #include <QMainWindow>
 #include <QString>
 
 #include <functional>
 #include <memory>
+
+class QDomDocument;
 
 namespace util {
 
@@ -84,6 +87,12 @@ public:
     bool importBreakPoints(const QString &fileName, QString *errorString = nullptr);
     /// Writes the curves (replacing the file safely); false with one line in *errorString.
     bool saveFile(const QString &fileName, QString *errorString = nullptr);
+    /// The same three, with the failure as a value in *failure (when given): a system error,
+    /// the parser's line and column, or what the curves' reader refused. The forms above give
+    /// its text().
+    bool openFile(const QString &fileName, Failure *failure);
+    bool importBreakPoints(const QString &fileName, Failure *failure);
+    bool saveFile(const QString &fileName, Failure *failure);
     /// The file last opened or saved (empty for new curves).
     QString fileName() const;
 
@@ -96,6 +105,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    bool importCurves(const QDomDocument &document, const QString &fileName, Failure *failure);
+
     class Private;
     std::unique_ptr<Private> d;
 };

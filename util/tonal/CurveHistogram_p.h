@@ -20,7 +20,7 @@ class UTIL_TEST_SEAM HistogramItem : public QwtPlotItem
 {
 public:
     /// Display bins a band's histogram is reduced to: finer would not show on a canvas.
-    static const int displayBins = 512;
+    static constexpr int displayBins = 512;
 
     HistogramItem();
 
