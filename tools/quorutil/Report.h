@@ -6,7 +6,10 @@
 
 #include "util/files/Failure.h"
 
+#include <QStringList>
+
 #include <iosfwd>
+#include <streambuf>
 #include <string>
 
 namespace quorutil {
@@ -23,5 +26,33 @@ int report(std::ostream &err, const CommandLine &cl, const util::Failure &failur
 /// the tool's own lines only. Fatal messages still end the process with their text.
 /// QUOR_QT_MESSAGES=1 shows everything, for debugging.
 void installQtMessageHandler();
+
+/// Standard output through write(2) with a buffer of its own, keeping the errno of the first
+/// write that failed, which stdio would lose before the output is closed. main() puts it
+/// under std::cout for the life of the process.
+class StandardOutputBuffer : public std::streambuf
+{
+public:
+    StandardOutputBuffer();
+    ~StandardOutputBuffer() override;
+    /// The errno of the first failed write, 0 while none failed.
+    int error() const { return m_error; }
+
+protected:
+    int_type overflow(int_type c) override;
+    int sync() override;
+
+private:
+    bool drain();
+    char m_buffer[65536];
+    int m_error = 0;
+};
+
+/// Flushes and closes standard output once the command has run, as every tool must that writes
+/// there: a write that failed (a full medium, a closed pipe's reader gone) turns exit code into
+/// ExitFailure with one line "quorutil COMMAND: standard output: reason". Returns the exit
+/// code to end with.
+int closeStandardOutput(const QStringList &args, int exitCode, StandardOutputBuffer &buffer,
+                        std::ostream &err);
 
 } // namespace quorutil

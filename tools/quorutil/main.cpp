@@ -37,5 +37,11 @@ int main(int argc, char *argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorutil"));
 
-    return quorutil::run(args, std::cout, std::cerr);
+    // Standard output keeps the reason of a failed write for the one line at the end.
+    quorutil::StandardOutputBuffer output;
+    std::streambuf *const original = std::cout.rdbuf(&output);
+    const int code = quorutil::run(args, std::cout, std::cerr);
+    const int exitCode = quorutil::closeStandardOutput(args, code, output, std::cerr);
+    std::cout.rdbuf(original);
+    return exitCode;
 }
