@@ -2,6 +2,7 @@
 // error comes when the output is flushed at the end, and the user reads it in one line.
 
 #include "tests/common/TestUtil.h"
+#include "tests/common/ToolRun.h"
 #include "tests/files/FileTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -37,4 +38,25 @@ TEST(StandardOutput, AFullMediumIsAFailureInOneLine)
                   "quorutil " + row[0] + ": standard output: No space left on device\n")
             << row.line;
     }
+}
+
+// What a link file names is its content, not the tool's: shown escaped. A name that is not
+// UTF-8 cannot be written into one and be found again.
+TEST(LinkFileText, ShownEscapedAndOnlyUtf8Written)
+{
+    QTemporaryDir dir;
+    const QString lik = dir.filePath("c.lik");
+    quortest::writeFile(lik, "<reference version=\"1.0\"><URI>/a&#1;b\xe2\x80\xae.tif</URI>"
+                             "</reference>");
+    const quortest::ToolResult shown = quortest::runTool({"lik", "show", lik});
+    EXPECT_EQ(shown.out.substr(0, shown.out.find('\n')), "image: /a\\x01b\\u{202e}.tif");
+
+    const QString bad = QString::fromLocal8Bit("a\xff" "b.tif");
+    const quortest::ToolResult made =
+        quortest::runTool({"lik", "make", dir.filePath(bad), "-o", dir.filePath("x.lik")});
+    EXPECT_EQ(made.code, 1);
+    EXPECT_NE(made.err.find(": the name is not UTF-8 text, which a link file cannot hold\n"),
+              std::string::npos)
+        << made.err;
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.lik")));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/quorutil/Output.h"
+
 // The job table of `quorutil monitor`, apart from its socket so that tests can drive it.
 //
 // Everything in a datagram comes from whoever can reach the port, so the table is bounded and
@@ -22,13 +24,6 @@
 #include <unordered_map>
 
 namespace quorutil {
-
-/// Bytes as a terminal may show them: printable UTF-8 passes unchanged; a backslash is doubled;
-/// newline, carriage return and tab read \n, \r and \t; other control characters and bytes
-/// that are not valid UTF-8 read \xHH; C1 controls, format characters (bidirectional
-/// overrides, zero-width characters), line and paragraph separators and unassigned code points
-/// read \u{HHHH}.
-std::string escapeForTerminal(const QByteArray &bytes);
 
 class MonitorTable
 {

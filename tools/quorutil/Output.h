@@ -5,6 +5,7 @@
 
 #include "util/files/Failure.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -23,5 +24,12 @@ bool writeToOutput(
 
 /// Whether the file descriptor is a terminal (progress redrawn in place, tables kept fresh).
 bool isTerminal(int fd);
+
+/// Bytes as a terminal may show them: printable UTF-8 passes unchanged; a backslash is doubled;
+/// newline, carriage return and tab read \n, \r and \t; other control characters and bytes
+/// that are not valid UTF-8 read \xHH; C1 controls, format characters (bidirectional
+/// overrides, zero-width characters), line and paragraph separators and unassigned code points
+/// read \u{HHHH}.
+std::string escapeForTerminal(const QByteArray &bytes);
 
 } // namespace quorutil

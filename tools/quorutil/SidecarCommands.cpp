@@ -89,7 +89,8 @@ int likShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
     util::Failure failure;
     if (!lik.read(&failure))
         return report(err, cl, failure);
-    out << "image: " << lik.imgFilePath() << "\n"
+    // The name is the file's content: shown escaped, as the monitor shows network texts.
+    out << "image: " << escapeForTerminal(QByteArray::fromStdString(lik.imgFilePath())) << "\n"
         << "exists: " << (lik.existsImage() ? "yes" : "no") << "\n";
     return ExitOk;
 }
@@ -98,6 +99,14 @@ int likMake(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     if (cl.positional().first().isEmpty())
         return cl.usageError(err, "make needs one IMAGE");
+    // A link file holds the name as XML text: bytes that are not UTF-8 would come back as
+    // another name, one that cannot be found.
+    if (cl.positional().first().contains(QChar::ReplacementCharacter))
+        return report(err, cl,
+                      util::Failure::other(QString::fromStdString(escapeForTerminal(
+                                               cl.positional().first().toUtf8())),
+                                           QStringLiteral("the name is not UTF-8 text, which a "
+                                                          "link file cannot hold")));
     const std::string image = localPath(cl.positional().first());
     const QString dest = cl.value("--output");
     util::LikFile lik(image, dest.isEmpty() || dest == QLatin1String("-")
