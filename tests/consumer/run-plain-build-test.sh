@@ -19,11 +19,14 @@ libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$work/build/CMakeCache.txt")
 lib="$work/root/usr/$libdir/libquorutil.so"
 test -f "$lib"
 
-# No test hook and no implementation detail in the dynamic symbol table.
-if nm -D --defined-only "$lib" | c++filt | grep -E 'util::(detail|testseam)::'; then
-    echo "the installed library exports test hooks or internal details (above)" >&2
-    exit 1
-fi
+test -f "$work/root/usr/$libdir/libquorutil_imagery.so"
+# No test hook and no implementation detail in the dynamic symbol tables.
+for l in "$lib" "$work/root/usr/$libdir/libquorutil_imagery.so"; do
+    if nm -D --defined-only "$l" | c++filt | grep -E 'util::(detail|testseam)::'; then
+        echo "the installed $(basename "$l") exports test hooks or internal details (above)" >&2
+        exit 1
+    fi
+done
 # No internal header is installed.
 if find "$work/root/usr/include" -name '*_p.h' | grep .; then
     echo "internal headers were installed (above)" >&2

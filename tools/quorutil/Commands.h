@@ -25,6 +25,7 @@ int supnameCommand(const QStringList &args, std::ostream &out, std::ostream &err
 int bandsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int productsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+int lutApplyCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int bpfCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err);
 

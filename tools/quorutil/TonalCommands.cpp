@@ -45,6 +45,7 @@ const char *const lutUsage =
     "Usage: quorutil lut CURVE [--samples N] [--band B] [--format text|csv|binary] [-o OUT]\n"
     "       quorutil lut CURVE [--samples N] [--band B] --plot OUT.png [--width W --height H]\n"
     "       quorutil lut CURVE [--samples N] [--band B] --stats\n"
+    "       quorutil lut apply CURVE INPUT -o OUTPUT [options]   (see lut apply --help)\n"
     "\n"
     "Builds the lookup table of a tonal curve. CURVE is an XML file holding a Corrector element\n"
     "or a break-point file; --band picks the band of a break-point file that holds several.\n"
@@ -439,6 +440,8 @@ int bpfShow(const QStringList &args, std::ostream &out, std::ostream &err)
 
 int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 {
+    if (!args.isEmpty() && args.first() == QLatin1String("apply"))
+        return lutApplyCommand(args.mid(1), out, err);
     CommandLine cl("lut", lutUsage,
                    {{"--samples", nullptr, true},
                     {"--band", nullptr, true},

@@ -48,8 +48,8 @@ const Command commands[] = {
     {"gps", "gps date WEEK SECONDS_OF_WEEK | gps time SECONDS | gps las SECONDS", gpsCommand,
      {"date", "time", "las"}},
     {"lut", "lut CURVE [--samples N] [--band B] [--format text|csv|binary] [-o OUT] "
-            "[--plot OUT.png] [--stats]",
-     lutCommand, {}},
+            "[--plot OUT.png] [--stats] | lut apply CURVE INPUT -o OUTPUT [options]",
+     lutCommand, {"apply"}},
     {"bpf", "bpf show FILE [--json]", bpfCommand, {"show"}},
     {"curves", "curves [FILE] [--band B] [--screenshot OUT.png]", curvesCommand, {}},
 };

@@ -337,6 +337,11 @@ FileReplacement::Kind FileReplacement::kind() const
     return d->kind;
 }
 
+const std::string &FileReplacement::temporaryPath() const
+{
+    return d->tmpPath;
+}
+
 bool FileReplacement::commit(bool durable, int *error)
 {
     switch (d->kind) {

@@ -55,6 +55,8 @@ public:
     /// Where the new content goes, from offset 0 (current position).
     int fd() const;
     Kind kind() const;
+    /// The temporary file that commit() renames into place (Atomic only; empty otherwise).
+    const std::string &temporaryPath() const;
     /// Finishes: renames the temporary file into place, or cuts the rewritten file to the
     /// length written. durable: flush to the medium before the rename. False with *error.
     bool commit(bool durable, int *error);

@@ -4,7 +4,8 @@ list(APPEND UTIL_PUBLIC_HEADERS
     files/FileOps.h
     files/SystemError.h
     files/Failure.h
-    files/ReadFile.h)
+    files/ReadFile.h
+    files/NamedReplacement.h)
 list(APPEND UTIL_SOURCES
     TestSeam_p.h
     files/UniqueFd_p.h
@@ -17,4 +18,5 @@ list(APPEND UTIL_SOURCES
     files/SystemError_linux.cpp
     files/Failure.cpp
     files/ReadFile_p.h
-    files/ReadFile_linux.cpp)
+    files/ReadFile_linux.cpp
+    files/NamedReplacement_linux.cpp)

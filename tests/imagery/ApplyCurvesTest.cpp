@@ -1,0 +1,405 @@
+// Tonal curves applied to rasters: values against the tables `lut` prints, what the output keeps,
+// band matching, and what a failure leaves behind.
+
+#include "tests/common/TestUtil.h"
+#include "tests/imagery/ImageryTestUtil.h"
+
+#include "util/files/Failure.h"
+#include "util/imagery/ApplyCurves.h"
+#include "util/progress/ProgressInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+#include <gdal_priv.h>
+
+#include <cmath>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quortest;
+
+namespace {
+
+GDALDataType typeNamed(const QString &name)
+{
+    return name == QLatin1String("Byte") ? GDT_Byte : GDT_UInt16;
+}
+
+bool apply(const QString &curve, const QString &in, const QString &out, util::Failure *failure,
+           int threads = 1, const QStringList &codes = {}, const QStringList &co = {})
+{
+    util::RasterCurves curves;
+    if (!curves.load(curve, failure))
+        return false;
+    util::ApplyCurvesOptions options;
+    options.setThreads(threads);
+    options.setBandCodes(codes);
+    options.setCreationOptions(co);
+    return util::applyTonalCurves(in, out, curves, options, nullptr, failure);
+}
+
+class ApplyCurves : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.filePath(name); }
+};
+
+TEST_F(ApplyCurves, ValuesFollowTheTablesLutPrints)
+{
+    for (const QString &row : tableLines("imagery/values.txt")) {
+        const QStringList f = row.split(' ', Qt::SkipEmptyParts);
+        SCOPED_TRACE(row.toStdString());
+        RasterSpec spec;
+        spec.type = typeNamed(f[0]);
+        const int typeMax = spec.type == GDT_Byte ? 255 : 65535;
+        const int nbits = f[1] == QLatin1String("-") ? 0 : f[1].toInt();
+        const int m = f[5].toInt();
+        // Every value the raster can hold, once.
+        const int values = nbits ? 1 << nbits : typeMax + 1;
+        spec.width = spec.height = int(std::lround(std::sqrt(double(values))));
+        if (nbits)
+            spec.creationOptions << QStringLiteral("NBITS=%1").arg(nbits);
+        spec.creationOptions << "TILED=YES"
+                             << "BLOCKXSIZE=16"
+                             << "BLOCKYSIZE=16";
+        if (f[3] != QLatin1String("-"))
+            spec.descriptions << f[3];
+        const QString in = path("in-" + f[0] + f[1] + f[2] + ".tif");
+        const QString out = path("out.tif");
+        makeRaster(in, spec, [&](int, int x, int y) { return unsigned(y * spec.width + x); });
+
+        util::Failure failure;
+        ASSERT_TRUE(apply(dataPath("imagery/" + f[2]), in, out, &failure, f[4].toInt()))
+            << failure.text().toStdString();
+        const std::vector<float> table = lutTable(dataPath("imagery/" + f[2]), m + 1,
+                                                  f[3] == QLatin1String("-") ? QString() : f[3]);
+        ASSERT_EQ(table.size(), std::size_t(m) + 1);
+        const std::vector<std::uint16_t> got = readBand(out, 1);
+        const long top = std::min(m, typeMax);
+        for (int v = 0; v < values; ++v) {
+            const float t = table[std::size_t(std::min(v, m))];
+            const long expected =
+                std::isnan(t) ? 0 : std::clamp(std::lround(double(t) * m), 0L, top);
+            ASSERT_EQ(long(got[std::size_t(v)]), expected) << "value " << v;
+        }
+    }
+}
+
+TEST_F(ApplyCurves, NodataStaysAndNoOtherPixelBecomesNodata)
+{
+    // steep.xml sends the lowest fifth of the range below 0, i.e. onto the nodata value 0; and
+    // the nodata value 4095 at the top is where the curve saturates.
+    for (const int nodata : {0, 4095}) {
+        RasterSpec spec;
+        spec.width = spec.height = 64;
+        spec.creationOptions << "NBITS=12";
+        spec.hasNodata = true;
+        spec.nodata = nodata;
+        const QString in = path(QStringLiteral("in%1.tif").arg(nodata));
+        makeRaster(in, spec, [](int, int x, int y) { return unsigned(y * 64 + x); });
+        util::Failure failure;
+        ASSERT_TRUE(apply(dataPath("imagery/steep.xml"), in, path("out.tif"), &failure))
+            << failure.text().toStdString();
+        const std::vector<std::uint16_t> got = readBand(path("out.tif"), 1);
+        for (int v = 0; v < 4096; ++v) {
+            if (v == nodata)
+                EXPECT_EQ(got[std::size_t(v)], nodata);
+            else
+                ASSERT_NE(got[std::size_t(v)], nodata) << "value " << v << " became nodata";
+        }
+    }
+}
+
+TEST_F(ApplyCurves, OutputDescribesItselfAsTheInputDoes)
+{
+    RasterSpec spec;
+    spec.width = 100;
+    spec.height = 70;
+    spec.bands = 4;
+    spec.creationOptions << "NBITS=12"
+                         << "TILED=YES"
+                         << "BLOCKXSIZE=32"
+                         << "BLOCKYSIZE=32"
+                         << "COMPRESS=DEFLATE";
+    spec.descriptions << "RED"
+                      << "GRN"
+                      << "BLU"
+                      << "NIR";
+    spec.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_Undefined};
+    spec.hasNodata = true;
+    spec.nodata = 7;
+    const QString in = path("in.tif");
+    makeRaster(in, spec,
+               [](int b, int x, int y) { return unsigned(b * 500 + x * 13 + y * 7) % 4096; });
+    {
+        GDALDataset *ds = GDALDataset::Open(QFile::encodeName(in).constData(), GDAL_OF_UPDATE);
+        ds->SetMetadataItem("ACQUISITION", "2026-05-01");
+        ds->SetMetadataItem("SENSOR", "quor-4", "MISSION");
+        GDALRasterBand *band = ds->GetRasterBand(2);
+        band->SetMetadataItem("WAVELENGTH", "560");
+        band->SetMetadataItem("GAIN", "1.5", "CALIBRATION");
+        band->SetOffset(-10);
+        band->SetScale(0.25);
+        band->SetUnitType("W/m2/sr/um");
+        GDALClose(ds);
+    }
+    const QString out = path("out.tif");
+    util::Failure failure;
+    ASSERT_TRUE(apply(dataPath("imagery/rgbn12.bpf"), in, out, &failure, 2))
+        << failure.text().toStdString();
+
+    // Everything but the file's own name is the same; the pixels are what changed.
+    QJsonObject a = gdalInfo(in), b = gdalInfo(out);
+    for (QJsonObject *info : {&a, &b}) {
+        info->remove("description");
+        info->remove("files");
+        // Names derived from the file's path.
+        QJsonObject metadata = (*info)["metadata"].toObject();
+        metadata.remove("DERIVED_SUBDATASETS");
+        (*info)["metadata"] = metadata;
+    }
+    EXPECT_EQ(a, b) << QJsonDocument(a).toJson().toStdString() << "\n"
+                    << QJsonDocument(b).toJson().toStdString();
+    EXPECT_TRUE(b["bands"].toArray()[1].toObject()["metadata"].toObject().contains("CALIBRATION"));
+    EXPECT_EQ(filesIn(dir.path()), (QStringList {"in.tif", "out.tif"}));
+}
+
+TEST_F(ApplyCurves, BandsAreMatchedByNameInterpretationOrList)
+{
+    for (const QString &row : tableLines("imagery/bands.txt")) {
+        SCOPED_TRACE(row.toStdString());
+        const QStringList f = row.split(';');
+        ASSERT_EQ(f.size(), 4);
+        RasterSpec spec;
+        const QStringList descriptions = f[0].trimmed().split('|');
+        const QStringList interps = f[1].trimmed().split('|');
+        spec.bands = descriptions.size();
+        for (const QString &d : descriptions)
+            spec.descriptions << (d == QLatin1String("-") ? QString() : d);
+        for (const QString &i : interps)
+            spec.interps.push_back(i == QLatin1String("-")
+                                       ? GCI_Undefined
+                                       : GDALGetColorInterpretationByName(i.toUtf8().constData()));
+        const QString in = path("in.tif");
+        QFile::remove(in);
+        makeRaster(in, spec, [](int, int x, int) { return unsigned(x + 1); });
+        const QString list = f[2].trimmed();
+        util::Failure failure;
+        const bool ok = apply(dataPath("imagery/constant.bpf"), in, path("out.tif"), &failure, 1,
+                              list == QLatin1String("-") ? QStringList() : list.split(','));
+        const QString expected = f[3].trimmed();
+        if (expected.startsWith(QLatin1String("error: "))) {
+            EXPECT_FALSE(ok);
+            EXPECT_NE(failure.text().indexOf(expected.mid(7)), -1) << failure.text().toStdString();
+            continue;
+        }
+        ASSERT_TRUE(ok) << failure.text().toStdString();
+        const QStringList levels = expected.split(' ', Qt::SkipEmptyParts);
+        for (int b = 1; b <= levels.size(); ++b) {
+            const std::vector<std::uint16_t> got = readBand(path("out.tif"), b);
+            if (levels[b - 1] == QLatin1String("="))
+                EXPECT_EQ(got[3], 4) << "band " << b << " (alpha) changed";
+            else
+                EXPECT_EQ(got[3], levels[b - 1].toInt()) << "band " << b;
+        }
+    }
+}
+
+TEST_F(ApplyCurves, RefusesOtherDataTypes)
+{
+    for (const GDALDataType type : {GDT_Int16, GDT_Float32, GDT_UInt32}) {
+        RasterSpec spec;
+        spec.type = type;
+        const QString in = path(QStringLiteral("in%1.tif").arg(int(type)));
+        makeRaster(in, spec, [](int, int, int) { return 1u; });
+        util::Failure failure;
+        EXPECT_FALSE(apply(dataPath("imagery/linear.xml"), in, path("out.tif"), &failure));
+        EXPECT_EQ(failure.path, in);
+        EXPECT_NE(failure.reason.indexOf("only unsigned 8- and 16-bit rasters are supported"), -1)
+            << failure.text().toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(path("out.tif")));
+}
+
+TEST_F(ApplyCurves, ThreadsWriteTheSameFile)
+{
+    RasterSpec spec;
+    spec.width = 300;
+    spec.height = 200;
+    spec.bands = 3;
+    spec.creationOptions << "TILED=YES"
+                         << "BLOCKXSIZE=64"
+                         << "BLOCKYSIZE=32";
+    spec.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand};
+    const QString in = path("in.tif");
+    makeRaster(in, spec, [](int b, int x, int y) { return unsigned(b * x * 31 + y * 17) % 65536; });
+    util::Failure failure;
+    ASSERT_TRUE(apply(dataPath("imagery/rgbn12.bpf"), in, path("one.tif"), &failure, 1));
+    for (const int threads : {2, 5}) {
+        ASSERT_TRUE(apply(dataPath("imagery/rgbn12.bpf"), in, path("many.tif"), &failure, threads))
+            << failure.text().toStdString();
+        EXPECT_EQ(readFile(path("one.tif")), readFile(path("many.tif"))) << threads << " threads";
+    }
+}
+
+TEST_F(ApplyCurves, AWideRasterIsWrittenInPiecesOfWholeTiles)
+{
+    // A block row of 8 MiB is more than one window holds: the windows split it by columns.
+    RasterSpec spec;
+    spec.width = 16384;
+    spec.height = 300;
+    spec.creationOptions << "TILED=YES"
+                         << "BLOCKXSIZE=256"
+                         << "BLOCKYSIZE=256";
+    const QString in = path("in.tif");
+    makeRaster(in, spec, [](int, int x, int y) { return unsigned(x * 4 + y) % 65536; });
+    const std::vector<float> table = lutTable(dataPath("imagery/spline.xml"), 65536);
+    for (const int threads : {1, 2}) {
+        util::Failure failure;
+        ASSERT_TRUE(apply(dataPath("imagery/spline.xml"), in, path("out.tif"), &failure, threads))
+            << failure.text().toStdString();
+        const std::vector<std::uint16_t> got = readBand(path("out.tif"), 1);
+        for (int y = 0; y < spec.height; y += 37)
+            for (int x = 0; x < spec.width; x += 41) {
+                const unsigned v = unsigned(x * 4 + y) % 65536;
+                ASSERT_EQ(got[std::size_t(y) * 16384 + std::size_t(x)],
+                          std::clamp(std::lround(double(table[v]) * 65535), 0L, 65535L))
+                    << x << "," << y;
+            }
+    }
+}
+
+// A DEFLATE tile whose bytes are garbage: reading fails there, half-way through the raster.
+QString damagedRaster(const QString &in)
+{
+    RasterSpec spec;
+    spec.width = spec.height = 256;
+    spec.bands = 2;
+    spec.creationOptions << "TILED=YES"
+                         << "BLOCKXSIZE=32"
+                         << "BLOCKYSIZE=32"
+                         << "COMPRESS=DEFLATE";
+    makeRaster(in, spec, [](int b, int x, int y) { return unsigned(b + x * y) % 65536; });
+    GDALDataset *ds = GDALDataset::Open(QFile::encodeName(in).constData(), GDAL_OF_READONLY);
+    const char *offset = ds->GetRasterBand(1)->GetMetadataItem("BLOCK_OFFSET_3_5", "TIFF");
+    const qint64 at = offset ? QByteArray(offset).toLongLong() : 0;
+    GDALClose(ds);
+    QFile file(in);
+    if (at <= 0 || !file.open(QIODevice::ReadWrite) || !file.seek(at))
+        return QString();
+    file.write(QByteArray(64, '\x5a'));
+    return in;
+}
+
+TEST_F(ApplyCurves, AFailureHalfWayKeepsTheOldOutputAndLeavesNoTemporaryFile)
+{
+    const QString in = damagedRaster(path("in.tif"));
+    ASSERT_FALSE(in.isEmpty());
+    const QString out = path("out.tif");
+    writeFile(out, "the old output");
+    // A second name for the output makes the replacement go through a copy in place.
+    const QString linked = path("link.tif");
+    writeFile(linked, "the old linked output");
+    ASSERT_EQ(::link(QFile::encodeName(linked).constData(),
+                     QFile::encodeName(path("link2.tif")).constData()),
+              0);
+    for (const int threads : {1, 3}) {
+        for (const QString &target : {out, linked}) {
+            util::Failure failure;
+            EXPECT_FALSE(apply(dataPath("imagery/linear.xml"), in, target, &failure, threads));
+            EXPECT_EQ(failure.path, in) << failure.text().toStdString();
+        }
+        EXPECT_EQ(readFile(out), "the old output");
+        EXPECT_EQ(readFile(linked), "the old linked output");
+        EXPECT_EQ(filesIn(dir.path()),
+                  (QStringList {"in.tif", "link.tif", "link2.tif", "out.tif"}));
+    }
+}
+
+TEST_F(ApplyCurves, AnOutputWithTwoNamesIsRewrittenInPlace)
+{
+    RasterSpec spec;
+    const QString in = path("in.tif");
+    makeRaster(in, spec, [](int, int x, int y) { return unsigned(x * 1000 + y); });
+    const QString out = path("out.tif"), other = path("other.tif");
+    writeFile(out, "old");
+    ASSERT_EQ(::link(QFile::encodeName(out).constData(), QFile::encodeName(other).constData()), 0);
+    util::Failure failure;
+    ASSERT_TRUE(apply(dataPath("imagery/linear.xml"), in, out, &failure))
+        << failure.text().toStdString();
+    struct stat a, b;
+    ASSERT_EQ(::stat(QFile::encodeName(out).constData(), &a), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(other).constData(), &b), 0);
+    EXPECT_EQ(a.st_ino, b.st_ino);
+    EXPECT_EQ(a.st_nlink, 2u);
+    EXPECT_EQ(readBand(other, 1), readBand(out, 1));
+    EXPECT_NE(readBand(out, 1), readBand(in, 1));
+}
+
+TEST_F(ApplyCurves, RefusesTheInputAsOutputAndDriversThatCannotCreate)
+{
+    RasterSpec spec;
+    const QString in = path("in.tif");
+    makeRaster(in, spec, [](int, int x, int) { return unsigned(x); });
+    const QByteArray before = readFile(in);
+    util::RasterCurves curves;
+    ASSERT_TRUE(curves.load(dataPath("imagery/linear.xml")));
+    util::Failure failure;
+    EXPECT_FALSE(
+        util::applyTonalCurves(in, in, curves, util::ApplyCurvesOptions(), nullptr, &failure));
+    EXPECT_EQ(failure.text(), in + ": is the input itself");
+    util::ApplyCurvesOptions png;
+    png.setDriver("PNG");
+    EXPECT_FALSE(util::applyTonalCurves(in, path("out.png"), curves, png, nullptr, &failure));
+    EXPECT_EQ(failure.text(),
+              path("out.png") + ": GDAL's PNG driver does not write rasters block by block");
+    EXPECT_EQ(readFile(in), before);
+    EXPECT_EQ(filesIn(dir.path()), QStringList {"in.tif"});
+}
+
+class RowCounter : public util::ProgressInterface
+{
+public:
+    double total = 0, last = -1;
+    bool rising = true;
+    int starts = 0, ends = 0;
+    void totalAmount(double t, const char *) override { total = t; }
+    void amountDone(double a) override
+    {
+        rising = rising && a > last;
+        last = a;
+    }
+    void starting(const char *) override { ++starts; }
+    void finished(const char *) override { ++ends; }
+};
+
+TEST_F(ApplyCurves, ProgressCountsRowsUpToTheHeight)
+{
+    RasterSpec spec;
+    spec.width = 40;
+    spec.height = 300;
+    const QString in = path("in.tif");
+    makeRaster(in, spec, [](int, int x, int) { return unsigned(x); });
+    util::RasterCurves curves;
+    ASSERT_TRUE(curves.load(dataPath("imagery/spline.xml")));
+    for (const int threads : {1, 2}) {
+        RowCounter progress;
+        util::ApplyCurvesOptions options;
+        options.setThreads(threads);
+        ASSERT_TRUE(util::applyTonalCurves(in, path("out.tif"), curves, options, &progress));
+        EXPECT_EQ(progress.total, 300);
+        EXPECT_DOUBLE_EQ(progress.last, 300);
+        EXPECT_TRUE(progress.rising);
+        EXPECT_EQ(progress.starts, 1);
+        EXPECT_EQ(progress.ends, 1);
+    }
+}
+
+} // namespace
