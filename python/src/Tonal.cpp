@@ -1,0 +1,237 @@
+// Tonal curves, their lookup tables and their application to rasters.
+
+#include "Common.h"
+
+#include "util/imagery/ApplyCurves.h"
+#include "util/tonal/BpfConverter.h"
+#include "util/tonal/TonalCurve.h"
+#include "util/tonal/TonalCurveConverter.h"
+#include "util/tonal/TonalCurveFile.h"
+#include "util/xml/XmlFile.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <QDomDocument>
+#include <QFile>
+#include <QMap>
+
+#include <stdexcept>
+#include <thread>
+
+namespace pyquor {
+namespace {
+
+// A curve and, from a break-point file, the level that stands for 1.0 (0: the raster's range).
+struct Curve
+{
+    util::TonalCurve curve;
+    int maxValue = 0;
+};
+
+util::TonalCurve::Interpolation interpolation(const std::string &name)
+{
+    if (name == "linear")
+        return util::TonalCurve::Linear;
+    if (name == "spline")
+        return util::TonalCurve::Spline;
+    if (name == "gamma")
+        return util::TonalCurve::Gamma;
+    throw py::value_error("interpolation is 'linear', 'spline' or 'gamma', not '" + name + "'");
+}
+
+// max_value of each band of a break-point file, as the raster application reads them.
+QMap<QString, int> maxValues(const QString &path)
+{
+    QMap<QString, int> values;
+    QDomDocument document;
+    if (!util::readXmlFile(path, document))
+        return values;
+    // Read exactly as the raster application reads them: children of the document element.
+    for (QDomElement e = document.documentElement().firstChildElement(); !e.isNull();
+         e = e.nextSiblingElement()) {
+        if (e.tagName().compare(QLatin1String("break_points"), Qt::CaseInsensitive) != 0)
+            continue;
+        for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement())
+            if (c.tagName().compare(QLatin1String("max_value"), Qt::CaseInsensitive) == 0)
+                values[e.attribute(QStringLiteral("band"))] = c.text().toInt(nullptr, 10);
+    }
+    return values;
+}
+
+std::map<std::string, Curve> readBreakPoints(const QString &path)
+{
+    std::map<std::string, Curve> curves;
+    try {
+        const util::BpfConverter bpf(path);
+        const QMap<QString, int> max = maxValues(path);
+        for (const QString &band : bpf.getBands())
+            curves[band.toStdString()] = Curve {bpf.getCurve(band), max.value(band)};
+    } catch (const std::runtime_error &e) {
+        checkReadable(path);
+        throw py::value_error(e.what());
+    }
+    return curves;
+}
+
+Curve readCurve(const py::object &path, const py::object &band)
+{
+    const QString qpath = qPath(path);
+    checkReadable(qpath);
+    if (util::holdsTonalCurve(qpath)) {
+        if (!band.is_none())
+            throw py::value_error(QFile::encodeName(qpath).toStdString()
+                                  + ": holds one curve for every band, no band curves");
+        Curve c;
+        QString why;
+        if (!util::readTonalCurveFile(qpath, c.curve, false, &why))
+            throw py::value_error(why.toStdString());
+        return c;
+    }
+    std::map<std::string, Curve> curves = readBreakPoints(qpath);
+    if (band.is_none()) {
+        if (curves.size() != 1)
+            throw py::value_error(QFile::encodeName(qpath).toStdString() + ": holds "
+                                  + std::to_string(curves.size()) + " band curves; name one");
+        return curves.begin()->second;
+    }
+    const std::string name = band.cast<std::string>();
+    const auto it = curves.find(name);
+    if (it == curves.end())
+        throw py::key_error("Band not found in bpf file: " + name);
+    return it->second;
+}
+
+py::array_t<float> lookupTable(const Curve &c, const py::object &samples)
+{
+    int n = -1;
+    if (!samples.is_none()) {
+        n = samples.cast<int>();
+        if (n <= 0)
+            throw py::value_error("samples must be at least 1");
+    }
+    util::TonalCurveConverter converter;
+    std::vector<float> table;
+    try {
+        py::gil_scoped_release nogil;
+        table = converter.getLUT(c.curve, n);
+    } catch (const std::runtime_error &e) {
+        throw py::value_error(e.what());
+    }
+    py::array_t<float> out(py::ssize_t(table.size()));
+    std::copy(table.begin(), table.end(), out.mutable_data());
+    return out;
+}
+
+void applyCurve(const py::object &curve, const py::object &input, const py::object &output,
+                const py::object &bands, int threads, const py::object &progress)
+{
+    util::RasterCurves curves;
+    if (py::isinstance<Curve>(curve)) {
+        const Curve &c = curve.cast<const Curve &>();
+        curves.setCurve(c.curve, c.maxValue);
+    } else if (py::isinstance<py::dict>(curve)) {
+        if (py::len(curve) == 0)
+            throw py::value_error("no band curve given");
+        for (const auto &item : curve.cast<py::dict>()) {
+            const Curve &c = item.second.cast<const Curve &>();
+            curves.setBandCurve(QString::fromStdString(item.first.cast<std::string>()), c.curve,
+                                c.maxValue);
+        }
+    } else {
+        util::Failure failure;
+        if (!curves.load(qPath(curve), &failure))
+            raiseFailure(failure);
+    }
+    if (threads < 0)
+        throw py::value_error("threads must not be negative");
+    util::ApplyCurvesOptions options;
+    options.setThreads(threads == 0 ? int(std::max(1u, std::thread::hardware_concurrency()))
+                                    : threads);
+    if (!bands.is_none()) {
+        QStringList codes;
+        for (const py::handle &b : bands)
+            codes << QString::fromStdString(b.cast<std::string>());
+        options.setBandCodes(codes);
+    }
+    const QString in = qPath(input), out = qPath(output);
+
+    Reporter reporter(progress);
+    util::Failure failure;
+    bool ok = false;
+    try {
+        py::gil_scoped_release nogil;
+        ok = util::applyTonalCurves(in, out, curves, options, &reporter, &failure);
+    } catch (const Interrupted &) {
+    }
+    reporter.rethrow();
+    if (!ok)
+        raiseFailure(failure);
+}
+
+} // namespace
+
+void bindTonal(py::module_ &m)
+{
+    py::class_<Curve> c(m, "TonalCurve", R"(A tonal correction: nodes (input, output) on the
+normalised scale 0..1 and the interpolation between them ("linear", "spline" or "gamma").)");
+    c.def(py::init([](const std::vector<std::pair<double, double>> &nodes,
+                      const std::string &interp, int maxValue) {
+              Curve curve;
+              curve.curve.setInterpolation(interpolation(interp));
+              for (const auto &n : nodes)
+                  curve.curve.addNode(n.first, n.second);
+              curve.maxValue = maxValue;
+              return curve;
+          }),
+          py::arg("nodes") = std::vector<std::pair<double, double>>(),
+          py::arg("interpolation") = "linear", py::arg("max_value") = 0,
+          "A curve through nodes in the order given (ascending input levels).");
+    c.def_static("read", &readCurve, py::arg("path"), py::arg("band") = py::none(),
+                 R"(Reads a curve file (a Corrector element) or one band of a break-point file
+(band may be left out when the file holds one band). OSError when the file cannot be read,
+ValueError when it is malformed, KeyError for a band the file does not hold.)");
+    c.def("lookup_table", &lookupTable, py::arg("samples") = 65536,
+          R"(The lookup table as a float32 numpy array of samples entries, entry i at input
+level i/(samples-1); samples=None gives the library's default table of 65536 entries at
+i/65536. The same values as the C++ TonalCurveConverter, bit for bit.)");
+    c.def_property_readonly(
+        "nodes",
+        [](const Curve &c) {
+            std::vector<std::pair<double, double>> nodes;
+            for (const QPointF &p : c.curve.getNodes())
+                nodes.emplace_back(p.x(), p.y());
+            return nodes;
+        },
+        "The nodes as (input, output) pairs.");
+    c.def_property_readonly(
+        "interpolation",
+        [](const Curve &c) { return c.curve.getInterpolationString().toLower().toStdString(); },
+        "'linear', 'spline' or 'gamma'.");
+    c.def_readwrite("max_value", &Curve::maxValue,
+                    "The raster level that stands for 1.0 (0: the raster's own range).");
+    c.def("__eq__", [](const Curve &a, const py::object &b) {
+        return py::isinstance<Curve>(b) && a.curve == b.cast<const Curve &>().curve
+            && a.maxValue == b.cast<const Curve &>().maxValue;
+    });
+    c.def("__repr__", [](const Curve &c) {
+        return "<TonalCurve " + c.curve.getInterpolationString().toLower().toStdString() + ", "
+            + std::to_string(c.curve.getNodes().size()) + " nodes>";
+    });
+
+    m.def(
+        "read_break_points", [](const py::object &path) { return readBreakPoints(qPath(path)); },
+        py::arg("path"),
+        "Every band's curve of a break-point file, as a dict of band code to TonalCurve.");
+    m.def("apply_curve", &applyCurve, py::arg("curve"), py::arg("input"), py::arg("output"),
+          py::arg("bands") = py::none(), py::arg("threads") = 0, py::arg("progress") = py::none(),
+          R"(Writes output: the raster input with every band mapped through its tonal curve.
+
+curve is a TonalCurve (every band), a dict of band code to TonalCurve, or the path of a
+curve or break-point file. bands names the band code of each raster band in order (else
+bands are matched by colour interpretation). threads: readers (0: one per processor).
+progress is called with the fraction done. Releases the GIL; Ctrl+C or an exception in
+progress stops it and output keeps its old content.)");
+}
+
+} // namespace pyquor
