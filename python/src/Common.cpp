@@ -19,6 +19,15 @@ std::string fsPath(const py::handle &path)
     std::string bytes = encoded.cast<std::string>();
     if (bytes.find('\0') != std::string::npos)
         throw py::value_error("embedded null byte in path");
+    // The library takes paths as UTF-8 text: a name that does not survive that way would
+    // reach another file, or none.
+    const QByteArray local(bytes.data(), int(bytes.size()));
+    if (QFile::encodeName(QString::fromStdString(bytes)) != local) {
+        const py::object error = py::reinterpret_borrow<py::object>(PyExc_OSError)(
+            EILSEQ, "file name is not valid UTF-8", pyPath(bytes));
+        PyErr_SetObject(reinterpret_cast<PyObject *>(Py_TYPE(error.ptr())), error.ptr());
+        throw py::error_already_set();
+    }
     return bytes;
 }
 

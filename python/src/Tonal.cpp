@@ -107,8 +107,10 @@ py::array_t<float> lookupTable(const Curve &c, const py::object &samples)
     int n = -1;
     if (!samples.is_none()) {
         n = samples.cast<int>();
-        if (n <= 0)
-            throw py::value_error("samples must be at least 1");
+        // Beyond 2^26 entries (256 MiB) a table is a mistake, and a bigger one can take the
+        // machine's memory.
+        if (n <= 0 || n > (1 << 26))
+            throw py::value_error("samples must lie in 1 to 2^26");
     }
     util::TonalCurveConverter converter;
     std::vector<float> table;
@@ -143,8 +145,8 @@ void applyCurve(const py::object &curve, const py::object &input, const py::obje
         if (!curves.load(qPath(curve), &failure))
             raiseFailure(failure);
     }
-    if (threads < 0)
-        throw py::value_error("threads must not be negative");
+    if (threads < 0 || threads > 1024)
+        throw py::value_error("threads must lie in 0 to 1024");
     util::ApplyCurvesOptions options;
     options.setThreads(threads == 0 ? int(std::max(1u, std::thread::hardware_concurrency()))
                                     : threads);
