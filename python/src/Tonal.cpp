@@ -112,16 +112,18 @@ py::array_t<float> lookupTable(const Curve &c, const py::object &samples)
         if (n <= 0 || n > (1 << 26))
             throw py::value_error("samples must lie in 1 to 2^26");
     }
-    util::TonalCurveConverter converter;
-    std::vector<float> table;
+    // One converter a thread: its storage is reused, and asking again for the same curve and
+    // size costs a copy (converters are not shared between threads).
+    thread_local util::TonalCurveConverter converter;
+    const std::vector<float> *table = nullptr;
     try {
         py::gil_scoped_release nogil;
-        table = converter.getLUT(c.curve, n);
+        table = &converter.getLUT(c.curve, n);
     } catch (const std::runtime_error &e) {
         throw py::value_error(e.what());
     }
-    py::array_t<float> out(py::ssize_t(table.size()));
-    std::copy(table.begin(), table.end(), out.mutable_data());
+    py::array_t<float> out(py::ssize_t(table->size()));
+    std::copy(table->begin(), table->end(), out.mutable_data());
     return out;
 }
 
