@@ -12,6 +12,8 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -100,6 +102,131 @@ py::object field(const SupportFile &record, const std::string &name)
                 result = value(record, kind, v);
         });
     return result;
+}
+
+using Setter = std::function<void(SupportFile &, const py::handle &)>;
+
+std::string textValue(const py::handle &v)
+{
+    if (!py::isinstance<py::str>(v))
+        throw py::type_error("a str is needed");
+    return v.cast<std::string>();
+}
+
+template<std::size_t N> std::array<double, N> numbers(const py::handle &v)
+{
+    if (py::isinstance<py::str>(v) || py::isinstance<py::bytes>(v))
+        throw py::type_error("a sequence of numbers is needed");
+    const std::vector<double> values = v.cast<std::vector<double>>();
+    if (values.size() != N)
+        throw py::value_error(std::to_string(N) + " numbers are needed");
+    std::array<double, N> out {};
+    std::copy(values.begin(), values.end(), out.begin());
+    return out;
+}
+
+std::int64_t seconds(const py::handle &v)
+{
+    if (py::hasattr(v, "timestamp"))
+        return py::int_(v.attr("timestamp")()).cast<std::int64_t>();
+    return v.cast<std::int64_t>();
+}
+
+// The enumeration value whose file word is v.
+template<typename E> E word(const py::handle &v, int count)
+{
+    const std::string w = textValue(v);
+    for (int i = 0; i < count; ++i)
+        if (w == SupportFile::keyword(static_cast<E>(i)))
+            return static_cast<E>(i);
+    throw py::value_error("not a word of this field: " + w);
+}
+
+// The fields that can be set from Python, by property name: the record's setters.
+const std::map<std::string, Setter> &setters()
+{
+    using S = SupportFile;
+    static const std::map<std::string, Setter> table = {
+        {"image_id", [](S &r, const py::handle &v) { r.setImageID(textValue(v)); }},
+        {"bias", [](S &r, const py::handle &v) { r.setBias(v.cast<double>()); }},
+        {"gain", [](S &r, const py::handle &v) { r.setGain(v.cast<double>()); }},
+        {"coord_system", [](S &r, const py::handle &v) { r.setCoordSystem(v.cast<int>()); }},
+        {"units", [](S &r, const py::handle &v) { r.setUnit(v.cast<int>()); }},
+        {"use_fast_math", [](S &r, const py::handle &v) { r.setUseFastMath(v.cast<bool>()); }},
+        {"image_motion", [](S &r, const py::handle &v) { r.setImageMotion(v.cast<int>()); }},
+        {"initialized", [](S &r, const py::handle &v) { r.setInitialized(v.cast<int>()); }},
+        {"status", [](S &r, const py::handle &v) { r.setStatus(v.cast<int>()); }},
+        {"quality", [](S &r, const py::handle &v) { r.setImageQuality(v.cast<int>()); }},
+        {"photo_date", [](S &r, const py::handle &v) { r.setPhotoDate(seconds(v)); }},
+        {"mean_terrain_height",
+         [](S &r, const py::handle &v) { r.setMeanTerrainHeight(v.cast<double>()); }},
+        {"line_staggered", [](S &r, const py::handle &v) { r.setLineStaggered(v.cast<bool>()); }},
+        {"number_scan_lines",
+         [](S &r, const py::handle &v) { r.setNumberScanLines(v.cast<int>()); }},
+        {"sensor_rotation", [](S &r, const py::handle &v) { r.setSensorRotation(v.cast<bool>()); }},
+        {"level_0_gsd", [](S &r, const py::handle &v) { r.setL0GSD(v.cast<double>()); }},
+        {"original_orientation",
+         [](S &r, const py::handle &v) { r.setOriginalOrientation(textValue(v)); }},
+        {"adjusted_orientation",
+         [](S &r, const py::handle &v) { r.setAdjustedOrientation(textValue(v)); }},
+        {"original_calibration",
+         [](S &r, const py::handle &v) { r.setOriginalCalibration(textValue(v)); }},
+        {"adjusted_calibration",
+         [](S &r, const py::handle &v) { r.setAdjustedCalibration(textValue(v)); }},
+        {"level_0_name", [](S &r, const py::handle &v) { r.setL0ImageName(textValue(v)); }},
+        {"rect_scale", [](S &r, const py::handle &v) { r.setRectScale(v.cast<double>()); }},
+        {"rect_rotation", [](S &r, const py::handle &v) { r.setRectRotation(v.cast<double>()); }},
+        {"rect_height", [](S &r, const py::handle &v) { r.setRectHeight(v.cast<double>()); }},
+        {"rect_use_calibration",
+         [](S &r, const py::handle &v) { r.setRectUseCalibration(v.cast<bool>()); }},
+        {"ellipsoid", [](S &r, const py::handle &v) { r.setEllipsoid(textValue(v)); }},
+        {"vertical_reference",
+         [](S &r, const py::handle &v) { r.setVerticalReference(v.cast<int>()); }},
+        {"projection_type", [](S &r, const py::handle &v) { r.setProjectionType(textValue(v)); }},
+        {"zone", [](S &r, const py::handle &v) { r.setProjectionZone(v.cast<int>()); }},
+        {"grid_name", [](S &r, const py::handle &v) { r.setGridName(textValue(v)); }},
+        {"rectification_terms",
+         [](S &r, const py::handle &v) {
+             const auto t = numbers<6>(v);
+             r.setRectificationTerms(t[0], t[1], t[2], t[3], t[4], t[5]);
+         }},
+        {"grnd_bias",
+         [](S &r, const py::handle &v) {
+             const auto t = numbers<3>(v);
+             r.setGroundBias(t[0], t[1], t[2]);
+         }},
+        {"ground_zero",
+         [](S &r, const py::handle &v) {
+             const auto t = numbers<3>(v);
+             r.setGroundZero(t[0], t[1], t[2]);
+         }},
+        {"local_origin",
+         [](S &r, const py::handle &v) {
+             const auto t = numbers<3>(v);
+             r.setLocalOrigin(t[0], t[1], t[2]);
+         }},
+        {"ellipsoid_center",
+         [](S &r, const py::handle &v) {
+             const auto t = numbers<3>(v);
+             r.setEllipsoidCenter(t[0], t[1], t[2]);
+         }},
+        {"max_and_min_elevation",
+         [](S &r, const py::handle &v) {
+             const auto t = numbers<2>(v);
+             r.setElevationRange(t[0], t[1]);
+         }},
+        {"sensor_type",
+         [](S &r, const py::handle &v) { r.setSensorType(word<S::SensorType>(v, 3)); }},
+        {"view_of_line",
+         [](S &r, const py::handle &v) { r.setViewOfLine(word<S::ViewOfLine>(v, 4)); }},
+        {"radiometric_property",
+         [](S &r, const py::handle &v) {
+             r.setRadiometricProperty(word<S::RadiometricProperty>(v, 7));
+         }},
+        {"correction",
+         [](S &r, const py::handle &v) { r.setCorrection(word<S::CorrectionType>(v, 4)); }},
+    };
+    return table;
 }
 
 py::dict toDict(const SupportFile &record)
@@ -211,10 +338,12 @@ void bindSupport(py::module_ &m)
 {
     py::class_<SupportFile> sup(m, "SupportFile", R"(The record of one image support file.
 
-Every keyword of the file is a read-only property named in lower case (``image_id``,
+Every keyword of the file is a property named in lower case (``image_id``,
 ``rect_scale``, ...): integers, floats, tuples of floats for keywords with several
 numbers, booleans for flags, aware UTC datetimes for dates, and ``image_file_name`` as a
-list of dicts (level, file_name, lines, samples).)");
+list of dicts (level, file_name, lines, samples). The record's setters stand behind the
+properties that can be set (image_id, bias, gain, rect_scale, grid_name, photo_date as a
+datetime or Unix seconds, the enumerations as their file words, ...).)");
     sup.def(py::init<>(), "A new record with every field at its default.");
     sup.def_static("read", &readSupportFile, py::arg("path"), py::arg("strict") = true,
                    R"(Reads the support file at path.
@@ -233,9 +362,18 @@ or not at all. level0_name and relative_names apply to level 1.)");
     for (const std::string &name : keywordNames()) {
         if (name == "image_level")
             continue; // `level` above
-        sup.def_property_readonly(
-            name.c_str(), [name](const SupportFile &r) { return field(r, name); },
-            ("The " + name + " field of the record.").c_str());
+        const auto setter = setters().find(name);
+        if (setter == setters().end()) {
+            sup.def_property_readonly(
+                name.c_str(), [name](const SupportFile &r) { return field(r, name); },
+                ("The " + name + " field of the record.").c_str());
+        } else {
+            const Setter set = setter->second;
+            sup.def_property(
+                name.c_str(), [name](const SupportFile &r) { return field(r, name); },
+                [set](SupportFile &r, const py::handle &v) { set(r, v); },
+                ("The " + name + " field of the record (settable).").c_str());
+        }
     }
     sup.def("__repr__", [](const SupportFile &r) {
         return "<SupportFile level " + std::to_string(r.getImageLevel()) + " " + r.getImageID()

@@ -91,3 +91,16 @@ def test_huge_tables_and_thread_counts_are_refused_not_attempted():
         curve.lookup_table(2**31 - 1)
     with pytest.raises(ValueError):
         quorutil.apply_curve(curve, "in.tif", "out.tif", threads=2**31 - 1)
+
+
+def test_hostile_values_set_on_every_settable_field():
+    record = quorutil.SupportFile()
+    settable = [name for name, p in vars(quorutil.SupportFile).items()
+                if isinstance(p, property) and p.fset is not None]
+    assert "image_id" in settable and "grid_name" in settable
+    for name, value in itertools.product(settable, HOSTILE):
+        try:
+            setattr(record, name, value)
+        except Exception:
+            pass
+    record.to_dict()

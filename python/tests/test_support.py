@@ -118,3 +118,27 @@ def test_link_files_round_trip_and_fail_with_errno(tmp_path):
     (tmp_path / "bad.lik").write_text("<reference/>")
     with pytest.raises(ValueError):
         quorutil.LinkFile.read(tmp_path / "bad.lik")
+
+
+def test_fields_set_from_python_are_written_and_read_back(tmp_path):
+    import datetime
+
+    record = quorutil.SupportFile.read(SUPPORT_DATA / "golden_L2.sup")
+    record.image_id = "SN3001_110115_123458_RGBN00A_L2"
+    record.rect_scale = 0.25
+    record.ground_zero = (1.0, 2.0, 3.0)
+    record.max_and_min_elevation = (850.0, 120.5)
+    record.view_of_line = "BACKWARD"
+    record.photo_date = datetime.datetime(2011, 1, 15, 12, 34, 58, tzinfo=datetime.timezone.utc)
+    record.write(tmp_path / "out.sup", level=1)
+    again = quorutil.SupportFile.read(tmp_path / "out.sup")
+    assert again.image_id == "SN3001_110115_123458_RGBN00A_L2"
+    assert again.rect_scale == 0.25 and again.ground_zero == (1.0, 2.0, 3.0)
+    assert again.view_of_line == "BACKWARD"
+    assert again.photo_date == record.photo_date
+    with pytest.raises(ValueError):
+        record.view_of_line = "SIDEWAYS"
+    with pytest.raises(ValueError):
+        record.ground_zero = (1.0, 2.0)
+    with pytest.raises(AttributeError):
+        record.support_file = "x"
