@@ -17,6 +17,15 @@ PYBIND11_MODULE(_quorutil, m)
         static char *argv[] = {name, nullptr};
         new QCoreApplication(argc, argv);
     }
+    // A value of the wrong kind (an int too large for its field, say) is a TypeError in Python.
+    py::register_exception_translator([](std::exception_ptr p) {
+        try {
+            if (p)
+                std::rethrow_exception(p);
+        } catch (const py::cast_error &e) {
+            PyErr_SetString(PyExc_TypeError, e.what());
+        }
+    });
     pyquor::bindSupport(m);
     pyquor::bindTonal(m);
     pyquor::bindFiles(m);

@@ -157,3 +157,37 @@ def test_las_times_agree_with_gps_weeks():
     t = 1214 * 604800 + 3600  # seconds since 1999-08-22
     adjusted = quorutil.las_adjusted_time(t)
     assert quorutil.las_datetime(adjusted) == quorutil.gps_datetime(1214, 3600)
+
+
+def test_ctrl_c_stops_a_copy_waiting_in_the_library(tmp_path):
+    # The copy reads a FIFO, so it is inside the library (GIL released, no callback) when
+    # SIGINT comes; the next chunk hands control to the check, which raises.
+    import threading
+    import time
+
+    fifo = tmp_path / "stream"
+    os.mkfifo(fifo)
+    dst = tmp_path / "dst"
+    dst.write_bytes(b"old")
+
+    def feed():
+        try:
+            with open(fifo, "wb") as f:
+                f.write(b"x" * 65536)
+                f.flush()
+                time.sleep(0.2)
+                os.kill(os.getpid(), signal.SIGINT)
+                time.sleep(0.2)
+                f.write(b"y" * 65536)
+        except BrokenPipeError:
+            pass
+
+    feeder = threading.Thread(target=feed)
+    feeder.start()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            quorutil.copy_file(fifo, dst)
+    finally:
+        feeder.join()
+    assert dst.read_bytes() == b"old"
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["dst", "stream"]

@@ -104,3 +104,13 @@ def test_hostile_values_set_on_every_settable_field():
         except Exception:
             pass
     record.to_dict()
+
+
+def test_values_that_do_not_fit_their_field_are_type_errors():
+    record = quorutil.SupportFile()
+    with pytest.raises(TypeError):
+        record.zone = 2**40
+    with pytest.raises(TypeError):
+        quorutil.TonalCurve([(0, 0), (1, 1)]).lookup_table(2**40)
+    with pytest.raises(TypeError):
+        quorutil.generate_name("$PROJECT$", line_number=-1)
