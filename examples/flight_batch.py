@@ -20,6 +20,7 @@ output touched since, is done again.
 import argparse
 import fnmatch
 import json
+import logging
 import os
 import sys
 import time
@@ -128,7 +129,9 @@ def run_batch(client, curve, images, output_dir, levels, force=False, report=sys
             failed.append((source, f"{type(e).__name__}: {e}"))
             if progress:
                 report.write("\n")
-            report.write(f"flight_batch: {source}: {e}\n")
+            # The module's exceptions name the file already.
+            text = str(e) if os.path.abspath(source) in str(e) else f"{source}: {e}"
+            report.write(f"flight_batch: {text}\n")
         if progress:
             progress.update(size)
     if progress:
@@ -166,8 +169,10 @@ def main(argv=None):
         client = Client(args.scheduler)
         cluster = None
     else:
+        # Failures are reported here, once: the workers' own warnings stay quiet.
         cluster = LocalCluster(n_workers=args.workers, threads_per_worker=1, processes=True,
-                               host="127.0.0.1", dashboard_address=None)
+                               host="127.0.0.1", dashboard_address=None,
+                               silence_logs=logging.ERROR)
         client = Client(cluster)
     try:
         done, skipped, failed = run_batch(client, args.curve, images, args.output_dir, levels,
