@@ -25,7 +25,6 @@ import argparse
 import json
 import os
 import pathlib
-import re
 import shutil
 import statistics
 import subprocess

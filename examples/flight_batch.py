@@ -87,7 +87,8 @@ class Bar:
         fraction = self.done / self.total if self.total else 1.0
         filled = int(fraction * 30)
         elapsed = time.monotonic() - self.start
-        self.stream.write(f"\r[{'#' * filled}{'.' * (30 - filled)}] {fraction:6.1%} {elapsed:6.1f} s")
+        bar = "#" * filled + "." * (30 - filled)
+        self.stream.write(f"\r[{bar}] {fraction:6.1%} {elapsed:6.1f} s")
         self.stream.flush()
 
     def close(self):

@@ -66,7 +66,8 @@ def callables():
                 yield f"{name}.{attr}", bound
 
 
-@pytest.mark.parametrize("name,call", list(callables()), ids=lambda v: v if isinstance(v, str) else "")
+@pytest.mark.parametrize("name,call", list(callables()),
+                         ids=lambda v: v if isinstance(v, str) else "")
 def test_hostile_arguments_raise_ordinary_exceptions(tmp_path, name, call):
     (tmp_path / CURVE).write_bytes((TONAL_DATA / "corrector_spline.xml").read_bytes())
     for arity in range(4):
