@@ -13,7 +13,7 @@ worker against two.
    the C++ benchmark, so every call builds its table) of the 10-node spline of bench/TonalBench.cpp,
    median of many calls, against bench_TonalBench's SplineTable10Nodes (median CPU time).
    Target: at most twice the C++ call.
-3. The flight: RASTERS rasters of SIZE x SIZE x 4 bands (16-bit) through
+3. The flight: RASTERS rasters of SIZE x SIZE x 4 bands (16-bit), uncompressed and DEFLATE, through
    examples/flight_batch.py on a LocalCluster of one worker, then two (one thread each), with
    overviews. Target: two workers at least 1.7 times as fast as one. The machine's load average
    is printed beside the times: the figure means little on a machine others are using.
@@ -86,24 +86,26 @@ def lookup_tables(build):
           f"Python {python_us:.0f} us, ratio {python_us / cpp_us:.2f} (target <= 2)")
 
 
-def flight(folder, rasters, size):
+def flight(folder, rasters, size, compress):
     sys.path.insert(0, str(SOURCE / "examples"))
     import flight_batch
     from distributed import Client, LocalCluster
 
     make = SOURCE / "bench" / "make-raster.py"
-    inputs = folder / "flight"
+    inputs = folder / f"flight-{compress}"
     inputs.mkdir()
+    options = ["TILED=YES"] + ([f"COMPRESS={compress}"] if compress != "NONE" else [])
     for i in range(rasters):
+        # The output keeps the input's compression.
         subprocess.run([sys.executable, str(make), str(inputs / f"strip{i:02}.tif"), str(size),
-                        "4", "TILED=YES"], check=True)
+                        "4", *options], check=True)
     images = flight_batch.list_images(str(inputs), "*.tif")
     curve = str(SOURCE / "tests" / "data" / "tonal" / "corrector_spline.xml")
     os.environ["PYTHONPATH"] = os.pathsep.join([str(SOURCE / "examples"),
                                                 os.environ.get("PYTHONPATH", "")])
     seconds = {}
     for workers in (1, 2, 1, 2):  # alternating, so both see the same machine
-        out = folder / f"out{workers}"
+        out = folder / f"out{workers}-{compress}"
         shutil.rmtree(out, ignore_errors=True)
         with LocalCluster(n_workers=workers, threads_per_worker=1, processes=True,
                           host="127.0.0.1", dashboard_address=None, silence_logs=40) as cluster, \
@@ -119,7 +121,8 @@ def flight(folder, rasters, size):
         print(f"flight:         {workers} worker(s): {elapsed:.2f} s "
               f"(load average before {before}, after {load()})")
     one, two = min(seconds[1]), min(seconds[2])
-    print(f"flight:         {rasters} rasters of {size}x{size}x4; best of two: one worker "
+    print(f"flight:         {rasters} rasters of {size}x{size}x4, compression {compress}; "
+          f"best of two: one worker "
           f"{one:.2f} s, two {two:.2f} s, speed-up {one / two:.2f} (target >= 1.7)")
 
 
@@ -130,6 +133,8 @@ def main():
     parser.add_argument("--rasters", type=int, default=8)
     parser.add_argument("--size", type=int, default=1536)
     parser.add_argument("--skip-flight", action="store_true")
+    parser.add_argument("--compress", nargs="+", default=["NONE", "DEFLATE"],
+                        help="compressions of the flight's rasters, each a run of its own")
     args = parser.parse_args()
     build = pathlib.Path(args.build).resolve()
     sys.path.insert(0, str(build / "python"))
@@ -140,7 +145,8 @@ def main():
         support_files(build, tmp / "sup", args.files)
         lookup_tables(build)
         if not args.skip_flight:
-            flight(tmp, args.rasters, args.size)
+            for compress in args.compress:
+                flight(tmp, args.rasters, args.size, compress)
 
 
 if __name__ == "__main__":
