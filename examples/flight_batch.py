@@ -4,6 +4,7 @@ spread over a dask.distributed cluster.
 
     flight_batch.py CURVE INPUT_DIR OUTPUT_DIR [--scheduler ADDRESS] [--workers N]
                     [--pattern GLOB] [--levels 2 4 8 16] [--no-overviews] [--force]
+                    [--co NAME=VALUE ...]
 
 Without --scheduler a LocalCluster runs on this machine (one worker process per core, each
 with one thread). With --scheduler tcp://HOST:8786 the work goes to a cluster started with
@@ -45,7 +46,7 @@ def is_complete(source, curve, output):
         return False
 
 
-def process_image(curve, source, output, levels, threads=1):
+def process_image(curve, source, output, levels, threads=1, creation_options=None):
     """Runs on a worker: the curve applied to source as output, its overviews, the marker.
 
     apply_curve replaces output whole or not at all; the overviews are added to the finished
@@ -59,7 +60,8 @@ def process_image(curve, source, output, levels, threads=1):
         os.unlink(marker_path(output))
     except FileNotFoundError:
         pass
-    quorutil.apply_curve(curve, source, output, threads=threads)
+    quorutil.apply_curve(curve, source, output, threads=threads,
+                         creation_options=creation_options)
     if levels:
         ds = gdal.Open(output, gdal.GA_Update)
         ds.BuildOverviews("AVERAGE", list(levels))
@@ -104,7 +106,7 @@ def list_images(input_dir, pattern):
 
 
 def run_batch(client, curve, images, output_dir, levels, force=False, report=sys.stderr,
-              bar=True):
+              bar=True, creation_options=None):
     """Submits every image not yet complete to client and waits for all of them. Returns
     (done, skipped, failed): lists of outputs, outputs, and (input, message) pairs."""
     from distributed import as_completed
@@ -118,7 +120,8 @@ def run_batch(client, curve, images, output_dir, levels, force=False, report=sys
             skipped.append(output)
             continue
         future = client.submit(process_image, curve, os.path.abspath(source), output, levels,
-                               key=f"flight-{output}", pure=False)
+                               creation_options=creation_options, key=f"flight-{output}",
+                               pure=False)
         jobs[future] = (source, os.path.getsize(source))
     progress = Bar(sum(size for _, size in jobs.values()), report) if bar and jobs else None
     done, failed = [], []
@@ -156,6 +159,9 @@ def main(argv=None):
                         help="overview factors (2 4 8 16)")
     parser.add_argument("--no-overviews", action="store_true")
     parser.add_argument("--force", action="store_true", help="redo complete images too")
+    parser.add_argument("--co", action="append", metavar="NAME=VALUE",
+                        help="GDAL creation option of the outputs (repeatable); without any, "
+                             "an output keeps its input's tiling and compression")
     args = parser.parse_args(argv)
 
     from distributed import Client, LocalCluster
@@ -177,7 +183,7 @@ def main(argv=None):
         client = Client(cluster)
     try:
         done, skipped, failed = run_batch(client, args.curve, images, args.output_dir, levels,
-                                          force=args.force)
+                                          force=args.force, creation_options=args.co)
     finally:
         client.close()
         if cluster is not None:

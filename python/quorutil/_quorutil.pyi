@@ -242,6 +242,8 @@ def apply_curve(
     bands: Sequence[str] | None = None,
     threads: int = 0,
     progress: Progress | None = None,
+    driver: str = "GTiff",
+    creation_options: Sequence[str] | None = None,
 ) -> None:
     """Maps every band of input through its curve into output (GIL released, interruptible)."""
 

@@ -127,8 +127,19 @@ py::array_t<float> lookupTable(const Curve &c, const py::object &samples)
     return out;
 }
 
+QStringList textList(const py::handle &list)
+{
+    if (py::isinstance<py::str>(list) || py::isinstance<py::bytes>(list))
+        throw py::type_error("a list of texts is needed, not one text");
+    QStringList out;
+    for (const py::handle &item : list)
+        out << QString::fromStdString(item.cast<std::string>());
+    return out;
+}
+
 void applyCurve(const py::object &curve, const py::object &input, const py::object &output,
-                const py::object &bands, int threads, const py::object &progress)
+                const py::object &bands, int threads, const py::object &progress,
+                const std::string &driver, const py::object &creationOptions)
 {
     util::RasterCurves curves;
     if (py::isinstance<Curve>(curve)) {
@@ -152,12 +163,11 @@ void applyCurve(const py::object &curve, const py::object &input, const py::obje
     util::ApplyCurvesOptions options;
     options.setThreads(threads == 0 ? int(std::max(1u, std::thread::hardware_concurrency()))
                                     : threads);
-    if (!bands.is_none()) {
-        QStringList codes;
-        for (const py::handle &b : bands)
-            codes << QString::fromStdString(b.cast<std::string>());
-        options.setBandCodes(codes);
-    }
+    if (!bands.is_none())
+        options.setBandCodes(textList(bands));
+    options.setDriver(QString::fromStdString(driver));
+    if (!creationOptions.is_none())
+        options.setCreationOptions(textList(creationOptions));
     const QString in = qPath(input), out = qPath(output);
 
     Reporter reporter(progress);
@@ -229,11 +239,14 @@ i/65536. The same values as the C++ TonalCurveConverter, bit for bit.)");
         "Every band's curve of a break-point file, as a dict of band code to TonalCurve.");
     m.def("apply_curve", &applyCurve, py::arg("curve"), py::arg("input"), py::arg("output"),
           py::arg("bands") = py::none(), py::arg("threads") = 0, py::arg("progress") = py::none(),
+          py::arg("driver") = "GTiff", py::arg("creation_options") = py::none(),
           R"(Writes output: the raster input with every band mapped through its tonal curve.
 
 curve is a TonalCurve (every band), a dict of band code to TonalCurve, or the path of a
 curve or break-point file. bands names the band code of each raster band in order (else
 bands are matched by colour interpretation). threads: readers (0: one per processor).
+driver and creation_options (NAME=VALUE texts) choose how GDAL writes output; without
+options it keeps the input's tiling and compression.
 progress is called with the fraction done. Releases the GIL; Ctrl+C or an exception in
 progress stops it and output keeps its old content.)");
 }

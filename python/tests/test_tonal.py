@@ -124,3 +124,18 @@ def test_failures_name_the_file(tmp_path):
     with pytest.raises(FileNotFoundError) as e:
         quorutil.TonalCurve.read(tmp_path / "none.xml")
     assert e.value.errno == 2 and e.value.filename == str(tmp_path / "none.xml")
+
+
+def test_creation_options_reach_the_driver(tmp_path):
+    from osgeo import gdal
+
+    src = random_raster(tmp_path / "in.tif", seed=5)
+    quorutil.apply_curve(TONAL_DATA / "corrector_gamma.xml", src, tmp_path / "out.tif",
+                         creation_options=["COMPRESS=DEFLATE", "TILED=YES"])
+    ds = gdal.Open(str(tmp_path / "out.tif"))
+    assert ds.GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE") == "DEFLATE"
+    ds = None
+    with pytest.raises(ValueError) as e:
+        quorutil.apply_curve(TONAL_DATA / "corrector_gamma.xml", src, tmp_path / "x.tif",
+                             driver="NoSuchDriver")
+    assert "NoSuchDriver" in str(e.value)
