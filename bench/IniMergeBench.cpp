@@ -1,5 +1,6 @@
 // mergeIniFiles of a 2,000-key source into a 2,000-key destination that shares half its keys,
-// spread over 20 sections, including the atomic rewrite of the destination.
+// spread over 20 sections, including the atomic rewrite of the destination; and of many small
+// sections, half of them new.
 #include "util/config/IniTool.h"
 
 #include <QFile>
@@ -51,9 +52,53 @@ void BM_MergeIniFiles(benchmark::State &state)
     }
 }
 
+// N sections of three keys each into a destination that holds every second one: the cost of
+// finding sections and keys, which must grow with N, not with its square.
+QByteArray sectionsText(int sections, int step)
+{
+    QByteArray text;
+    for (int s = 0; s < sections; s += step) {
+        text += "[S" + QByteArray::number(s) + "]\n";
+        for (int k = 0; k < 3; ++k)
+            text += "key" + QByteArray::number(k) + "=" + QByteArray::number(s) + "\n";
+    }
+    return text;
+}
+
+void BM_MergeManySections(benchmark::State &state)
+{
+    const int sections = static_cast<int>(state.range(0));
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source.ini");
+    const QString destination = dir.filePath("destination.ini");
+    QFile sourceFile(source);
+    sourceFile.open(QIODevice::WriteOnly);
+    sourceFile.write(sectionsText(sections, 1));
+    sourceFile.close();
+    const QByteArray original = sectionsText(sections, 2);
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile out(destination);
+        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        out.write(original);
+        out.close();
+        state.ResumeTiming();
+        util::IniTool::mergeIniFiles(source.toStdString(), destination.toStdString());
+    }
+    state.SetComplexityN(sections);
+}
+
 } // namespace
 
 BENCHMARK(BM_MergeIniFiles)->Arg(200)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MergeManySections)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(8000)
+    ->Arg(16000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 int main(int argc, char **argv)
 {

@@ -29,15 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString path = QString::fromStdString(quorfuzz::writeScratch("curve.xml", data, size));
     (void)util::holdsTonalCurve(path);
     util::TonalCurve curve;
-    QString error;
+    util::Failure error;
     bool validatedRead = false;
     util::TonalCurve validated;
     if (size && (data[0] & 1))
         validatedRead = util::readTonalCurveFile(path, validated, true, &error);
     if (!util::readTonalCurveFile(path, curve, false, &error)) {
-        QUOR_FUZZ_CHECK(!error.isEmpty(), "refused without a message");
+        QUOR_FUZZ_CHECK(!error.reason.isEmpty(), "refused without a message");
         // Validation only adds checks: what the schema accepts reads without it too.
-        QUOR_FUZZ_CHECK(!validatedRead, error.toStdString());
+        QUOR_FUZZ_CHECK(!validatedRead, error.text().toStdString());
         return 0;
     }
     if (validatedRead)
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString copy = QString::fromStdString(quorfuzz::writeScratch("copy.xml", written));
     util::TonalCurve again;
     QUOR_FUZZ_CHECK(util::readTonalCurveFile(copy, again, false, &error),
-                    written + error.toStdString());
+                    written + error.text().toStdString());
     // Coordinates survive the DOM's double formatting when finite; one read from an overflowing
     // number ("11e308") is infinite and is written as "inf", which does not read back.
     bool finite = true;

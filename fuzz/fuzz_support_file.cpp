@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const std::string input = quorfuzz::writeScratch("input.sup", data, size);
     util::SupportFile record;
-    QString error;
+    util::Failure error;
     record.loadFileChecked(input, &error);
     std::size_t keywords = 0;
     record.forEachKeyword([&](const char *, unsigned, util::SupportFile::ValueKind,
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         util::SupportFile again;
         const auto status = again.loadFileChecked(quorfuzz::writeScratch("input.sup", l1), &error);
         QUOR_FUZZ_CHECK(status == util::SupportFile::ReadStatus::Complete || hasEmptyDate(l1),
-                        error.toStdString() + "\n" + l1);
+                        error.text().toStdString() + "\n" + l1);
         QUOR_FUZZ_CHECK(again.getImageLevel() == 1, l1);
         checkSameText(l1, again.formatL1SupportFile(input, false, false), "level-1 writer");
     }
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         util::SupportFile again;
         const auto status = again.loadFileChecked(quorfuzz::writeScratch("input.sup", l2), &error);
         QUOR_FUZZ_CHECK(status == util::SupportFile::ReadStatus::Complete || hasEmptyDate(l2),
-                        error.toStdString() + "\n" + l2);
+                        error.text().toStdString() + "\n" + l2);
         QUOR_FUZZ_CHECK(again.getImageLevel() == 2, l2);
         checkSameText(l2, again.formatL2SupportFile(), "level-2 writer");
     }

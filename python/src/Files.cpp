@@ -19,34 +19,29 @@ void copyFile(const py::object &src, const py::object &dst, const py::object &pr
 {
     const std::string from = fsPath(src), to = fsPath(dst);
     Reporter reporter(progress);
-    std::string error;
+    util::Failure failure;
+    bool ok = false;
     try {
         py::gil_scoped_release nogil;
-        util::copyFile(from, to, &reporter);
+        ok = util::copyFile(from, to, &reporter, &failure);
     } catch (const Interrupted &) {
-    } catch (const std::runtime_error &e) {
-        error = e.what();
     }
     reporter.rethrow();
-    if (!error.empty()) {
-        checkReadable(QFile::decodeName(QByteArray::fromStdString(from)));
-        throw py::value_error(error); // replaced by the Failure overload's OSError
-    }
+    if (!ok)
+        raiseFailure(failure);
 }
 
 void removeTree(const py::object &path)
 {
     const std::string local = fsPath(path);
-    std::string failedPath;
-    int error = 0;
+    util::Failure failure;
     bool ok;
     {
         py::gil_scoped_release nogil;
-        ok = util::removeDir(local, failedPath, error);
+        ok = util::removeDir(local, &failure);
     }
     if (!ok)
-        raiseFailure(
-            util::Failure::system(error, QFile::decodeName(QByteArray::fromStdString(failedPath))));
+        raiseFailure(failure);
 }
 
 } // namespace
@@ -80,17 +75,22 @@ EINVAL for a refused path such as "/" or "..").)");
         "validate_xml",
         [](const py::object &path, const py::object &schema, const py::object &schemaDir) {
             const QString file = qPath(path);
-            checkReadable(file);
+            const QString name = qPath(schema);
+            util::Failure failure;
+            bool valid;
             try {
-                const QString name = qPath(schema);
                 const util::XmlValidator validator = schemaDir.is_none()
                     ? util::XmlValidator(name)
                     : util::XmlValidator(name, qPath(schemaDir));
                 py::gil_scoped_release nogil;
-                return validator.validate(file);
+                valid = validator.validate(file, &failure);
             } catch (const std::runtime_error &e) {
                 throw py::value_error(e.what());
             }
+            // An invalid document is an answer; a file that cannot be read is not.
+            if (!valid && failure.error != 0)
+                raiseFailure(failure);
+            return valid;
         },
         py::arg("path"), py::arg("schema"), py::arg("schema_dir") = py::none(),
         R"(Whether the XML file at path is valid against the schema (a file name in schema_dir,

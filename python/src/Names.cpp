@@ -103,9 +103,9 @@ std::string generateName(const std::string &pattern, const py::kwargs &values)
     if (text.trimmed().startsWith(QLatin1Char('<'))) {
         // Text meant as XML that does not parse would otherwise be taken as a token pattern.
         QDomDocument document;
-        QString why;
-        if (!util::parseXmlText(text, document, &why))
-            throw py::value_error("pattern is not XML: " + why.toStdString());
+        util::Failure failure;
+        if (!util::parseXmlText(text, document, &failure))
+            throw py::value_error("pattern is not XML: " + failure.text().toStdString());
     }
     return valueErrors([&] {
         const util::FileSessionNameGenerator generator(o, text);
@@ -117,18 +117,15 @@ std::string renameAfterPattern(const std::string &name, const py::object &patter
                                const py::object &id, bool ignorePrefixError)
 {
     const QString file = qPath(patternFile);
-    checkReadable(file);
     QDomDocument document;
-    QString why;
+    util::Failure failure;
     if (!id.is_none()) {
-        const QString text = util::FileSessionNameGenerator::loadPattern(file, qText(id));
-        if (text.isEmpty())
-            throw py::key_error("no pattern '" + id.cast<std::string>() + "' in "
-                                + QFile::encodeName(file).toStdString());
-        if (!util::parseXmlText(text, document, &why))
-            throw py::value_error(why.toStdString());
-    } else if (!util::readXmlFile(file, document, &why)) {
-        throw py::value_error(why.toStdString());
+        QString text;
+        if (!util::FileSessionNameGenerator::loadPattern(file, qText(id), text, &failure)
+            || !util::parseXmlText(text, document, &failure))
+            raiseFailure(failure);
+    } else if (!util::readXmlFile(file, document, &failure)) {
+        raiseFailure(failure);
     }
     util::SupFilenamePattern sup(QString::fromStdString(name));
     if (ignorePrefixError)
@@ -145,11 +142,9 @@ py::object products(const py::handle &bandList, const py::object &selected,
     const QStringList bands = qList(bandList);
     const QString file = qPath(config);
     QByteArray bytes;
-    QString why;
-    if (!util::readWholeFile(file, bytes, &why)) {
-        checkReadable(file);
-        throw py::value_error(why.toStdString());
-    }
+    util::Failure failure;
+    if (!util::readWholeFile(file, bytes, &failure))
+        raiseFailure(failure);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     return valueErrors([&]() -> py::object {

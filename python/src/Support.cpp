@@ -245,20 +245,16 @@ py::dict toDict(const SupportFile &record)
 SupportFile readSupportFile(const py::object &path, bool strict)
 {
     const std::string local = fsPath(path);
-    const QString qpath = QFile::decodeName(QByteArray::fromStdString(local));
     SupportFile record;
-    QString why;
+    util::Failure failure;
     SupportFile::ReadStatus status;
     {
         py::gil_scoped_release nogil;
-        status = record.loadFileChecked(local, &why);
+        status = record.loadFileChecked(local, &failure);
     }
-    if (status == SupportFile::ReadStatus::Unreadable) {
-        checkReadable(qpath);
-        raiseFailure(util::Failure::other(QString(), why)); // too large, not a regular file
-    }
-    if (status == SupportFile::ReadStatus::Damaged && strict)
-        raiseFailure(util::Failure::other(QString(), why));
+    if (status == SupportFile::ReadStatus::Unreadable
+        || (status == SupportFile::ReadStatus::Damaged && strict))
+        raiseFailure(failure);
     return record;
 }
 
@@ -268,15 +264,15 @@ void writeSupportFile(SupportFile &record, const py::object &path, int level, bo
     if (level != 1 && level != 2)
         throw py::value_error("level must be 1 or 2");
     const std::string local = fsPath(path);
-    QString why;
+    util::Failure failure;
     bool ok;
     {
         py::gil_scoped_release nogil;
-        ok = level == 1 ? record.exportL1SupportFile(local, level0Name, relativeNames, &why)
-                        : record.exportL2SupportFile(local, &why);
+        ok = level == 1 ? record.exportL1SupportFile(local, level0Name, relativeNames, &failure)
+                        : record.exportL2SupportFile(local, &failure);
     }
     if (!ok)
-        throw py::value_error(why.toStdString()); // replaced by the Failure overload's OSError
+        raiseFailure(failure);
 }
 
 std::vector<std::string> missingPaths(const SupportFile &record)
@@ -308,28 +304,16 @@ std::array<double, 6> geotransform(const util::WorldFile &w)
 util::WorldFile readWorldFile(const py::object &path)
 {
     const std::string local = fsPath(path);
-    const QString qpath = QFile::decodeName(QByteArray::fromStdString(local));
     util::WorldFile w(0, 0, 0, 0);
+    util::Failure failure;
     bool ok;
     {
         py::gil_scoped_release nogil;
-        ok = w.read(local);
+        ok = w.read(local, &failure);
     }
-    if (!ok) {
-        checkReadable(qpath);
-        raiseFailure(util::Failure::other(qpath, "not a world file: six numbers expected"));
-    }
+    if (!ok)
+        raiseFailure(failure);
     return w;
-}
-
-template<typename F> auto likCall(const QString &path, F &&call) -> decltype(call())
-{
-    try {
-        return call();
-    } catch (const std::runtime_error &e) {
-        checkReadable(path);
-        throw py::value_error(e.what());
-    }
 }
 
 } // namespace
@@ -402,13 +386,14 @@ cell_size_y is positive for a north-up grid (the file holds it negated).)");
         [](const util::WorldFile &w, const py::object &path, unsigned coordinatePrecision,
            unsigned cellSizePrecision) {
             const std::string local = fsPath(path);
+            util::Failure failure;
             bool ok;
             {
                 py::gil_scoped_release nogil;
-                ok = w.saveAs(local, coordinatePrecision, cellSizePrecision);
+                ok = w.saveAs(local, coordinatePrecision, cellSizePrecision, &failure);
             }
             if (!ok)
-                throw py::value_error(local + ": cannot be written");
+                raiseFailure(failure);
         },
         py::arg("path"), py::arg("coordinate_precision") = 10, py::arg("cell_size_precision") = 10,
         "Writes the six lines, replacing path whole or not at all.");
@@ -445,19 +430,20 @@ place of an image and names where the image is.)");
     lik.def_static(
         "read",
         [](const py::object &path) {
-            const std::string local = fsPath(path);
-            return likCall(QFile::decodeName(QByteArray::fromStdString(local)),
-                           [&] { return util::LikFile::createFromLikFile(local); });
+            util::LikFile link;
+            link.likFilePath(fsPath(path));
+            util::Failure failure;
+            if (!link.read(&failure))
+                raiseFailure(failure);
+            return link;
         },
         py::arg("path"), "Reads the link file at path; OSError or ValueError on failure.");
     lik.def(
         "write",
         [](util::LikFile &l) {
-            try {
-                l.write();
-            } catch (const std::runtime_error &e) {
-                throw py::value_error(e.what());
-            }
+            util::Failure failure;
+            if (!l.write(&failure))
+                raiseFailure(failure);
         },
         "Writes the link file at link_path, replacing it whole or not at all.");
     lik.def_property(

@@ -2,8 +2,8 @@
 
 #include "Common.h"
 
+#include "util/files/ReadFile.h"
 #include "util/imagery/ApplyCurves.h"
-#include "util/tonal/BpfConverter.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalCurveConverter.h"
 #include "util/tonal/TonalCurveFile.h"
@@ -40,14 +40,14 @@ util::TonalCurve::Interpolation interpolation(const std::string &name)
     throw py::value_error("interpolation is 'linear', 'spline' or 'gamma', not '" + name + "'");
 }
 
-// max_value of each band of a break-point file, as the raster application reads them.
-QMap<QString, int> maxValues(const QString &path)
+// max_value of each band of a break-point file, read exactly as the raster application reads
+// them: the children of the document element.
+QMap<QString, int> maxValues(const QByteArray &bytes)
 {
     QMap<QString, int> values;
     QDomDocument document;
-    if (!util::readXmlFile(path, document))
+    if (!util::parseXmlBytes(bytes, document))
         return values;
-    // Read exactly as the raster application reads them: children of the document element.
     for (QDomElement e = document.documentElement().firstChildElement(); !e.isNull();
          e = e.nextSiblingElement()) {
         if (e.tagName().compare(QLatin1String("break_points"), Qt::CaseInsensitive) != 0)
@@ -59,40 +59,49 @@ QMap<QString, int> maxValues(const QString &path)
     return values;
 }
 
+// The curves of a curve file (one, under the empty name) or a break-point file (by band).
+std::map<std::string, Curve> readCurves(const QString &path)
+{
+    QByteArray bytes;
+    QMap<QString, util::TonalCurve> curves;
+    util::Failure failure;
+    bool ok;
+    {
+        py::gil_scoped_release nogil;
+        ok = util::readWholeFile(path, bytes, &failure)
+            && util::parseTonalCurves(bytes, path, false, curves, &failure);
+    }
+    if (!ok)
+        raiseFailure(failure);
+    const QMap<QString, int> max = maxValues(bytes);
+    std::map<std::string, Curve> out;
+    for (auto it = curves.constBegin(); it != curves.constEnd(); ++it)
+        out[it.key().toStdString()] = Curve {it.value(), max.value(it.key())};
+    return out;
+}
+
 std::map<std::string, Curve> readBreakPoints(const QString &path)
 {
-    std::map<std::string, Curve> curves;
-    try {
-        const util::BpfConverter bpf(path);
-        const QMap<QString, int> max = maxValues(path);
-        for (const QString &band : bpf.getBands())
-            curves[band.toStdString()] = Curve {bpf.getCurve(band), max.value(band)};
-    } catch (const std::runtime_error &e) {
-        checkReadable(path);
-        throw py::value_error(e.what());
-    }
+    std::map<std::string, Curve> curves = readCurves(path);
+    if (curves.count(std::string()))
+        raiseFailure(util::Failure::other(path, "holds one curve for every band, no band curves"));
     return curves;
 }
 
 Curve readCurve(const py::object &path, const py::object &band)
 {
     const QString qpath = qPath(path);
-    checkReadable(qpath);
-    if (util::holdsTonalCurve(qpath)) {
+    const std::map<std::string, Curve> curves = readCurves(qpath);
+    if (curves.count(std::string())) {
         if (!band.is_none())
-            throw py::value_error(QFile::encodeName(qpath).toStdString()
-                                  + ": holds one curve for every band, no band curves");
-        Curve c;
-        QString why;
-        if (!util::readTonalCurveFile(qpath, c.curve, false, &why))
-            throw py::value_error(why.toStdString());
-        return c;
+            raiseFailure(
+                util::Failure::other(qpath, "holds one curve for every band, no band curves"));
+        return curves.begin()->second;
     }
-    std::map<std::string, Curve> curves = readBreakPoints(qpath);
     if (band.is_none()) {
         if (curves.size() != 1)
-            throw py::value_error(QFile::encodeName(qpath).toStdString() + ": holds "
-                                  + std::to_string(curves.size()) + " band curves; name one");
+            raiseFailure(util::Failure::other(
+                qpath, QStringLiteral("holds %1 band curves; name one").arg(curves.size())));
         return curves.begin()->second;
     }
     const std::string name = band.cast<std::string>();

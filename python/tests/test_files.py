@@ -31,6 +31,22 @@ def test_system_errors_carry_errno_and_filename(tmp_path):
          errno.ENOENT, missing),
         (lambda: quorutil.products(["REDN00A"], config=missing), FileNotFoundError,
          errno.ENOENT, missing),
+        (lambda: quorutil.copy_file(tmp_path / "file", missing / "c"), FileNotFoundError,
+         errno.ENOENT, missing / "c"),
+        (lambda: quorutil.SupportFile().write(missing / "s.sup"), FileNotFoundError,
+         errno.ENOENT, missing / "s.sup"),
+        (lambda: quorutil.WorldFile(0, 0, 1, 1).write(missing / "w.tfw"), FileNotFoundError,
+         errno.ENOENT, missing / "w.tfw"),
+        (lambda: quorutil.LinkFile("a.tif", missing / "a.lik").write(), FileNotFoundError,
+         errno.ENOENT, missing / "a.lik"),
+        (lambda: quorutil.TonalCurve.read(tmp_path / "dir"), IsADirectoryError, errno.EISDIR,
+         tmp_path / "dir"),
+        (lambda: quorutil.validate_xml(missing, "products.xsd"), FileNotFoundError,
+         errno.ENOENT, missing),
+        (lambda: quorutil.rename_support_file_name("SN3001_110115_123458_PANF02AL1", missing),
+         FileNotFoundError, errno.ENOENT, missing),
+        (lambda: quorutil.apply_curve(missing, tmp_path / "file", tmp_path / "o.tif"),
+         FileNotFoundError, errno.ENOENT, missing),
     ]
     for i, (call, kind, number, name) in enumerate(rows):
         with pytest.raises(kind) as e:

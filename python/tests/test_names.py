@@ -34,8 +34,9 @@ def test_rename_after_a_pattern_file_as_the_tool_does(tool):
     expected = tool("supname", "rename", name, "--pattern-file", pattern).stdout.decode().strip()
     assert quorutil.rename_support_file_name(name, pattern) == expected
     collection = SOURCE_DIR / "resources" / "etc" / "ZeduvidoFileNaming.xml"
-    with pytest.raises(KeyError):
+    with pytest.raises(ValueError, match="NoSuchPattern") as e:
         quorutil.rename_support_file_name(name, collection, id="NoSuchPattern")
+    assert e.value.filename == str(collection)
 
 
 def test_generated_names_follow_token_and_xml_patterns(tool):

@@ -57,8 +57,16 @@ def test_malformed_content_raises_value_error_with_file_and_line():
     with pytest.raises(ValueError, match="line 3") as e:
         quorutil.SupportFile.read(path)
     assert str(path) in str(e.value)
+    assert e.value.filename == str(path) and e.value.lineno == 3
     lenient = quorutil.SupportFile.read(path, strict=False)
     assert lenient.gain == 1.25
+
+
+def test_malformed_world_files_name_their_line(tmp_path):
+    (tmp_path / "w.tfw").write_text("1.0\n0.0\nzero\n-1.0\n10\n20\n")
+    with pytest.raises(ValueError) as e:
+        quorutil.WorldFile.read(tmp_path / "w.tfw")
+    assert e.value.filename == str(tmp_path / "w.tfw") and e.value.lineno == 3
 
 
 def test_check_support_file_lists_the_missing_paths(tmp_path):

@@ -72,13 +72,10 @@ TEST(BandCommands, PrintCodesAndRefuseWhatTheLibraryRefuses)
          1,
          "",
          "quorutil bands split: Unknown band letter in image code: -GBN00A\n"},
-        {{"bands", "ccd"}, 2, "", "quorutil bands ccd: needs at least one file name\n"},
-        {{"bands", "master"}, 2, "", "quorutil bands master: needs at least one band\n"},
-        {{"bands", "code"}, 2, "", "quorutil bands code: needs at least one band\n"},
-        {{"bands", "split", "A", "B"},
-         2,
-         "",
-         "quorutil bands split: needs exactly one image code\n"},
+        {{"bands", "ccd"}, 2, "", "quorutil bands ccd: needs at least one FILE\n"},
+        {{"bands", "master"}, 2, "", "quorutil bands master: needs at least one BAND\n"},
+        {{"bands", "code"}, 2, "", "quorutil bands code: needs at least one BAND\n"},
+        {{"bands", "split", "A", "B"}, 2, "", "quorutil bands split: unexpected argument 'B'\n"},
         {{"bands", "nosuch"}, 2, "", "quorutil bands: unknown subcommand 'nosuch'\n"},
     });
 }
@@ -110,7 +107,7 @@ TEST(ProductsCommand, ListsTheProductsOfTheInstalledConfiguration)
         {{"products", "--json", "XXX"}, 0, "[\n]\n", ""},
         {{"products", "XXX", "", "-"}, 0, "", ""},
         {{"products", "--config", generator, "", "REDN00A", "", "GRNN00A"}, 0, "RG\n", ""},
-        {{"products"}, 2, "", "quorutil products: needs at least one band\n"},
+        {{"products"}, 2, "", "quorutil products: needs at least one BAND\n"},
         {{"products", "--selected", "PANN00A,NIRN00A", "PANN00A"},
          2,
          "",
@@ -119,25 +116,13 @@ TEST(ProductsCommand, ListsTheProductsOfTheInstalledConfiguration)
     });
 }
 
-// A configuration that cannot be read, is not XML or breaks the schema ends in one line naming
-// the file; every bad_* map is refused.
+// A configuration that is not XML or breaks the schema ends in one line naming the file (a
+// missing or unreadable one is a row of the tool's failure table); every bad_* map is refused.
 TEST(ProductsCommand, RefusesUnreadableAndMalformedConfigurations)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     ScopedEnv develop("QUOR_DEVELOP", quortest::resourcePath("").toUtf8());
-    const std::string missing = (dir.path() + "/nosuch.xml").toStdString();
-    expectRows({
-        {{"products", "--config", dir.path() + "/nosuch.xml", "PANN00A"},
-         1,
-         "",
-         "quorutil products: Can't open: " + missing + ": 2 (No such file or directory)\n"},
-        {{"products", "--config", dir.path(), "PANN00A"},
-         1,
-         "",
-         "quorutil products: Can't open: " + dir.path().toStdString() + ": 21 (Is a directory)\n"},
-    });
-
     const QStringList bad = QDir(bandsData("")).entryList({"bad_*.xml"}, QDir::Files);
     ASSERT_GE(bad.size(), 10);
     for (const QString &file : bad) {
@@ -148,6 +133,7 @@ TEST(ProductsCommand, RefusesUnreadableAndMalformedConfigurations)
         const std::string prefix = "quorutil products: " + path.toStdString() + ": ";
         EXPECT_THAT(r.err,
                     testing::AnyOf(testing::Eq(prefix + "Can't read config. Invalid xml.\n"),
+                                   testing::StartsWith(prefix + "line "),
                                    testing::StartsWith(prefix + "Xml file is invalid: line ")))
             << file.toStdString();
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;

@@ -125,6 +125,28 @@ TEST(ProductBandMapper, SchemaCheckAcceptsTheShippedMapAndExplainsRefusals)
     EXPECT_THAT(error.toStdString(), testing::StartsWith("Xml file is invalid: line 2, column "));
     EXPECT_FALSE(error.contains('<')) << "markup left in " << error.toStdString();
 
+    // Five hundred products are checked; one more is refused before Qt's check, which would
+    // take seconds over a few thousand; so are entities that expand beyond their bound.
+    const auto products = [](int count) {
+        QByteArray map = "<ProductBandMap>";
+        for (int i = 0; i < count; ++i)
+            map += "<Product name='P" + QByteArray::number(i) + "'><Bands><Band source='B"
+                + QByteArray::number(i) + "'/></Bands></Product>";
+        return map + "</ProductBandMap>";
+    };
+    for (const int count : {500, 501}) {
+        QByteArray map = products(count);
+        QBuffer buffer(&map);
+        buffer.open(QIODevice::ReadOnly);
+        EXPECT_EQ(util::validateProductBandMap(&buffer, &error), count <= 500) << count;
+        if (count > 500) {
+            EXPECT_EQ(error, "Xml file is invalid: more than 500 products");
+        }
+    }
+    EXPECT_FALSE(schemaAccepts("bad_entity_expansion.xml", &error));
+    EXPECT_THAT(error.toStdString(),
+                testing::EndsWith("entity references that expand to more than 1048576 characters"));
+
     QBuffer closed; // a device that cannot be read is refused, not a crash
     EXPECT_FALSE(util::validateProductBandMap(&closed, &error));
     EXPECT_FALSE(util::validateProductBandMap(nullptr));

@@ -188,3 +188,103 @@ TEST(IniTool, ConcurrentMergesIntoOneFileLoseNothing)
                                                 << merged.toStdString();
     }
 }
+
+namespace {
+
+// The merge as the class's own steps make it, one regular expression search at a time: the
+// reference that the indexed merge of mergeIniFiles must agree with, byte for byte.
+struct StepByStep : util::IniTool
+{
+    static QByteArray merge(const QByteArray &source, const QByteArray &destination)
+    {
+        const QStringList sourceLines = lines(source);
+        QStringList destinationLines = lines(destination);
+        const QStringList sourceSections = getAllSections(sourceLines);
+        const QStringList destinationSections = getAllSections(destinationLines);
+        QByteArray lineEnd = "\n";
+        for (const QString &line : destinationLines) {
+            if (line.endsWith('\n')) {
+                lineEnd = line.endsWith("\r\n") ? "\r\n" : "\n";
+                break;
+            }
+        }
+        QStringList newSections;
+        for (const QString &name : sourceSections) {
+            if (destinationSections.contains(name))
+                mergeSections(sourceLines, name, destinationLines);
+            else
+                newSections << name;
+        }
+        for (const QString &name : newSections)
+            addSection(sourceLines, name, destinationLines);
+        QByteArray bytes;
+        for (int i = 0; i < destinationLines.size(); ++i) {
+            bytes += destinationLines.at(i).toLatin1();
+            if (i + 1 < destinationLines.size() && !destinationLines.at(i).endsWith('\n'))
+                bytes += lineEnd;
+        }
+        return bytes;
+    }
+
+    static QStringList lines(const QByteArray &bytes)
+    {
+        QStringList result;
+        for (int start = 0; start < bytes.size();) {
+            const int newline = bytes.indexOf('\n', start);
+            const int end = newline < 0 ? bytes.size() : newline + 1;
+            result << QString::fromLatin1(bytes.constData() + start, end - start);
+            start = end;
+        }
+        return result;
+    }
+};
+
+} // namespace
+
+// The indexed merge gives what the class's step-by-step merge gives, for random files made of
+// the pieces that its regular expressions tell apart: headers matched whole or not, keys that
+// are prefixes of others, keys that are regular expressions, comments and blank lines with and
+// without blanks around them, repeated sections, lines without a terminator.
+TEST(IniTool, TheIndexedMergeAgreesWithTheStepByStepOne)
+{
+    const char *const headers[] = {"[a]\n", "[b]\r\n",  " [a] ;x\n", "[a] x\n", "[a b]\n",
+                                   "[]\n",  "\t[c]]\n", "[é]\n",     "[k=v\n",  "[a]"};
+    const char *const lines[] = {"a=1\n",   " a =2\n", "ab=3\r\n",  "a.b=4\n", "axb=6\n", "a*=5\n",
+                                 "aaa=7\n", "=x=y\n",  "k==v\n",    "x\n",     "b=\n",    "é=1\n",
+                                 ";c\n",    " ;c\n",   " ; c ;;\n", ";c;\r\n", "\t;c\n",  ";\n",
+                                 "\n",      "  \n",    "\r\n",      " \t\r\n", "a=1",     ";c",
+                                 " ",       "\n\n"};
+    const auto pick = [](QRandomGenerator &random, const auto &table) {
+        return table[random.bounded(int(sizeof table / sizeof *table))];
+    };
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source.ini"), destination = dir.filePath("dest.ini");
+    QRandomGenerator random(2027);
+    for (int round = 0; round < 5000; ++round) {
+        QByteArray texts[2];
+        for (QByteArray &text : texts) {
+            for (int n = random.bounded(3); n > 0; --n)
+                text += pick(random, lines);
+            for (int section = random.bounded(4); section > 0; --section) {
+                text += random.bounded(3) ? headers[random.bounded(2)] : pick(random, headers);
+                for (int n = random.bounded(6); n > 0; --n)
+                    text += pick(random, lines);
+            }
+        }
+        writeFile(source, texts[0]);
+        writeFile(destination, texts[1]);
+        std::string expectedError;
+        QByteArray expected;
+        try {
+            expected = StepByStep::merge(texts[0], texts[1]);
+        } catch (const std::runtime_error &e) {
+            expectedError = e.what();
+            expected = texts[1];
+        }
+        EXPECT_EQ(merge(source.toStdString(), destination.toStdString()), expectedError)
+            << texts[0].toStdString() << "\n--- into ---\n"
+            << texts[1].toStdString();
+        EXPECT_EQ(readFile(destination), expected) << texts[0].toStdString() << "\n--- into ---\n"
+                                                   << texts[1].toStdString();
+    }
+}

@@ -53,6 +53,22 @@ TEST(QuorEnvironment, FollowsTheExecutableAndTheVariables)
     EXPECT_GE(util::vectorOpLevel(), 3.0f); // every x86-64 processor this runs on has SSE3
 }
 
+#ifdef QUOR_TEST_SEAMS
+// Each instruction-set bit alone, and together with the lower ones, gives its level.
+TEST(QuorEnvironment, VectorLevelsFollowTheProcessorBits)
+{
+    for (const QString &line : quortest::tableLines("config/vector_levels.txt")) {
+        const QStringList fields = line.split(' ', Qt::SkipEmptyParts);
+        ASSERT_EQ(fields.size(), 2) << line.toStdString();
+        bool ok = false;
+        const uint ecx = fields.at(0).toUInt(&ok, 16);
+        ASSERT_TRUE(ok) << line.toStdString();
+        EXPECT_EQ(util::testseam::vectorOpLevelFromEcx(ecx), fields.at(1).toFloat())
+            << line.toStdString();
+    }
+}
+#endif
+
 // The probe looks at the settings object in processes of its own.
 TEST(QuorEnvironment, SettingsObjectIsCreatedOnceAndRetriedAfterAFailure)
 {

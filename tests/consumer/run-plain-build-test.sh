@@ -19,6 +19,13 @@ libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$work/build/CMakeCache.txt")
 lib="$work/root/usr/$libdir/libquorutil.so"
 test -f "$lib"
 
+# The tool's man page and bash completion, made from its command table, come along.
+if ! grep -q '^\.TH QUORUTIL 1' "$work/root/usr/share/man/man1/quorutil.1" \
+    || ! grep -q '^complete .* quorutil$' "$work/root/usr/share/bash-completion/completions/quorutil"; then
+    echo "quorutil(1) or its bash completion was not installed" >&2
+    exit 1
+fi
+
 test -f "$work/root/usr/$libdir/libquorutil_imagery.so"
 # No test hook and no implementation detail in the dynamic symbol tables.
 for l in "$lib" "$work/root/usr/$libdir/libquorutil_imagery.so"; do

@@ -214,10 +214,9 @@ TEST_F(FileOps, RemoveDirNeverLeavesTheNamedTree)
     fill();
     for (const char *slashes : {"/", "//", ""}) {
         ASSERT_TRUE(QFile::link(outside, at("lnk")));
-        std::string failedPath;
-        int error = -1;
-        EXPECT_TRUE(util::removeDir(path(at("lnk")) + slashes, failedPath, error)) << slashes;
-        EXPECT_EQ(error, 0);
+        util::Failure failure;
+        EXPECT_TRUE(util::removeDir(path(at("lnk")) + slashes, &failure)) << slashes;
+        EXPECT_EQ(failure.error, 0);
         EXPECT_FALSE(QFileInfo(at("lnk")).isSymLink()) << slashes;
         EXPECT_EQ(entries(outside), QStringList({"keep"})) << slashes;
     }
@@ -227,11 +226,10 @@ TEST_F(FileOps, RemoveDirNeverLeavesTheNamedTree)
     for (const std::string &given :
          {path(tree) + "/.", path(tree) + "/./", path(tree) + "/sub/..", path(tree) + "/sub/../",
           std::string("."), std::string(".."), std::string("./"), std::string("")}) {
-        std::string failedPath;
-        int error = 0;
-        EXPECT_FALSE(util::removeDir(given, failedPath, error)) << given;
-        EXPECT_EQ(error, EINVAL) << given;
-        EXPECT_EQ(failedPath, given);
+        util::Failure failure;
+        EXPECT_FALSE(util::removeDir(given, &failure)) << given;
+        EXPECT_EQ(failure.error, EINVAL) << given;
+        EXPECT_EQ(failure.path.toStdString(), given);
         EXPECT_FALSE(util::removeDir(given)) << given;
         EXPECT_EQ(entries(tree + "/sub"), QStringList({"f"})) << given;
         EXPECT_EQ(entries(at("a")), QStringList({"tree", "sibling"})) << given;
@@ -239,12 +237,11 @@ TEST_F(FileOps, RemoveDirNeverLeavesTheNamedTree)
     ASSERT_TRUE(QDir::setCurrent(cwd));
 
     // The strict form tells a missing tree and a file apart; the plain one calls both gone.
-    std::string failedPath;
-    int error = 0;
-    EXPECT_FALSE(util::removeDir(path(at("missing")), failedPath, error));
-    EXPECT_EQ(error, ENOENT);
-    EXPECT_FALSE(util::removeDir(path(at("a/sibling")), failedPath, error));
-    EXPECT_EQ(error, ENOTDIR);
+    util::Failure failure;
+    EXPECT_FALSE(util::removeDir(path(at("missing")), &failure));
+    EXPECT_EQ(failure.error, ENOENT);
+    EXPECT_FALSE(util::removeDir(path(at("a/sibling")), &failure));
+    EXPECT_EQ(failure.error, ENOTDIR);
     EXPECT_TRUE(util::removeDir(path(at("missing"))));
     EXPECT_TRUE(util::removeDir(path(at("a/sibling"))));
     EXPECT_TRUE(QFileInfo::exists(at("a/sibling")));
@@ -270,11 +267,10 @@ TEST_F(FileOps, RemoveDirStopsAtAnUndeletableFileInQDirOrder)
         filetest::Undeletable lock {root + "/" + lockName, locked};
         if (!lock.ok)
             GTEST_SKIP() << "cannot make a file undeletable (chattr +i as root, chmod otherwise)";
-        std::string failedPath;
-        int error = 0;
-        EXPECT_FALSE(util::removeDir(path(root), failedPath, error));
-        EXPECT_EQ(failedPath, path(locked));
-        EXPECT_EQ(error, lock.expectedError());
+        util::Failure failure;
+        EXPECT_FALSE(util::removeDir(path(root), &failure));
+        EXPECT_EQ(failure.path.toStdString(), path(locked));
+        EXPECT_EQ(failure.error, lock.expectedError());
         EXPECT_EQ(entries(root), order.mid(order.indexOf(lockName)))
             << order.join(' ').toStdString();
         for (const QString &name : names)

@@ -3,6 +3,7 @@
 #include "util/config/IniTool.h"
 #include "util/files/AtomicWrite.h"
 #include "util/files/FileOps.h"
+#include "util/files/FileReplace_p.h"
 
 #include "tests/common/TestUtil.h"
 #include "tests/files/FileTestUtil.h"
@@ -18,6 +19,8 @@
 #include <sys/xattr.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -58,11 +61,11 @@ const Writer writers[] = {
     {"write",
      [](const QString &, const QString &dst, const QByteArray &addition) {
          const QByteArray bytes = oldContent + addition;
-         QString error;
+         util::Failure failure;
          return util::writeFileAtomically(dst, bytes.constData(),
-                                          static_cast<std::size_t>(bytes.size()), &error)
+                                          static_cast<std::size_t>(bytes.size()), &failure)
              ? std::string()
-             : "failed: " + error.toStdString();
+             : "failed: " + failure.text().toStdString();
      }},
     {"merge",
      [](const QString &dir, const QString &dst, const QByteArray &addition) {
@@ -202,7 +205,7 @@ TEST_P(FileReplace, ADeviceOrFifoIsWrittenThroughAndADirectoryRefused)
                   "Failed to copy from " + local(at(".source")) + " to " + local(at("folder"))
                       + ": 21");
     else if (name == "write")
-        EXPECT_EQ(error, "failed: 21 (Is a directory)");
+        EXPECT_EQ(error, "failed: " + local(at("folder")) + ": Is a directory");
     else
         EXPECT_EQ(error, "Destination INI file " + local(at("folder")) + " can't be opened!");
     EXPECT_EQ(entries(at("folder")), QStringList({"inner"}));
@@ -234,6 +237,34 @@ TEST_P(FileReplace, AFullMediumLeavesTheOldFileWhole)
                   secondLink ? QStringList({"link", "settings.ini"})
                              : QStringList({"settings.ini"}));
     }
+}
+
+// The writers that promise the new content is on the medium before it replaces the old one
+// flush it first: when the flush fails, the old file stays whole and the failure is reported;
+// after a rewrite in place the failure is reported too.
+TEST_P(FileReplace, AFailedFlushBeforeTheRenameLeavesTheOldFileWhole)
+{
+    if (std::string(GetParam().name) == "copy")
+        GTEST_SKIP() << "the copy does not flush";
+    const QString dst = at("settings.ini");
+    writeFile(dst, oldContent);
+    util::testseam::failNextFsync(EIO);
+    const std::string error = write(dst);
+    util::testseam::failNextFsync(0);
+    EXPECT_NE(error, "");
+    if (std::string(GetParam().name) == "write") {
+        EXPECT_EQ(error, "failed: " + local(dst) + ": Input/output error");
+    }
+    EXPECT_EQ(readFile(dst), oldContent);
+    EXPECT_EQ(entries(dir.path()), QStringList({"settings.ini"}));
+
+    ASSERT_EQ(
+        ::link(QFile::encodeName(dst).constData(), QFile::encodeName(at("second")).constData()), 0);
+    util::testseam::failNextFsync(EIO);
+    EXPECT_NE(write(dst), "") << "in place";
+    util::testseam::failNextFsync(0);
+    EXPECT_EQ(write(dst), "");
+    EXPECT_EQ(readFile(at("second")), oldContent + "new=1\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, FileReplace, testing::ValuesIn(writers),

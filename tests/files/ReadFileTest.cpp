@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <thread>
 
 #include <fcntl.h>
@@ -26,6 +27,11 @@ QByteArray local(const QString &path) { return QFile::encodeName(path); }
 std::thread feedFifo(const QString &path, QByteArray bytes)
 {
     return std::thread([name = local(path), bytes] {
+        // A reader that stops early closes the FIFO: EPIPE here, not a SIGPIPE for the test.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         const int fd = ::open(name.constData(), O_WRONLY);
         if (fd < 0)
             return;
@@ -44,15 +50,16 @@ TEST(ReadWholeFile, ReadsFilesAndStreamsWithinTheBound)
     quortest::writeFile(dir.filePath("empty"), QByteArray());
 
     QByteArray bytes("left over");
-    QString error;
-    EXPECT_TRUE(util::readWholeFile(dir.filePath("plain"), bytes, &error)) << error.toStdString();
+    util::Failure failure;
+    EXPECT_TRUE(util::readWholeFile(dir.filePath("plain"), bytes, &failure))
+        << failure.text().toStdString();
     EXPECT_EQ(bytes, content);
-    EXPECT_TRUE(util::readWholeFile(dir.filePath("empty"), bytes, &error));
+    EXPECT_TRUE(util::readWholeFile(dir.filePath("empty"), bytes, &failure));
     EXPECT_TRUE(bytes.isEmpty());
     // Exactly the bound is read; one byte more is refused with the bound named.
-    EXPECT_TRUE(util::readWholeFile(dir.filePath("plain"), bytes, &error, 31));
-    EXPECT_FALSE(util::readWholeFile(dir.filePath("plain"), bytes, &error, 30));
-    EXPECT_EQ(error, dir.filePath("plain") + ": larger than 30 bytes");
+    EXPECT_TRUE(util::readWholeFile(dir.filePath("plain"), bytes, &failure, 31));
+    EXPECT_FALSE(util::readWholeFile(dir.filePath("plain"), bytes, &failure, 30));
+    EXPECT_EQ(failure.text(), dir.filePath("plain") + ": larger than 30 bytes");
     EXPECT_TRUE(bytes.isEmpty());
 
     // A FIFO is read to its end, and bounded like a file.
@@ -60,14 +67,27 @@ TEST(ReadWholeFile, ReadsFilesAndStreamsWithinTheBound)
     ASSERT_EQ(::mkfifo(local(fifo).constData(), 0600), 0);
     const QByteArray streamed(40000, 'x');
     std::thread writer = feedFifo(fifo, streamed);
-    EXPECT_TRUE(util::readWholeFile(fifo, bytes, &error)) << error.toStdString();
+    EXPECT_TRUE(util::readWholeFile(fifo, bytes, &failure)) << failure.text().toStdString();
     writer.join();
     EXPECT_EQ(bytes, streamed);
     writer = feedFifo(fifo, streamed);
-    EXPECT_FALSE(util::readWholeFile(fifo, bytes, &error, 2048));
+    EXPECT_FALSE(util::readWholeFile(fifo, bytes, &failure, 2048));
     writer.join();
-    EXPECT_EQ(error, fifo + ": larger than 2 KiB");
+    EXPECT_EQ(failure.text(), fifo + ": larger than 2 KiB");
     EXPECT_TRUE(bytes.isEmpty());
+
+    // Bounds beyond the first 64 KiB buffer: the buffer grows to the bound and one byte more,
+    // so a stream just over the bound is refused and one at the bound read whole.
+    for (const int bound : {65536, 65537, 200000, 1 << 20}) {
+        for (const int size : {bound, bound + 1, 2 * bound}) {
+            const QByteArray stream(size, 'y');
+            writer = feedFifo(fifo, stream);
+            const bool read = util::readWholeFile(fifo, bytes, &failure, bound);
+            writer.join();
+            EXPECT_EQ(read, size <= bound) << size << " bytes, bound " << bound;
+            EXPECT_EQ(bytes.size(), size <= bound ? size : 0) << size << " bytes, bound " << bound;
+        }
+    }
 }
 
 TEST(ReadWholeFile, RefusesWhatItCannotReadWithOneLine)
@@ -75,16 +95,17 @@ TEST(ReadWholeFile, RefusesWhatItCannotReadWithOneLine)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QByteArray bytes;
-    QString error;
+    util::Failure failure;
 
-    EXPECT_FALSE(util::readWholeFile(dir.filePath("missing"), bytes, &error));
-    EXPECT_EQ(error, "Can't open: " + dir.filePath("missing") + ": 2 (No such file or directory)");
-    EXPECT_FALSE(util::readWholeFile(QString(), bytes, &error));
-    EXPECT_EQ(error, "Can't open: : 2 (No such file or directory)");
-    EXPECT_FALSE(util::readWholeFile(dir.path(), bytes, &error));
-    EXPECT_TRUE(error.startsWith("Can't read: " + dir.path() + ": 21 (")
-                || error.startsWith("Can't open: " + dir.path() + ": 21 ("))
-        << error.toStdString();
+    EXPECT_FALSE(util::readWholeFile(dir.filePath("missing"), bytes, &failure));
+    EXPECT_EQ(failure.error, ENOENT);
+    EXPECT_EQ(failure.text(), dir.filePath("missing") + ": No such file or directory");
+    EXPECT_FALSE(util::readWholeFile(QString(), bytes, &failure));
+    EXPECT_EQ(failure.error, ENOENT);
+    EXPECT_FALSE(util::readWholeFile(dir.path(), bytes, &failure));
+    // A folder is no missing file.
+    EXPECT_EQ(failure.error, EISDIR);
+    EXPECT_EQ(failure.text(), dir.path() + ": Is a directory");
 
     // A socket is neither a file nor a stream to read to its end.
     const QString socketPath = dir.filePath("sock");
@@ -96,20 +117,19 @@ TEST(ReadWholeFile, RefusesWhatItCannotReadWithOneLine)
     ASSERT_LT(static_cast<size_t>(name.size()), sizeof address.sun_path);
     std::copy(name.begin(), name.end(), address.sun_path);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-    EXPECT_FALSE(util::readWholeFile(socketPath, bytes, &error));
+    EXPECT_FALSE(util::readWholeFile(socketPath, bytes, &failure));
     ::close(fd);
-    EXPECT_TRUE(error == socketPath + ": not a file to read"
-                || error.startsWith("Can't open: " + socketPath + ": 6 ("))
-        << error.toStdString();
+    EXPECT_TRUE(failure.text() == socketPath + ": not a file to read" || failure.error == ENXIO)
+        << failure.text().toStdString();
 
     // Resources compiled into the program are bounded too.
     const QString resource(":/Resources/defaultFileNaming.xml");
-    EXPECT_TRUE(util::readWholeFile(resource, bytes, &error)) << error.toStdString();
+    EXPECT_TRUE(util::readWholeFile(resource, bytes, &failure)) << failure.text().toStdString();
     EXPECT_TRUE(bytes.contains("<"));
-    EXPECT_FALSE(util::readWholeFile(resource, bytes, &error, 10));
-    EXPECT_EQ(error, resource + ": larger than 10 bytes");
-    EXPECT_FALSE(util::readWholeFile(":/no/such", bytes, &error));
-    EXPECT_EQ(error, "Can't open: :/no/such: no such resource");
+    EXPECT_FALSE(util::readWholeFile(resource, bytes, &failure, 10));
+    EXPECT_EQ(failure.text(), resource + ": larger than 10 bytes");
+    EXPECT_FALSE(util::readWholeFile(":/no/such", bytes, &failure));
+    EXPECT_EQ(failure.text(), ":/no/such: no such resource");
     EXPECT_TRUE(bytes.isEmpty());
 }
 

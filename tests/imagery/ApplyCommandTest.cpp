@@ -26,9 +26,9 @@ TEST(LutApply, UsageErrorsAndFailuresAreOneLine)
 {
     QTemporaryDir dir;
     const QString in = dir.filePath("in.tif");
-    RasterSpec spec;
-    spec.bands = 2;
-    makeRaster(in, spec, [](int, int x, int) { return unsigned(x); });
+    RasterShape shape;
+    shape.bands = 2;
+    makeRaster(in, shape, [](int, int x, int) { return unsigned(x); });
     const QString curve = dataPath("imagery/linear.xml");
     const QString bpf = dataPath("imagery/rgbn12.bpf");
     const QString out = dir.filePath("out.tif");
@@ -45,7 +45,7 @@ TEST(LutApply, UsageErrorsAndFailuresAreOneLine)
          "quorutil lut apply: -o - is not possible: a raster is written to a file"},
         {{curve, in, "-o", out, "--threads", "0"},
          2,
-         "quorutil lut apply: --threads needs a whole number from 1 to 64"},
+         "quorutil lut apply: --threads must be an integer from 1 to 64, not '0'"},
         {{curve, in, "-o", out, "--co", "TILED"},
          2,
          "quorutil lut apply: --co needs NAME=VALUE, not TILED"},
@@ -55,7 +55,7 @@ TEST(LutApply, UsageErrorsAndFailuresAreOneLine)
              + " holds one curve for every band"},
         {{curve, in, "-o", out, "--progress", "udp"},
          2,
-         "quorutil lut apply: unknown --progress udp"},
+         "quorutil lut apply: --progress must be none, std or fancy, not 'udp'"},
         {{dir.filePath("none.xml"), in, "-o", out},
          1,
          "quorutil lut apply: " + dir.filePath("none.xml").toStdString()
@@ -99,10 +99,10 @@ TEST(LutApply, AFailedWriteKeepsTheOldOutput)
 {
     QTemporaryDir dir;
     const QString in = dir.filePath("in.tif");
-    RasterSpec spec;
-    spec.width = spec.height = 512;
-    spec.bands = 2;
-    makeRaster(in, spec, [](int b, int x, int y) { return unsigned(x * 37 + y * 11 + b) % 65536; });
+    RasterShape shape;
+    shape.width = shape.height = 512;
+    shape.bands = 2;
+    makeRaster(in, shape, [](int b, int x, int y) { return unsigned(x * 37 + y * 11 + b) % 65536; });
     const QString out = dir.filePath("out.tif");
     writeFile(out, "the old output");
     for (const char *threads : {"1", "2"}) {
@@ -129,11 +129,11 @@ TEST(LutApply, ASignalLeavesTheOldOutputAndNoTemporaryFile)
 {
     QTemporaryDir dir;
     const QString in = dir.filePath("in.tif");
-    RasterSpec spec;
-    spec.width = spec.height = 2048;
-    spec.bands = 4;
-    spec.creationOptions << "TILED=YES";
-    makeRaster(in, spec,
+    RasterShape shape;
+    shape.width = shape.height = 2048;
+    shape.bands = 4;
+    shape.creationOptions << "TILED=YES";
+    makeRaster(in, shape,
                [](int b, int x, int y) { return unsigned(x * 37 + y * 11 + b * 1000) % 65536; });
     ASSERT_TRUE(QDir(dir.path()).mkdir("tmp"));
     const QString scratch = dir.filePath("tmp");

@@ -56,24 +56,24 @@ TEST_F(ApplyCurves, ValuesFollowTheTablesLutPrints)
     for (const QString &row : tableLines("imagery/values.txt")) {
         const QStringList f = row.split(' ', Qt::SkipEmptyParts);
         SCOPED_TRACE(row.toStdString());
-        RasterSpec spec;
-        spec.type = typeNamed(f[0]);
-        const int typeMax = spec.type == GDT_Byte ? 255 : 65535;
+        RasterShape shape;
+        shape.type = typeNamed(f[0]);
+        const int typeMax = shape.type == GDT_Byte ? 255 : 65535;
         const int nbits = f[1] == QLatin1String("-") ? 0 : f[1].toInt();
         const int m = f[5].toInt();
         // Every value the raster can hold, once.
         const int values = nbits ? 1 << nbits : typeMax + 1;
-        spec.width = spec.height = int(std::lround(std::sqrt(double(values))));
+        shape.width = shape.height = int(std::lround(std::sqrt(double(values))));
         if (nbits)
-            spec.creationOptions << QStringLiteral("NBITS=%1").arg(nbits);
-        spec.creationOptions << "TILED=YES"
+            shape.creationOptions << QStringLiteral("NBITS=%1").arg(nbits);
+        shape.creationOptions << "TILED=YES"
                              << "BLOCKXSIZE=16"
                              << "BLOCKYSIZE=16";
         if (f[3] != QLatin1String("-"))
-            spec.descriptions << f[3];
+            shape.descriptions << f[3];
         const QString in = path("in-" + f[0] + f[1] + f[2] + ".tif");
         const QString out = path("out.tif");
-        makeRaster(in, spec, [&](int, int x, int y) { return unsigned(y * spec.width + x); });
+        makeRaster(in, shape, [&](int, int x, int y) { return unsigned(y * shape.width + x); });
 
         util::Failure failure;
         ASSERT_TRUE(apply(dataPath("imagery/" + f[2]), in, out, &failure, f[4].toInt()))
@@ -97,13 +97,13 @@ TEST_F(ApplyCurves, NodataStaysAndNoOtherPixelBecomesNodata)
     // steep.xml sends the lowest fifth of the range below 0, i.e. onto the nodata value 0; and
     // the nodata value 4095 at the top is where the curve saturates.
     for (const int nodata : {0, 4095}) {
-        RasterSpec spec;
-        spec.width = spec.height = 64;
-        spec.creationOptions << "NBITS=12";
-        spec.hasNodata = true;
-        spec.nodata = nodata;
+        RasterShape shape;
+        shape.width = shape.height = 64;
+        shape.creationOptions << "NBITS=12";
+        shape.hasNodata = true;
+        shape.nodata = nodata;
         const QString in = path(QStringLiteral("in%1.tif").arg(nodata));
-        makeRaster(in, spec, [](int, int x, int y) { return unsigned(y * 64 + x); });
+        makeRaster(in, shape, [](int, int x, int y) { return unsigned(y * 64 + x); });
         util::Failure failure;
         ASSERT_TRUE(apply(dataPath("imagery/steep.xml"), in, path("out.tif"), &failure))
             << failure.text().toStdString();
@@ -119,24 +119,24 @@ TEST_F(ApplyCurves, NodataStaysAndNoOtherPixelBecomesNodata)
 
 TEST_F(ApplyCurves, OutputDescribesItselfAsTheInputDoes)
 {
-    RasterSpec spec;
-    spec.width = 100;
-    spec.height = 70;
-    spec.bands = 4;
-    spec.creationOptions << "NBITS=12"
+    RasterShape shape;
+    shape.width = 100;
+    shape.height = 70;
+    shape.bands = 4;
+    shape.creationOptions << "NBITS=12"
                          << "TILED=YES"
                          << "BLOCKXSIZE=32"
                          << "BLOCKYSIZE=32"
                          << "COMPRESS=DEFLATE";
-    spec.descriptions << "RED"
+    shape.descriptions << "RED"
                       << "GRN"
                       << "BLU"
                       << "NIR";
-    spec.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_Undefined};
-    spec.hasNodata = true;
-    spec.nodata = 7;
+    shape.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_Undefined};
+    shape.hasNodata = true;
+    shape.nodata = 7;
     const QString in = path("in.tif");
-    makeRaster(in, spec,
+    makeRaster(in, shape,
                [](int b, int x, int y) { return unsigned(b * 500 + x * 13 + y * 7) % 4096; });
     {
         GDALDataset *ds = GDALDataset::Open(QFile::encodeName(in).constData(), GDAL_OF_UPDATE);
@@ -177,19 +177,19 @@ TEST_F(ApplyCurves, BandsAreMatchedByNameInterpretationOrList)
         SCOPED_TRACE(row.toStdString());
         const QStringList f = row.split(';');
         ASSERT_EQ(f.size(), 4);
-        RasterSpec spec;
+        RasterShape shape;
         const QStringList descriptions = f[0].trimmed().split('|');
         const QStringList interps = f[1].trimmed().split('|');
-        spec.bands = descriptions.size();
+        shape.bands = descriptions.size();
         for (const QString &d : descriptions)
-            spec.descriptions << (d == QLatin1String("-") ? QString() : d);
+            shape.descriptions << (d == QLatin1String("-") ? QString() : d);
         for (const QString &i : interps)
-            spec.interps.push_back(i == QLatin1String("-")
+            shape.interps.push_back(i == QLatin1String("-")
                                        ? GCI_Undefined
                                        : GDALGetColorInterpretationByName(i.toUtf8().constData()));
         const QString in = path("in.tif");
         QFile::remove(in);
-        makeRaster(in, spec, [](int, int x, int) { return unsigned(x + 1); });
+        makeRaster(in, shape, [](int, int x, int) { return unsigned(x + 1); });
         const QString list = f[2].trimmed();
         util::Failure failure;
         const bool ok = apply(dataPath("imagery/constant.bpf"), in, path("out.tif"), &failure, 1,
@@ -215,10 +215,10 @@ TEST_F(ApplyCurves, BandsAreMatchedByNameInterpretationOrList)
 TEST_F(ApplyCurves, RefusesOtherDataTypes)
 {
     for (const GDALDataType type : {GDT_Int16, GDT_Float32, GDT_UInt32}) {
-        RasterSpec spec;
-        spec.type = type;
+        RasterShape shape;
+        shape.type = type;
         const QString in = path(QStringLiteral("in%1.tif").arg(int(type)));
-        makeRaster(in, spec, [](int, int, int) { return 1u; });
+        makeRaster(in, shape, [](int, int, int) { return 1u; });
         util::Failure failure;
         EXPECT_FALSE(apply(dataPath("imagery/linear.xml"), in, path("out.tif"), &failure));
         EXPECT_EQ(failure.path, in);
@@ -230,16 +230,16 @@ TEST_F(ApplyCurves, RefusesOtherDataTypes)
 
 TEST_F(ApplyCurves, ThreadsWriteTheSameFile)
 {
-    RasterSpec spec;
-    spec.width = 300;
-    spec.height = 200;
-    spec.bands = 3;
-    spec.creationOptions << "TILED=YES"
+    RasterShape shape;
+    shape.width = 300;
+    shape.height = 200;
+    shape.bands = 3;
+    shape.creationOptions << "TILED=YES"
                          << "BLOCKXSIZE=64"
                          << "BLOCKYSIZE=32";
-    spec.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand};
+    shape.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand};
     const QString in = path("in.tif");
-    makeRaster(in, spec, [](int b, int x, int y) { return unsigned(b * x * 31 + y * 17) % 65536; });
+    makeRaster(in, shape, [](int b, int x, int y) { return unsigned(b * x * 31 + y * 17) % 65536; });
     util::Failure failure;
     ASSERT_TRUE(apply(dataPath("imagery/rgbn12.bpf"), in, path("one.tif"), &failure, 1));
     for (const int threads : {2, 5}) {
@@ -252,22 +252,22 @@ TEST_F(ApplyCurves, ThreadsWriteTheSameFile)
 TEST_F(ApplyCurves, AWideRasterIsWrittenInPiecesOfWholeTiles)
 {
     // A block row of 8 MiB is more than one window holds: the windows split it by columns.
-    RasterSpec spec;
-    spec.width = 16384;
-    spec.height = 300;
-    spec.creationOptions << "TILED=YES"
+    RasterShape shape;
+    shape.width = 16384;
+    shape.height = 300;
+    shape.creationOptions << "TILED=YES"
                          << "BLOCKXSIZE=256"
                          << "BLOCKYSIZE=256";
     const QString in = path("in.tif");
-    makeRaster(in, spec, [](int, int x, int y) { return unsigned(x * 4 + y) % 65536; });
+    makeRaster(in, shape, [](int, int x, int y) { return unsigned(x * 4 + y) % 65536; });
     const std::vector<float> table = lutTable(dataPath("imagery/spline.xml"), 65536);
     for (const int threads : {1, 2}) {
         util::Failure failure;
         ASSERT_TRUE(apply(dataPath("imagery/spline.xml"), in, path("out.tif"), &failure, threads))
             << failure.text().toStdString();
         const std::vector<std::uint16_t> got = readBand(path("out.tif"), 1);
-        for (int y = 0; y < spec.height; y += 37)
-            for (int x = 0; x < spec.width; x += 41) {
+        for (int y = 0; y < shape.height; y += 37)
+            for (int x = 0; x < shape.width; x += 41) {
                 const unsigned v = unsigned(x * 4 + y) % 65536;
                 ASSERT_EQ(got[std::size_t(y) * 16384 + std::size_t(x)],
                           std::clamp(std::lround(double(table[v]) * 65535), 0L, 65535L))
@@ -279,14 +279,14 @@ TEST_F(ApplyCurves, AWideRasterIsWrittenInPiecesOfWholeTiles)
 // A DEFLATE tile whose bytes are garbage: reading fails there, half-way through the raster.
 QString damagedRaster(const QString &in)
 {
-    RasterSpec spec;
-    spec.width = spec.height = 256;
-    spec.bands = 2;
-    spec.creationOptions << "TILED=YES"
+    RasterShape shape;
+    shape.width = shape.height = 256;
+    shape.bands = 2;
+    shape.creationOptions << "TILED=YES"
                          << "BLOCKXSIZE=32"
                          << "BLOCKYSIZE=32"
                          << "COMPRESS=DEFLATE";
-    makeRaster(in, spec, [](int b, int x, int y) { return unsigned(b + x * y) % 65536; });
+    makeRaster(in, shape, [](int b, int x, int y) { return unsigned(b + x * y) % 65536; });
     GDALDataset *ds = GDALDataset::Open(QFile::encodeName(in).constData(), GDAL_OF_READONLY);
     const char *offset = ds->GetRasterBand(1)->GetMetadataItem("BLOCK_OFFSET_3_5", "TIFF");
     const qint64 at = offset ? QByteArray(offset).toLongLong() : 0;
@@ -325,9 +325,9 @@ TEST_F(ApplyCurves, AFailureHalfWayKeepsTheOldOutputAndLeavesNoTemporaryFile)
 
 TEST_F(ApplyCurves, AnOutputWithTwoNamesIsRewrittenInPlace)
 {
-    RasterSpec spec;
+    RasterShape shape;
     const QString in = path("in.tif");
-    makeRaster(in, spec, [](int, int x, int y) { return unsigned(x * 1000 + y); });
+    makeRaster(in, shape, [](int, int x, int y) { return unsigned(x * 1000 + y); });
     const QString out = path("out.tif"), other = path("other.tif");
     writeFile(out, "old");
     ASSERT_EQ(::link(QFile::encodeName(out).constData(), QFile::encodeName(other).constData()), 0);
@@ -343,11 +343,28 @@ TEST_F(ApplyCurves, AnOutputWithTwoNamesIsRewrittenInPlace)
     EXPECT_NE(readBand(out, 1), readBand(in, 1));
 }
 
+TEST_F(ApplyCurves, AReadOnlyOutputIsReplacedAndKeepsItsMode)
+{
+    RasterShape shape;
+    const QString in = path("in.tif");
+    makeRaster(in, shape, [](int, int x, int y) { return unsigned(x * 1000 + y); });
+    const QString out = path("out.tif");
+    writeFile(out, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(out).constData(), 0444), 0);
+    util::Failure failure;
+    ASSERT_TRUE(apply(dataPath("imagery/linear.xml"), in, out, &failure))
+        << failure.text().toStdString();
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(out).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_NE(readBand(out, 1), readBand(in, 1));
+}
+
 TEST_F(ApplyCurves, RefusesTheInputAsOutputAndDriversThatCannotCreate)
 {
-    RasterSpec spec;
+    RasterShape shape;
     const QString in = path("in.tif");
-    makeRaster(in, spec, [](int, int x, int) { return unsigned(x); });
+    makeRaster(in, shape, [](int, int x, int) { return unsigned(x); });
     const QByteArray before = readFile(in);
     util::RasterCurves curves;
     ASSERT_TRUE(curves.load(dataPath("imagery/linear.xml")));
@@ -382,11 +399,11 @@ public:
 
 TEST_F(ApplyCurves, ProgressCountsRowsUpToTheHeight)
 {
-    RasterSpec spec;
-    spec.width = 40;
-    spec.height = 300;
+    RasterShape shape;
+    shape.width = 40;
+    shape.height = 300;
     const QString in = path("in.tif");
-    makeRaster(in, spec, [](int, int x, int) { return unsigned(x); });
+    makeRaster(in, shape, [](int, int x, int) { return unsigned(x); });
     util::RasterCurves curves;
     ASSERT_TRUE(curves.load(dataPath("imagery/spline.xml")));
     for (const int threads : {1, 2}) {

@@ -16,18 +16,18 @@
 
 namespace quortest {
 
-void makeRaster(const QString &path, const RasterSpec &spec,
+void makeRaster(const QString &path, const RasterShape &shape,
                 const std::function<unsigned(int band, int x, int y)> &value)
 {
     GDALAllRegister();
     CPLStringList options;
-    for (const QString &o : spec.creationOptions)
+    for (const QString &o : shape.creationOptions)
         options.AddString(o.toUtf8().constData());
     GDALDatasetH ds = GDALCreate(GDALGetDriverByName("GTiff"), QFile::encodeName(path).constData(),
-                                 spec.width, spec.height, spec.bands, spec.type, options.List());
+                                 shape.width, shape.height, shape.bands, shape.type, options.List());
     if (!ds)
         throw std::runtime_error("cannot create " + path.toStdString());
-    if (spec.georeferenced) {
+    if (shape.georeferenced) {
         double transform[6] = {300000, 2, 0, 5000000, 0, -2};
         GDALSetGeoTransform(ds, transform);
         OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
@@ -35,19 +35,19 @@ void makeRaster(const QString &path, const RasterSpec &spec,
         GDALSetSpatialRef(ds, srs);
         OSRDestroySpatialReference(srs);
     }
-    std::vector<double> row(std::size_t(spec.width));
-    for (int b = 1; b <= spec.bands; ++b) {
+    std::vector<double> row(std::size_t(shape.width));
+    for (int b = 1; b <= shape.bands; ++b) {
         GDALRasterBandH band = GDALGetRasterBand(ds, b);
-        if (b <= spec.descriptions.size())
-            GDALSetDescription(band, spec.descriptions[b - 1].toUtf8().constData());
-        if (std::size_t(b) <= spec.interps.size())
-            GDALSetRasterColorInterpretation(band, spec.interps[std::size_t(b - 1)]);
-        if (spec.hasNodata)
-            GDALSetRasterNoDataValue(band, spec.nodata);
-        for (int y = 0; y < spec.height; ++y) {
-            for (int x = 0; x < spec.width; ++x)
+        if (b <= shape.descriptions.size())
+            GDALSetDescription(band, shape.descriptions[b - 1].toUtf8().constData());
+        if (std::size_t(b) <= shape.interps.size())
+            GDALSetRasterColorInterpretation(band, shape.interps[std::size_t(b - 1)]);
+        if (shape.hasNodata)
+            GDALSetRasterNoDataValue(band, shape.nodata);
+        for (int y = 0; y < shape.height; ++y) {
+            for (int x = 0; x < shape.width; ++x)
                 row[std::size_t(x)] = value(b, x, y);
-            if (GDALRasterIO(band, GF_Write, 0, y, spec.width, 1, row.data(), spec.width, 1,
+            if (GDALRasterIO(band, GF_Write, 0, y, shape.width, 1, row.data(), shape.width, 1,
                              GDT_Float64, 0, 0)
                 != CE_None)
                 throw std::runtime_error("cannot write " + path.toStdString());

@@ -15,7 +15,7 @@
 namespace quortest {
 
 /// What a test raster holds besides its pixels.
-struct RasterSpec
+struct RasterShape
 {
     int width = 16;
     int height = 16;
@@ -30,7 +30,7 @@ struct RasterSpec
 };
 
 /// Writes a GeoTIFF at path; value(band, x, y) gives each pixel (band from 1).
-void makeRaster(const QString &path, const RasterSpec &spec,
+void makeRaster(const QString &path, const RasterShape &shape,
                 const std::function<unsigned(int band, int x, int y)> &value);
 
 /// Band `band` (from 1) of the raster at path, row by row.

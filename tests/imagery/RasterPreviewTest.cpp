@@ -23,17 +23,17 @@ namespace {
 TEST(RasterPreview, AStripIsReadAtReducedSizeWithItsNamesAndRange)
 {
     QTemporaryDir dir;
-    RasterSpec spec;
-    spec.width = 2000;
-    spec.height = 100;
-    spec.bands = 3;
-    spec.creationOptions << "NBITS=12";
-    spec.descriptions << "RED"
+    RasterShape shape;
+    shape.width = 2000;
+    shape.height = 100;
+    shape.bands = 3;
+    shape.creationOptions << "NBITS=12";
+    shape.descriptions << "RED"
                       << ""
                       << "";
-    spec.interps = {GCI_RedBand, GCI_GreenBand, GCI_Undefined};
+    shape.interps = {GCI_RedBand, GCI_GreenBand, GCI_Undefined};
     const QString in = dir.filePath("strip.tif");
-    makeRaster(in, spec, [](int b, int x, int) { return unsigned(x * 2 + b) % 4096; });
+    makeRaster(in, shape, [](int b, int x, int) { return unsigned(x * 2 + b) % 4096; });
 
     util::RasterPreview p;
     util::Failure failure;
@@ -68,11 +68,11 @@ TEST(RasterPreview, AStripIsReadAtReducedSizeWithItsNamesAndRange)
 TEST(RasterPreview, OverviewsAreTakenWhereTheRasterHasThem)
 {
     QTemporaryDir dir;
-    RasterSpec spec;
-    spec.width = spec.height = 512;
-    spec.type = GDT_Byte;
+    RasterShape shape;
+    shape.width = shape.height = 512;
+    shape.type = GDT_Byte;
     const QString in = dir.filePath("in.tif");
-    makeRaster(in, spec, [](int, int, int) { return 10u; });
+    makeRaster(in, shape, [](int, int, int) { return 10u; });
     {
         GDALDataset *ds = GDALDataset::Open(QFile::encodeName(in).constData(), GDAL_OF_UPDATE);
         const int levels[] = {4};
@@ -107,9 +107,9 @@ TEST(RasterPreview, FailuresNameTheFile)
     EXPECT_EQ(failure.path, dir.filePath("text.tif"));
     EXPECT_FALSE(failure.reason.isEmpty());
 
-    RasterSpec spec;
-    spec.type = GDT_Float32;
-    makeRaster(dir.filePath("float.tif"), spec, [](int, int, int) { return 1u; });
+    RasterShape shape;
+    shape.type = GDT_Float32;
+    makeRaster(dir.filePath("float.tif"), shape, [](int, int, int) { return 1u; });
     EXPECT_FALSE(util::readRasterPreview(dir.filePath("float.tif"), 100, p, &failure));
     EXPECT_EQ(failure.reason,
               "band 1 is Float32: only unsigned 8- and 16-bit rasters are supported");

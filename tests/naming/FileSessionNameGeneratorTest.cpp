@@ -130,7 +130,7 @@ TEST(FileSessionNameGenerator, LoadPatternGivesTheFirstPatternWithTheIdOrAnEmpty
                             ":/Resources/noSuchNaming.xml"};
     for (const QString &bad : data.entryList({"bad_collection_*"}))
         unusable << data.filePath(bad);
-    ASSERT_EQ(unusable.size(), 11);
+    ASSERT_EQ(unusable.size(), 12);
     for (const QString &path : unusable)
         EXPECT_TRUE(FileSessionNameGenerator::loadPattern(path, "TWIN").isEmpty())
             << path.toStdString();

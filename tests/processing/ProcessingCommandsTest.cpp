@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -64,6 +66,13 @@ TEST(GpsCommands, ShowGpsAndUtc)
         {{"gps", "time", "90061.7"},
          "GPS time of day: 01:01:01\nGPS date and time: 1999-08-23 01:01:01\n"
          "UTC date and time: 1999-08-23 01:00:48 (GPS - 13 s)\n"},
+        // Beyond 2^32 seconds the time of day goes on with the date and time beside it.
+        {{"gps", "time", "4294967296"},
+         "GPS time of day: 06:28:16\nGPS date and time: 2135-09-28 06:28:16\n"
+         "UTC date and time: 2135-09-28 06:27:58 (GPS - 18 s)\n"},
+        {{"gps", "time", "4295053695.5"},
+         "GPS time of day: 06:28:15\nGPS date and time: 2135-09-29 06:28:15\n"
+         "UTC date and time: 2135-09-29 06:27:57 (GPS - 18 s)\n"},
         {{"gps", "las", "0"},
          "LAS adjusted standard GPS time: -380684800\nGPS date and time: 1999-08-22 00:00:00\n"
          "UTC date and time: 1999-08-21 23:59:47 (GPS - 13 s)\n"},
@@ -118,7 +127,8 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
 
     result = runTool({"pyramid", "--tool", builder, "--progress=none", "bad.tif", "c.tif"});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, "quorutil pyramid: bad.tif: make_pyr exited with error code 4\n");
+    EXPECT_EQ(result.err, "quorutil pyramid: bad.tif: " + builder.toStdString()
+                              + " exited with code 4: broken\n");
     EXPECT_NE(result.out.find("== bad.tif (failed)\n"), std::string::npos);
     EXPECT_NE(result.out.find("standard error:\nbroken\n"), std::string::npos);
     EXPECT_NE(result.out.find("== c.tif\n"), std::string::npos);
@@ -127,11 +137,23 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
     quortest::writeFile(builder, "#!/bin/sh\nexec sleep 30\n");
     result = runTool({"pyramid", "--tool", builder, "--timeout", "0.2", "--progress=none", "x"});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, "quorutil pyramid: x: make_pyr timed out\n");
+    EXPECT_EQ(result.err,
+              "quorutil pyramid: x: " + builder.toStdString() + " timed out after 0.2 s\n");
 
-    result = runTool({"pyramid", "--tool", dir.filePath("none"), "--progress=none", "y"});
+    // A builder that cannot start is named once, with the reason, not once for each image.
+    result = runTool({"pyramid", "--tool", dir.filePath("none"), "--progress=none", "y", "z"});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, "quorutil pyramid: y: make_pyr failed to start process\n");
+    EXPECT_EQ(result.err,
+              "quorutil pyramid: " + dir.filePath("none").toStdString()
+                  + ": No such file or directory\n");
+    QFile::setPermissions(builder, QFile::ReadOwner);
+    result = runTool({"pyramid", "--tool", builder, "--progress=none", "y"});
+    EXPECT_EQ(result.err, "quorutil pyramid: " + builder.toStdString() + ": Permission denied\n");
+    QFile::setPermissions(builder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    quortest::writeFile(builder, "#!/bin/sh\nkill -SEGV $$\n");
+    result = runTool({"pyramid", "--tool", builder, "--progress=none", "y"});
+    EXPECT_EQ(result.err,
+              "quorutil pyramid: y: " + builder.toStdString() + " crashed (signal 11, SIGSEGV)\n");
 
     for (const QStringList &args :
          {QStringList{"pyramid", "x.tif"}, QStringList{"pyramid", "--tool", builder},
@@ -141,3 +163,42 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
 }
 
 } // namespace
+
+namespace {
+
+// Runs a program to its end; its exit code, -1 when it cannot start.
+int runProgram(const QString &program, const QStringList &arguments, QByteArray *out = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        return -1;
+    if (out)
+        *out = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace
+
+// The shipped wrapper makes GDAL's gdaladdo a builder: the image gains its overviews, a name
+// starting with '-' included.
+TEST(PyramidCommand, TheGdaladdoWrapperBuildsOverviews)
+{
+    if (QStandardPaths::findExecutable("gdaladdo").isEmpty()
+        || QStandardPaths::findExecutable("gdal_create").isEmpty())
+        GTEST_SKIP() << "GDAL's utilities are not installed";
+    QTemporaryDir dir;
+    const QString wrapper = quortest::resourcePath("gdaladdo-pyramid");
+    for (const QString name : {"ortho.tif", "-dash.tif"}) {
+        const QString image = dir.filePath(name);
+        ASSERT_EQ(runProgram("gdal_create",
+                             {"-q", "-of", "GTiff", "-outsize", "512", "512", "-bands", "1",
+                              "-burn", "7", image}),
+                  0);
+        const auto result = runTool({"pyramid", "--tool", wrapper, "--progress=none", image});
+        EXPECT_EQ(result.code, 0) << result.err;
+        QByteArray info;
+        EXPECT_EQ(runProgram("gdalinfo", {image}, &info), 0);
+        EXPECT_TRUE(info.contains("Overviews: 256x256")) << info.toStdString();
+    }
+}

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace quortest;
 using util::ProgressInterfaceStd;
 
@@ -25,6 +27,30 @@ TEST(ProgressInterfaceStd, WritesLinesInStepsOfOnePercent)
     EXPECT_EQ(out.text(),
               "Starting: Copy to a\nPercent Done: 1.5%\nPercent Done: 2.6%\nPercent Done: 50%\n"
               "Percent Done: 62.3%\nPercent Done: 5%\nFinished: other name\n");
+}
+
+// A step of exactly one percent prints, wherever it falls: 0.29 - 0.28 is a little less than
+// 0.01 in doubles, and must not swallow the line. Amounts and fractions alike.
+TEST(ProgressInterfaceStd, EveryStepOfOnePercentPrints)
+{
+    ScopedEnv slot("_CONDOR_SLOT");
+    for (const double total : {100.0, 1000.0, 3.0e9}) {
+        ProgressInterfaceStd reporter;
+        reporter.totalAmount(total, "bytes");
+        CaptureFd out(1);
+        for (int percent = 1; percent <= 100; ++percent)
+            reporter.amountDone(total * percent / 100);
+        const std::string text = out.text();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 100) << total << "\n" << text;
+    }
+    ProgressInterfaceStd reporter;
+    reporter.totalAmount(1, nullptr);
+    CaptureFd out(1);
+    for (int percent = 1; percent <= 100; ++percent)
+        reporter.percentDone(percent / 100.0);
+    const std::string text = out.text();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 100) << text;
+    EXPECT_NE(text.find("Percent Done: 29%\n"), std::string::npos);
 }
 
 TEST(ProgressInterfaceStd, BatchJobIsSilent)

@@ -32,8 +32,7 @@ TEST(SupCommand, ShowPrintsEveryKeywordAndGoesOnAfterAnUnreadableFile)
     const ToolResult r = runTool({"sup", "show", missing, file});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err,
-              "quorutil sup show: Can't open: " + missing.toStdString()
-                  + ": 2 (No such file or directory)\n");
+              "quorutil sup show: " + missing.toStdString() + ": No such file or directory\n");
     EXPECT_EQ(r.out.rfind(file.toStdString()
                               + "\n  Level: 1 (rectified image)\n  Every level\n"
                                 "    SUPPORT_FILE            d\n",
@@ -102,18 +101,14 @@ TEST(SupCommand, ExportWritesWhatTheLibraryWritesOrLeavesTheOutputAlone)
     EXPECT_EQ(toStdout.code, 0) << toStdout.err;
     EXPECT_EQ(toStdout.out, record.formatL2SupportFile());
 
-    // An unreadable input, and an output that is a folder.
+    // An unreadable input leaves an existing output as it was (the kinds of failure themselves
+    // are rows of the tool's failure table).
     quortest::writeFile(out, "previous content\n");
-    const QString missing = dir.filePath("missing.sup");
-    for (const auto &[in, to] : {std::make_pair(missing, out), {input, dir.path()}}) {
-        const ToolResult r = runTool({"sup", "export", in, "--level", "1", "-o", to});
-        EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_EQ(r.err.rfind("quorutil sup export: ", 0), 0u) << r.err;
-        EXPECT_NE(r.err.find((in == missing ? in : to).toStdString()), std::string::npos) << r.err;
-        EXPECT_EQ(readFile(out), "previous content\n");
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"out.sup"});
-    }
+    const ToolResult r =
+        runTool({"sup", "export", dir.filePath("missing.sup"), "--level", "1", "-o", out});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(readFile(out), "previous content\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"out.sup"});
 }
 
 // Damaged, empty, foreign or unsupported input: one line naming the file and the line, exit 1,

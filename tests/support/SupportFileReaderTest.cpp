@@ -73,12 +73,12 @@ TEST(SupportFile, ReadsBadInputsWithTheDocumentedOutcome)
 
         // The checked load changes the record alike, says nothing on stderr, and names the line.
         SupportFile checked = fresh;
-        QString error;
+        util::Failure failure;
         quortest::CaptureFd quiet(2);
-        EXPECT_EQ(checked.loadFileChecked(path, &error), SupportFile::ReadStatus::Damaged)
+        EXPECT_EQ(checked.loadFileChecked(path, &failure), SupportFile::ReadStatus::Damaged)
             << row.line;
         EXPECT_EQ(quiet.text(), "") << row.line;
-        EXPECT_EQ(error.toStdString(), path + ": " + row[4]) << row.line;
+        EXPECT_EQ(failure.text().toStdString(), path + ": " + row[4]) << row.line;
         EXPECT_TRUE(quortest::sameFields(checked, r)) << row.line;
     }
     covered.sort();
@@ -107,10 +107,10 @@ TEST(SupportFile, WellFormedAndWrittenFilesLoadCompleteWhenChecked)
     quortest::writeFile(QString::fromStdString(paths.back()), cr);
     for (const std::string &path : paths) {
         SupportFile r;
-        QString error;
-        EXPECT_EQ(r.loadFileChecked(path, &error), SupportFile::ReadStatus::Complete)
-            << path << ": " << error.toStdString();
-        EXPECT_EQ(error, QString()) << path;
+        util::Failure failure;
+        EXPECT_EQ(r.loadFileChecked(path, &failure), SupportFile::ReadStatus::Complete)
+            << path << ": " << failure.text().toStdString();
+        EXPECT_EQ(failure.reason, QString()) << path;
     }
 }
 
@@ -123,11 +123,11 @@ TEST(SupportFile, RefusesWhatIsNoRegularFileOrTooLarge)
         std::string error;
     };
     std::vector<Row> rows = {
-        {dir.filePath("missing.sup"), "Can't open: %1: 2 (No such file or directory)"},
-        {dir.path(), "%1: not a regular file"},
+        {dir.filePath("missing.sup"), "%1: No such file or directory"},
+        {dir.path(), "%1: Is a directory"},
         {dir.filePath("fifo.sup"), "%1: not a regular file"},
         {dir.filePath("huge.sup"), "%1: larger than 16 MiB, no support file"},
-        {QString(), "Can't open: no file name%1"},
+        {QString(), "No such file or directory%1"},
     };
     ASSERT_EQ(mkfifo(QFile::encodeName(rows[2].path).constData(), 0600), 0);
     {
@@ -146,9 +146,9 @@ TEST(SupportFile, RefusesWhatIsNoRegularFileOrTooLarge)
         SupportFile r;
         r.setImageID("kept");
         const SupportFile before = r;
-        QString error;
-        EXPECT_EQ(r.loadFileChecked(path, &error), SupportFile::ReadStatus::Unreadable) << path;
-        EXPECT_EQ(error, QString::fromStdString(row.error).arg(row.path)) << path;
+        util::Failure failure;
+        EXPECT_EQ(r.loadFileChecked(path, &failure), SupportFile::ReadStatus::Unreadable) << path;
+        EXPECT_EQ(failure.text(), QString::fromStdString(row.error).arg(row.path)) << path;
         EXPECT_EQ(r.loadFile(path), 0) << path;
         EXPECT_TRUE(quortest::sameFields(r, before)) << path;
     }

@@ -30,8 +30,9 @@ int loadBytes(const QTemporaryDir &dir, const QByteArray &bytes, SupportFile &re
     if (alsoChecked) {
         // The checked load reads alike and names a line of the file, whatever it met.
         SupportFile checked;
-        QString error;
-        const SupportFile::ReadStatus status = checked.loadFileChecked(path.toStdString(), &error);
+        util::Failure failure;
+        const SupportFile::ReadStatus status = checked.loadFileChecked(path.toStdString(), &failure);
+        const QString error = failure.reason.isEmpty() ? QString() : failure.text();
         EXPECT_NE(status, SupportFile::ReadStatus::Unreadable);
         EXPECT_EQ(status == SupportFile::ReadStatus::Complete, error.isEmpty())
             << error.toStdString();

@@ -71,8 +71,7 @@ TEST(BpfConverter, RefusesBadFilesWithTheirMessages)
         if (!f[0].startsWith("bad_bpf_"))
             continue;
         const QString file = dataPath("tonal/" + f[0]);
-        // the tool prints "quorutil lut: FILE: <message>"
-        const QString message = f[2].section(": ", 2).replace("$F", file);
+        const QString message = QString(f[3]).replace("$F", file);
         EXPECT_THAT([&] { BpfConverter{file}; },
                     ThrowsMessage<std::runtime_error>(testing::StrEq(message.toStdString())))
             << f[0].toStdString();

@@ -134,6 +134,10 @@ TEST(CurveEditor, Sessions)
             }
         } else if (op == "move") {
             editor->moveEditedNode(nodesOf(w[1]).first());
+        } else if (op == "delete") {
+            ASSERT_EQ(w.size(), 3) << where;
+            EXPECT_EQ(editor->removeEditedNode(), w[2] == "yes") << where;
+            EXPECT_EQ(editor->editedIndex(), -1) << where;
         } else if (op == "interp") {
             editor->changeInterpolationMethod(w[2], band);
         } else if (op == "applyGamma") {

@@ -33,8 +33,15 @@ QDomElement parseElement(QDomDocument &document, const QString &text)
 // every interpolation and coordinate comes back bit for bit.
 TEST(TonalCurve, RoundTripsThroughXml)
 {
-    const double nasty[] = {0.1, 1.0 / 3.0, 1e-300, -0.5, 123456.789, 1.0 / 65536.0,
-                            0.30000000000000004, 5e-324, 1.7976931348623157e308};
+    const double nasty[] = {0.1,
+                            1.0 / 3.0,
+                            1e-300,
+                            -0.5,
+                            123456.789,
+                            1.0 / 65536.0,
+                            0.30000000000000004,
+                            5e-324,
+                            1.7976931348623157e308};
     for (const auto interpolation : {TonalCurve::Linear, TonalCurve::Spline, TonalCurve::Gamma}) {
         TonalCurve curve(interpolation);
         for (std::size_t i = 0; i < std::size(nasty); ++i)
@@ -74,18 +81,18 @@ TEST(TonalCurve, RoundTripsThroughXml)
 TEST(TonalCurve, OrdersNodesByPosition)
 {
     QDomDocument document;
-    const TonalCurve curve(
-        parseElement(document, R"(<Corrector interpolation="Spline">
+    const TonalCurve curve(parseElement(document, R"(<Corrector interpolation="Spline">
             <Node x="0.9" y="0.8" position="12"/>
             <Group><Node x="0.1" y="0.2" position="-4"/></Group>
             <Node x="0.5" y="0.6" position="3"/>
             <Node x="zero" position="7"/>
             <Node x="0.7" y="1e-2" position="x"/>
         </Corrector>)"),
-        false);
+                           false);
     EXPECT_EQ(curve.getInterpolation(), TonalCurve::Spline);
-    EXPECT_EQ(curve, makeCurve(TonalCurve::Spline,
-                               {{0.1, 0.2}, {0.7, 0.01}, {0.5, 0.6}, {0, 0}, {0.9, 0.8}}));
+    EXPECT_EQ(
+        curve,
+        makeCurve(TonalCurve::Spline, {{0.1, 0.2}, {0.7, 0.01}, {0.5, 0.6}, {0, 0}, {0.9, 0.8}}));
 }
 
 TEST(TonalCurve, RefusesBadElementsWithTheirMessages)
@@ -125,7 +132,9 @@ TEST(TonalCurve, ValidatesAgainstTheInstalledSchema)
     }
     QDomDocument document;
     EXPECT_NO_THROW(TonalCurve(
-        parseElement(document, R"(<Corrector interpolation="Gamma"><Nest><Node x="0.5" y="0.5" position="0"/></Nest></Corrector>)"),
+        parseElement(
+            document,
+            R"(<Corrector interpolation="Gamma"><Nest><Node x="0.5" y="0.5" position="0"/></Nest></Corrector>)"),
         false));
 }
 
@@ -135,8 +144,9 @@ TEST(TonalCurve, SchemaThatCannotLoadPassesItsErrorThrough)
     quortest::ScopedEnv develop("QUOR_DEVELOP", root.path().toUtf8());
     QDomDocument document;
     const QDomElement element = parseElement(document, R"(<Corrector interpolation="Linear"/>)");
-    EXPECT_THAT([&] { TonalCurve(element, true); },
-                ThrowsMessage<std::runtime_error>(testing::StrEq("Invalid schema file: tonalcurve.xsd")));
+    EXPECT_THAT(
+        [&] { TonalCurve(element, true); },
+        ThrowsMessage<std::runtime_error>(testing::StrEq("Invalid schema file: tonalcurve.xsd")));
     EXPECT_NO_THROW(TonalCurve(element, false));
 }
 
@@ -164,7 +174,7 @@ TEST(TonalCurve, InterpolationNamesAndEquality)
     curve.addNode(0.5, 0.5);
     curve.addNode(0.5, 0.5);
     curve.addNode(0.1, 0.9);
-    EXPECT_EQ(curve.getNodes(), (QVector<QPointF>{{0.5, 0.5}, {0.5, 0.5}, {0.1, 0.9}}));
+    EXPECT_EQ(curve.getNodes(), (QVector<QPointF> {{0.5, 0.5}, {0.5, 0.5}, {0.1, 0.9}}));
     const TonalCurve copy = curve;
     EXPECT_EQ(copy, curve);
     EXPECT_NE(copy, makeCurve(TonalCurve::Spline, {{0.5, 0.5}, {0.1, 0.9}, {0.5, 0.5}}));
@@ -178,11 +188,13 @@ TEST(TonalCurve, InterpolationNamesAndEquality)
 TEST(TonalCurveFile, ReadsTheFirstCorrectorOfAFile)
 {
     TonalCurve curve;
-    QString error;
-    ASSERT_TRUE(util::readTonalCurveFile(dataPath("tonal/corrector_spline.xml"), curve, true, &error))
-        << error.toStdString();
-    EXPECT_EQ(curve, makeCurve(TonalCurve::Spline,
-                               {{0, 0}, {0.25, 0.4}, {0.5, 0.7}, {0.75, 0.88}, {1, 1}}));
+    util::Failure error;
+    ASSERT_TRUE(
+        util::readTonalCurveFile(dataPath("tonal/corrector_spline.xml"), curve, true, &error))
+        << error.text().toStdString();
+    EXPECT_EQ(
+        curve,
+        makeCurve(TonalCurve::Spline, {{0, 0}, {0.25, 0.4}, {0.5, 0.7}, {0.75, 0.88}, {1, 1}}));
     EXPECT_TRUE(util::holdsTonalCurve(dataPath("tonal/corrector_gamma.xml")));
     EXPECT_FALSE(util::holdsTonalCurve(dataPath("tonal/bpf_bands.xml")));
     EXPECT_FALSE(util::holdsTonalCurve(dataPath("tonal/bad_corrector_truncated.xml")));
@@ -191,13 +203,13 @@ TEST(TonalCurveFile, ReadsTheFirstCorrectorOfAFile)
     const TonalCurve before = curve;
     const QString missing = dataPath("tonal/no-such-file.xml");
     EXPECT_FALSE(util::readTonalCurveFile(missing, curve, false, &error));
-    EXPECT_EQ(error, "Can't open: " + missing + ": 2 (No such file or directory)");
+    EXPECT_EQ(error.text(), missing + ": No such file or directory");
     const QString bpf = dataPath("tonal/bpf_bands.xml");
     EXPECT_FALSE(util::readTonalCurveFile(bpf, curve, false, &error));
-    EXPECT_EQ(error, bpf + ": holds no Corrector element");
+    EXPECT_EQ(error.text(), bpf + ": holds no Corrector element");
     const QString dup = dataPath("tonal/bad_corrector_duplicate_position.xml");
     EXPECT_FALSE(util::readTonalCurveFile(dup, curve, false, &error));
-    EXPECT_EQ(error, dup + ": TonalCurve: Duplicate point found");
+    EXPECT_EQ(error.text(), dup + ": TonalCurve: Duplicate point found");
     const QString truncated = dataPath("tonal/bad_corrector_truncated.xml");
     EXPECT_FALSE(util::readTonalCurveFile(truncated, curve));
     EXPECT_EQ(curve, before);

@@ -41,6 +41,12 @@ TEST(XmlCompare, ComparesContentRegardlessOfOrder)
         {"attributes run together", read("compare/run_together_split.xml"),
          read("compare/run_together_joined.xml"), false},
         {"one child more", "<r><a/></r>", "<r><a/><a/></r>", false},
+        // Each child of one side is paired with a child of the other once only.
+        {"a child paired twice", "<r><x/><x/></r>", "<r><x/><y/></r>", false},
+        {"twins against a twin and a stranger", "<r><x k='1'/><y/><x k='1'/></r>",
+         "<r><x k='1'/><y/><y/></r>", false},
+        {"repeated children in another order", "<r><x/><y/><x/><y/></r>",
+         "<r><y/><y/><x/><x/></r>", true},
         {"CDATA is not text", "<r><![CDATA[x]]></r>", "<r>x</r>", false},
         {"both not well formed", "<r>", "<<", true},
     };

@@ -82,7 +82,7 @@ TEST(XmlCommands, ReportEachFileAndExitWithTheVerdict)
                   map = dataPath("xml/corpus/products/valid_empty_map.xml");
     ScopedEnv develop("QUOR_DEVELOP", quortest::resourcePath("").toUtf8());
     const std::tuple<QStringList, int, QString> rows[] = {
-        {{"validate", "tonalcurve.xsd", good, bad}, 1, good + ": valid\n" + bad + ": not valid\n"},
+        {{"validate", "tonalcurve.xsd", good, bad}, 1, good + ": valid\n"},
         {{"validate", schemaDir + "/products.xsd", map}, 0, map + ": valid\n"},
         {{"compare", good, good}, 0, good + " and " + good + " are equal\n"},
         {{"compare", good, map}, 1, good + " and " + map + " differ\n"},
@@ -92,4 +92,13 @@ TEST(XmlCommands, ReportEachFileAndExitWithTheVerdict)
         EXPECT_EQ(r.code, code) << r.out;
         EXPECT_EQ(r.out, out.toStdString());
     }
+    // An invalid document is named with the line of the schema validator's first complaint.
+    const quortest::ToolResult r =
+        quortest::runTool({"xml", "validate", "tonalcurve.xsd", bad, good});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, (good + ": valid\n").toStdString());
+    EXPECT_EQ(r.err.rfind("quorutil xml validate: " + bad.toStdString() + ": line ", 0), 0u)
+        << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.find("file://"), std::string::npos) << r.err;
 }

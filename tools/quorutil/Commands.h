@@ -1,32 +1,44 @@
 #pragma once
 
-// One entry point per tool command. Each receives the arguments after its own name and
-// returns an ExitCode; usage errors print the command's usage to err and return ExitUsage.
-
-#include <QStringList>
+// The handlers of the tool's commands, one per entry of the command table (CommandTable.cpp).
+// Each runs once its arguments are parsed and checked, and returns an ExitCode.
 
 #include <iosfwd>
 
 namespace quorutil {
 
-int supCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int copyCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int rmtreeCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int envCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int iniMergeCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int xmlCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int nameCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int pyramidCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int tfwCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int likCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int gpsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int supnameCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int bandsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int productsCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int lutApplyCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int bpfCommand(const QStringList &args, std::ostream &out, std::ostream &err);
-int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err);
+class CommandLine;
+
+int supShow(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int supExport(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int supCheck(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int tfwShow(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int tfwMinify(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int tfwOffset(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int likShow(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int likMake(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int copyCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int rmtreeCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int monitorCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int envCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int iniMergeCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int xmlValidate(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int xmlCompare(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int nameCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int supnameParse(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int supnameRename(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int bandsCcd(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int bandsMaster(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int bandsCode(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int bandsSplit(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int productsCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int pyramidCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int gpsDate(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int gpsTime(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int gpsLas(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int lutCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int lutApply(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int bpfShow(const CommandLine &cl, std::ostream &out, std::ostream &err);
+int curvesCommand(const CommandLine &cl, std::ostream &out, std::ostream &err);
 
 } // namespace quorutil

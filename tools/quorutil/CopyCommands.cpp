@@ -1,10 +1,10 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
 #include "tools/quorutil/Output.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/FileOps.h"
-#include "util/files/SystemError.h"
 #include "util/progress/ProgressInterfaceFancy.h"
 #include "util/progress/ProgressInterfaceQt.h"
 #include "util/progress/ProgressInterfaceStd.h"
@@ -16,7 +16,6 @@
 #include <QHostAddress>
 #include <QHostInfo>
 
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -30,38 +29,6 @@ namespace quorutil {
 
 namespace {
 
-const char copyUsage[] =
-    "Usage: quorutil copy SRC DST [--progress none|std|fancy|udp] [--gui]\n"
-    "\n"
-    "Copies SRC to DST and reports the progress. An existing DST keeps its links, owner, mode\n"
-    "and attributes (docs/replacing-files.md); a device or FIFO is written through.\n"
-    "\n"
-    "  --progress fancy  one status line redrawn in place (default on a terminal)\n"
-    "  --progress std    plain lines (default when output is not a terminal)\n"
-    "  --progress udp    datagrams for 'quorutil monitor': broadcast, port 45454, or\n"
-    "                    QUOR_PROGRESS_TARGET=host:port\n"
-    "  --progress none   nothing\n"
-    "  --gui             copy in the background behind a progress dialog\n";
-
-const char rmtreeUsage[] =
-    "Usage: quorutil rmtree DIR\n"
-    "\n"
-    "Deletes DIR and everything below it. Links are removed, never followed, also DIR itself\n"
-    "when it is a link (with or without a trailing '/'). Refuses '/' and paths ending in '.' or\n"
-    "'..'. Stops at the first entry it cannot delete and names it.\n";
-
-// The system's reason after a message that ends in an error number: "...: 2" becomes
-// "...: 2 (No such file or directory)".
-std::string withReason(const std::string &message)
-{
-    std::size_t digits = message.size();
-    while (digits > 0 && std::isdigit(static_cast<unsigned char>(message[digits - 1])))
-        --digits;
-    if (digits == message.size() || digits < 2 || message.compare(digits - 2, 2, ": ") != 0
-        || message.size() - digits > 5)
-        return message;
-    return message.substr(0, digits) + util::systemErrorText(std::stoi(message.substr(digits)));
-}
 
 // Runs the copy on a worker thread while the modal dialog follows it on this (GUI) thread.
 int copyWithDialog(const std::string &src, const std::string &dst, std::ostream &err)
@@ -72,38 +39,22 @@ int copyWithDialog(const std::string &src, const std::string &dst, std::ostream 
     }
     util::ProgressInterfaceQt relay;
     util::QtProgressDialog dialog(nullptr, relay, "Copy to " + dst);
-    std::string failure;
+    util::Failure failure;
+    bool copied = false;
     std::thread worker([&] {
-        try {
-            util::copyFile(src, dst, &relay);
-        } catch (const std::exception &e) {
-            failure = e.what();
-        }
+        copied = util::copyFile(src, dst, &relay, &failure);
         QMetaObject::invokeMethod(&dialog, "accept", Qt::QueuedConnection);
     });
     dialog.exec();
     worker.join();
-    if (!failure.empty()) {
-        err << "quorutil copy: " << withReason(failure) << "\n";
-        return ExitFailure;
-    }
-    return ExitOk;
+    return copied ? ExitOk : report(err, "copy", failure);
 }
 
 } // namespace
 
-int copyCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int copyCommand(const CommandLine &cmd, std::ostream & /*out*/, std::ostream &err)
 {
-    CommandLine cmd("copy", copyUsage, {{"--progress", nullptr, true}, {"--gui"}});
-    int code = ExitOk;
-    if (!cmd.parse(args, out, err, &code))
-        return code;
     QString progress = cmd.value("--progress");
-    static const QStringList kinds = {"none", "std", "fancy", "udp"};
-    if (cmd.positional().size() != 2)
-        return cmd.usageError(err, "expected SRC and DST");
-    if (cmd.isSet("--progress") && !kinds.contains(progress))
-        return cmd.usageError(err, "unknown --progress " + progress.toStdString());
     const std::string src = localPath(cmd.positional().at(0));
     const std::string dst = localPath(cmd.positional().at(1));
     if (cmd.isSet("--gui"))
@@ -130,32 +81,19 @@ int copyCommand(const QStringList &args, std::ostream &out, std::ostream &err)
             "quorutil", src.c_str(), dst.c_str(), "", "copy", "", host.c_str());
     }
 
-    try {
-        util::copyFile(src, dst, reporter.get());
-    } catch (const std::exception &e) {
-        return cmd.failure(err, withReason(e.what()));
-    }
+    util::Failure failure;
+    if (!util::copyFile(src, dst, reporter.get(), &failure))
+        return report(err, cmd, failure);
     return ExitOk;
 }
 
-int rmtreeCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int rmtreeCommand(const CommandLine &cmd, std::ostream & /*out*/, std::ostream &err)
 {
-    CommandLine cmd("rmtree", rmtreeUsage, {});
-    int code = ExitOk;
-    if (!cmd.parse(args, out, err, &code))
-        return code;
-    if (cmd.positional().size() != 1)
-        return cmd.usageError(err, "expected one DIR");
     const std::string path = localPath(cmd.positional().first());
-    std::string failedPath;
-    int error = 0;
-    if (util::removeDir(path, failedPath, error))
+    util::Failure failure;
+    if (util::removeDir(path, &failure))
         return ExitOk;
-    if (failedPath == path && error == EINVAL)
-        return cmd.failure(err, "refusing to delete " + path + ": it names / or ends in . or ..");
-    if (failedPath == path && error == ENOTDIR)
-        return cmd.failure(err, "not a directory: " + path);
-    return cmd.failure(err, "cannot delete " + failedPath + ": " + util::systemErrorText(error));
+    return report(err, cmd, failure);
 }
 
 } // namespace quorutil

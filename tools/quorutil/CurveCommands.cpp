@@ -2,72 +2,74 @@
 
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/AtomicWrite.h"
+#include "util/imagery/RasterPreview.h"
+#include "util/files/Failure.h"
 #include "util/tonal/CurveEditorWidget.h"
 #include "util/tonal/CurveEditorWindow.h"
+#include "util/tonal/ImagePreviewData.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
 #include <QPixmap>
 
+#include <algorithm>
+#include <cerrno>
 #include <ostream>
 
 namespace quorutil {
 
 namespace {
 
-const char *const curvesUsage =
-    "Usage: quorutil curves [FILE] [--band B]\n"
-    "       quorutil curves [FILE] [--band B] --screenshot OUT.png [--width W --height H]\n"
-    "\n"
-    "Opens the tonal-curve editor on FILE: curves saved by the editor, an XML file holding a\n"
-    "Corrector element (it becomes the curve for all bands), or a break-point file (its bands\n"
-    "become Red, Green, Blue and Infrared). Without FILE the editor starts with the identity.\n"
-    "In the window: File > Open, Import break points, Save; Edit > Undo, Redo.\n"
-    "  --band B           the band to edit first: All, Red, Green, Blue or Infrared\n"
-    "  --screenshot OUT   draw the window into a PNG picture instead of opening it, --width\n"
-    "                     and --height in pixels (default 900 x 640)\n"
-    "The window needs a display (DISPLAY or WAYLAND_DISPLAY; QT_QPA_PLATFORM=offscreen does for\n"
-    "--screenshot).\n";
-
 const QStringList bands = {"All", "Red", "Green", "Blue", "Infrared"};
 
-bool parseSize(const QString &text, int &value)
+// The longest side of a preview: enough for a screen, and what the preview redraws while a node
+// is dragged.
+const int previewSide = 1024;
+
+// A raster read through GDAL at preview size (overviews or decimated reading), handed to the
+// editor in its own terms; the editor derives band roles from the names and keeps the full
+// raster's histograms.
+bool readRaster(const QString &path, util::ImagePreviewData &image, util::Failure *failure)
 {
-    bool ok = false;
-    const int parsed = text.toInt(&ok, 10);
-    if (!ok || parsed < 200 || parsed > 10000)
+    util::RasterPreview preview;
+    if (!util::readRasterPreview(path, previewSide, preview, failure))
         return false;
-    value = parsed;
+    image.width = preview.width;
+    image.height = preview.height;
+    image.maxValue = preview.maxValue;
+    image.bandNames.clear();
+    image.samples.clear();
+    image.histograms.clear();
+    for (int b = 0; b < preview.bandCount; ++b) {
+        const QString colour = preview.colourInterpretations.value(b);
+        // A band described only by its colour is named by it, so the editor finds its role.
+        image.bandNames << (colour == QLatin1String("Undefined") || colour.isEmpty()
+                                ? preview.bandNames.value(b)
+                                : colour);
+        image.samples << QVector<quint16>(preview.samples[b].begin(), preview.samples[b].end());
+        QVector<quint32> counts;
+        counts.reserve(int(preview.histograms[b].size()));
+        for (std::uint64_t n : preview.histograms[b])
+            counts << quint32(std::min<std::uint64_t>(n, 0xffffffffu));
+        image.histograms << counts;
+    }
     return true;
 }
 
 } // namespace
 
-int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int curvesCommand(const CommandLine &cl, std::ostream & /*out*/, std::ostream &err)
 {
-    CommandLine cl("curves", curvesUsage,
-                   {{"--band", nullptr, true},
-                    {"--screenshot", nullptr, true},
-                    {"--width", nullptr, true},
-                    {"--height", nullptr, true}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() > 1)
-        return cl.usageError(err, "takes at most one FILE");
-    if (cl.isSet("--band") && !bands.contains(cl.value("--band")))
-        return cl.usageError(err, "--band is All, Red, Green, Blue or Infrared");
     if ((cl.isSet("--width") || cl.isSet("--height")) && !cl.isSet("--screenshot"))
         return cl.usageError(err, "--width and --height go with --screenshot");
-    int width = 900;
-    int height = 640;
-    if (cl.isSet("--width") && !parseSize(cl.value("--width"), width))
-        return cl.usageError(err, "--width needs a whole number from 200 to 10000");
-    if (cl.isSet("--height") && !parseSize(cl.value("--height"), height))
-        return cl.usageError(err, "--height needs a whole number from 200 to 10000");
+    const int width = int(cl.integer("--width", 900));
+    const int height = int(cl.integer("--height", 640));
 
     // The tool's main() makes the GUI application (and refuses a window without a display);
     // a caller without one gets a line, not Qt's abort.
@@ -75,10 +77,16 @@ int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err)
         return cl.failure(err, "needs a GUI application object");
 
     util::CurveEditorWindow window;
+    window.setImageLoader(readRaster);
     if (!cl.positional().isEmpty()) {
-        QString error;
-        if (!window.openFile(cl.positional().first(), &error))
-            return cl.failure(err, error.toStdString());
+        util::Failure failure;
+        if (!window.openFile(cl.positional().first(), &failure))
+            return report(err, cl, failure);
+    }
+    if (cl.isSet("--image")) {
+        util::Failure failure;
+        if (!window.openImage(cl.value("--image"), &failure))
+            return cl.failure(err, failure.text().toStdString());
     }
     if (cl.isSet("--band"))
         window.editorWidget()->setBand(cl.value("--band"));
@@ -96,9 +104,9 @@ int curvesCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     buffer.open(QIODevice::WriteOnly);
     window.grab().save(&buffer, "PNG");
     const QString target = cl.value("--screenshot");
-    QString error;
-    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &error))
-        return cl.failure(err, error.toStdString());
+    util::Failure failure;
+    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &failure))
+        return report(err, cl, failure);
     return ExitOk;
 }
 

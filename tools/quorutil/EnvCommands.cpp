@@ -16,19 +16,6 @@ namespace quorutil {
 
 namespace {
 
-const char *const envUsage =
-    "Usage: quorutil env\n"
-    "\n"
-    "Shows the installation root, the settings file, the help file, the naming configuration\n"
-    "files and the processor's vector instruction level, and which of the variables\n"
-    "QUOR_DEVELOP (moves the installation root) and QUOR_INI (names another settings file)\n"
-    "is in effect.\n";
-const char *const iniMergeUsage =
-    "Usage: quorutil ini-merge SOURCE DEST\n"
-    "\n"
-    "Adds the sections and keys of SOURCE that DEST lacks to DEST; everything DEST holds stays.\n"
-    "Merges into one DEST take turns (an advisory lock on DEST).\n";
-
 // Where a path comes from: the variable that set it, or what it defaults to.
 std::string origin(const char *variable, const char *otherwise)
 {
@@ -39,15 +26,8 @@ std::string origin(const char *variable, const char *otherwise)
 
 } // namespace
 
-int envCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int envCommand(const CommandLine & /*cmd*/, std::ostream &out, std::ostream & /*err*/)
 {
-    CommandLine cmd("env", envUsage, {});
-    int code = ExitOk;
-    if (!cmd.parse(args, out, err, &code))
-        return code;
-    if (!cmd.positional().isEmpty())
-        return cmd.usageError(err, "takes no arguments");
-
     // Each line reports its own failure, so one missing piece does not hide the others.
     int status = ExitOk;
     out << "Installation root: " << util::getQuorRoot()
@@ -79,14 +59,8 @@ int envCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     return status;
 }
 
-int iniMergeCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int iniMergeCommand(const CommandLine &cmd, std::ostream &out, std::ostream &err)
 {
-    CommandLine cmd("ini-merge", iniMergeUsage, {});
-    int code = ExitOk;
-    if (!cmd.parse(args, out, err, &code))
-        return code;
-    if (cmd.positional().size() != 2)
-        return cmd.usageError(err, "expected SOURCE and DEST");
     const std::string source = QFile::encodeName(cmd.positional().at(0)).toStdString();
     const std::string destination = QFile::encodeName(cmd.positional().at(1)).toStdString();
     try {

@@ -32,29 +32,6 @@ namespace quorutil {
 
 namespace {
 
-const char monitorUsage[] =
-    "Usage: quorutil monitor [--port N] [--listen ADDR] [--once] [--timeout SECONDS]\n"
-    "                        [--http [ADDR:]PORT] [--no-table] [--json]\n"
-    "\n"
-    "Follows the progress datagrams of running jobs (port 45454 on every IPv4 address by\n"
-    "default) and keeps a table of jobs: redrawn in place on a terminal, one line per\n"
-    "datagram otherwise. The first line names the address and port listened on.\n"
-    "  --port N           port to listen on; 0 takes a free one\n"
-    "  --listen ADDR      address to listen on (an IPv4 or IPv6 address)\n"
-    "  --once             exit after the first finish notice\n"
-    "  --timeout SECONDS  stop after that long (with --once: exit code 1 if nothing finished)\n"
-    "  --http [ADDR:]PORT also serve the table as a web page (ADDR 127.0.0.1 unless given;\n"
-    "                     PORT 0 takes a free one): / the page, /jobs a JSON snapshot,\n"
-    "                     /events a stream of changes, /healthz\n"
-    "  --no-table         show neither the table nor the datagram lines (with --http)\n"
-    "  --json             one JSON object per job change on standard output, for scripts;\n"
-    "                     the first object names the addresses listened on\n"
-    "\n"
-    "Anyone who can reach the port can send datagrams, so the monitor trusts none of them:\n"
-    "malformed ones are counted and skipped, control characters in job texts are shown\n"
-    "escaped (\\x1b, \\n), and the table keeps at most 256 jobs. A finished job leaves the\n"
-    "table a minute after its finish notice, a job silent for 10 minutes leaves too.\n";
-
 constexpr qint64 REDRAW_MS = 250;
 // Datagrams taken in one pass before the table is drawn and the page updated again.
 constexpr int PASS_DATAGRAMS = 256;
@@ -469,32 +446,10 @@ QByteArray MonitorTable::snapshotJson(qint64 nowMs) const
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
-int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int monitorCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("monitor", monitorUsage,
-                   {{"--port", nullptr, true},
-                    {"--listen", nullptr, true},
-                    {"--once"},
-                    {"--timeout", nullptr, true},
-                    {"--http", nullptr, true},
-                    {"--no-table"},
-                    {"--json"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (!cl.positional().isEmpty())
-        return cl.usageError(err, "unexpected argument " + cl.positional().first().toStdString());
-
-    quint16 port = util::ProgressInterfaceUdp::DEFAULT_PORT;
-    if (cl.isSet("--port")) {
-        bool ok = false;
-        const uint value = cl.value("--port").toUInt(&ok);
-        if (!ok || value > 65535)
-            return cl.usageError(err,
-                                 "--port needs a number from 0 to 65535, not '"
-                                     + cl.value("--port").toStdString() + "'");
-        port = static_cast<quint16>(value);
-    }
+    const auto port =
+        static_cast<quint16>(cl.integer("--port", util::ProgressInterfaceUdp::DEFAULT_PORT));
     QHostAddress listen(QHostAddress::AnyIPv4);
     if (cl.isSet("--listen") && !listen.setAddress(cl.value("--listen")))
         return cl.usageError(
@@ -504,11 +459,7 @@ int monitorCommand(const QStringList &args, std::ostream &out, std::ostream &err
     // Milliseconds to run; a timeout too long to count in milliseconds is no limit at all.
     qint64 limitMs = -1;
     if (cl.isSet("--timeout")) {
-        double seconds = 0;
-        if (!util::parseDouble(timeoutText, seconds) || !(seconds >= 0))
-            return cl.usageError(err,
-                                 "--timeout needs a number of seconds, not '" + timeoutText + "'");
-        const double ms = seconds * 1000.0;
+        const double ms = cl.number("--timeout", 0) * 1000.0;
         limitMs = ms < 9.0e18 ? static_cast<qint64>(ms) : std::numeric_limits<qint64>::max();
     }
     QHostAddress httpAddress;

@@ -1,5 +1,6 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/naming/FileSessionNameGenerator.h"
@@ -20,53 +21,10 @@ namespace quorutil {
 
 namespace {
 
-const char *const nameUsage =
-    "Usage: quorutil name [--session] [--pattern TEXT | --collection FILE [--id ID]] [--example]\n"
-    "                     [--project P] [--flight-plan F] [--line-name L] [--line-number N]\n"
-    "                     [--serial N] [--sensor-type T] [--band B] [--date-time ISO8601]\n"
-    "\n"
-    "Prints the file name (with --session the session name) that a naming pattern gives.\n"
-    "Without --pattern or --collection the configured pattern is used, as the applications\n"
-    "use it: a token pattern in quor.ini [NamingConfig], else the user's selected pattern of\n"
-    "the configured collection, else the built-in default.\n"
-    "  --pattern TEXT       an XML FilePattern element (text starting with '<') or a token\n"
-    "                       pattern ($PROJECT$_$yyMMdd$)\n"
-    "  --collection FILE    a pattern collection; --id picks the pattern (default \"Default\")\n"
-    "  --example            use the example values instead of the options below\n"
-    "  --date-time ISO8601  acquisition date and time (without it, names carry no date)\n";
-
-const char *const supnameParseUsage =
-    "Usage: quorutil supname parse NAME... [--json]\n"
-    "Prints the attributes read from each support-file name (sensor, date, time, band, angle,\n"
-    "level, tile coordinates), or that the name is not readable; exit code 1 when any name is\n"
-    "not readable. NAME may be a path and carry an extension (.sup, .tif): only the file name\n"
-    "without its extension is read.\n";
-
-const char *const supnameRenameUsage =
-    "Usage: quorutil supname rename NAME --pattern-file XML [--id ID] [--ignore-prefix-error]\n"
-    "Prints the name that the pattern builds from NAME: the XML file's root element, or with\n"
-    "--id the pattern of that id in a pattern collection.\n"
-    "  --ignore-prefix-error  accept a NAME that cannot be read\n";
-
-const std::string supnameUsage = std::string(supnameParseUsage) + "\n" + supnameRenameUsage;
-
 // Token patterns make file names, which never hold '<'; such text is meant as XML.
 bool isXmlText(const QString &pattern)
 {
     return pattern.trimmed().startsWith(QLatin1Char('<'));
-}
-
-// The pattern text of id in the collection file; false with one line saying why otherwise.
-bool loadCollectionPattern(const QString &collection, const QString &id, QString &pattern,
-                           QString *why)
-{
-    QDomDocument document;
-    if (!util::readXmlFile(collection, document, why))
-        return false;
-    pattern = util::FileSessionNameGenerator::loadPattern(collection, id);
-    if (pattern.isEmpty())
-        *why = QStringLiteral("no pattern '%1' in %2").arg(id, collection);
-    return !pattern.isEmpty();
 }
 
 // The name to read from a path or file name: no folder, and no extension (a last part after
@@ -80,38 +38,15 @@ QString supportFileName(const QString &argument)
     return name;
 }
 
-bool parseUnsigned(const QString &text, std::uint32_t &value)
-{
-    bool ok = false;
-    const uint parsed = text.toUInt(&ok, 10);
-    if (ok)
-        value = parsed;
-    return ok;
-}
-
 // The attributes in the order they stand in a name.
 const char *const attributeOrder[] = {"sensor", "date",  "time",   "band",
                                       "angle",  "level", "xcoord", "ycoord"};
 
 } // namespace
 
-int nameCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int nameCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     using util::FileSessionNameGenerator;
-    CommandLine cl("name", nameUsage,
-                   {{"--session"}, {"--example"}, {"--pattern", nullptr, true},
-                    {"--collection", nullptr, true}, {"--id", nullptr, true},
-                    {"--project", nullptr, true}, {"--flight-plan", nullptr, true},
-                    {"--line-name", nullptr, true}, {"--line-number", nullptr, true},
-                    {"--serial", nullptr, true}, {"--sensor-type", nullptr, true},
-                    {"--band", nullptr, true}, {"--date-time", nullptr, true}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (!cl.positional().isEmpty())
-        return cl.usageError(err, "unexpected argument '" + cl.positional().first().toStdString()
-                                 + "'");
-
     FileSessionNameGenerator::Options options;
     options.useExample = cl.isSet("--example");
     options.project = cl.value("--project").toStdString();
@@ -119,13 +54,8 @@ int nameCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     options.lineName = cl.value("--line-name").toStdString();
     options.sensorType = cl.value("--sensor-type").toStdString();
     options.band = cl.value("--band").toStdString();
-    for (const char *option : {"--line-number", "--serial"}) {
-        std::uint32_t &field =
-            option == std::string("--serial") ? options.serialNumber : options.lineNumber;
-        if (cl.isSet(option) && !parseUnsigned(cl.value(option), field))
-            return cl.usageError(err, std::string(option)
-                                     + " needs a whole number from 0 to 4294967295");
-    }
+    options.lineNumber = std::uint32_t(cl.integer("--line-number", options.lineNumber));
+    options.serialNumber = std::uint32_t(cl.integer("--serial", options.serialNumber));
     if (cl.isSet("--date-time")) {
         options.dateTime = QDateTime::fromString(cl.value("--date-time"), Qt::ISODate);
         if (!options.dateTime.isValid())
@@ -143,22 +73,22 @@ int nameCommand(const QStringList &args, std::ostream &out, std::ostream &err)
         return cl.usageError(err, "--id needs --collection");
     if (havePattern && pattern.isEmpty())
         return cl.usageError(err, "--pattern needs a non-empty value");
-    if (cl.isSet("--collection") && collection.isEmpty())
-        return cl.usageError(err, "--collection needs a non-empty value");
 
     if (havePattern && isXmlText(pattern)) {
         // The generator would take text that is not XML for a token pattern and print it.
         QDomDocument document;
-        QString why;
-        if (!util::parseXmlText(pattern, document, &why))
-            return cl.failure(err, "--pattern is not XML: " + why.toStdString());
+        util::Failure failure;
+        if (!util::parseXmlText(pattern, document, &failure)) {
+            failure.path = QStringLiteral("--pattern");
+            return report(err, cl, failure);
+        }
     }
     if (!collection.isEmpty()) {
         if (id.isEmpty())
             id = QStringLiteral("Default");
-        QString why;
-        if (!loadCollectionPattern(collection, id, pattern, &why))
-            return cl.failure(err, why.toStdString());
+        util::Failure failure;
+        if (!FileSessionNameGenerator::loadPattern(collection, id, pattern, &failure))
+            return report(err, cl, failure);
     } else if (!havePattern) {
         pattern = FileSessionNameGenerator::loadPattern(
             cl.isSet("--session") ? FileSessionNameGenerator::SessionNaming
@@ -173,18 +103,10 @@ int nameCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     return ExitOk;
 }
 
-namespace {
-
-int supnameParse(const QStringList &args, std::ostream &out, std::ostream &err)
+int supnameParse(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
 {
-    CommandLine cl("supname parse", supnameParseUsage, {{"--json"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
     const bool json = cl.isSet("--json");
     const QStringList &names = cl.positional();
-    if (names.isEmpty())
-        return cl.usageError(err, "needs at least one name");
 
     bool allReadable = true;
     QJsonArray results;
@@ -223,29 +145,22 @@ int supnameParse(const QStringList &args, std::ostream &out, std::ostream &err)
     return allReadable ? ExitOk : ExitFailure;
 }
 
-int supnameRename(const QStringList &args, std::ostream &out, std::ostream &err)
+int supnameRename(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("supname rename", supnameRenameUsage,
-                   {{"--pattern-file", nullptr, true}, {"--id", nullptr, true},
-                    {"--ignore-prefix-error"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() != 1 || cl.value("--pattern-file").isEmpty())
-        return cl.usageError(err, "needs one NAME and --pattern-file");
     const QString name = cl.positional().first();
     const QString patternFile = cl.value("--pattern-file");
 
     // A collection and an id, or a file whose root element is the pattern.
     QDomDocument document;
-    QString why;
+    util::Failure failure;
     if (cl.isSet("--id")) {
         QString text;
-        if (!loadCollectionPattern(patternFile, cl.value("--id"), text, &why)
-            || !util::parseXmlText(text, document, &why))
-            return cl.failure(err, why.toStdString());
-    } else if (!util::readXmlFile(patternFile, document, &why)) {
-        return cl.failure(err, why.toStdString());
+        if (!util::FileSessionNameGenerator::loadPattern(patternFile, cl.value("--id"), text,
+                                                         &failure)
+            || !util::parseXmlText(text, document, &failure))
+            return report(err, cl, failure);
+    } else if (!util::readXmlFile(patternFile, document, &failure)) {
+        return report(err, cl, failure);
     }
 
     util::SupFilenamePattern sup(name);
@@ -257,15 +172,6 @@ int supnameRename(const QStringList &args, std::ostream &out, std::ostream &err)
                                    + "' with this pattern");
     out << newName.toStdString() << "\n";
     return ExitOk;
-}
-
-} // namespace
-
-int supnameCommand(const QStringList &args, std::ostream &out, std::ostream &err)
-{
-    return dispatchSubcommand("supname", supnameUsage,
-                              {{"parse", supnameParse}, {"rename", supnameRename}}, args, out,
-                              err);
 }
 
 } // namespace quorutil

@@ -1,5 +1,7 @@
 #include "tools/quorutil/Output.h"
 
+#include "util/files/ReadFile.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -9,29 +11,21 @@
 
 namespace quorutil {
 
-bool writeToOutput(const QString &dest, std::ostream &out,
-                   const std::function<bool(const std::string &path)> &write, QString *error)
+bool writeToOutput(
+    const QString &dest, std::ostream &out,
+    const std::function<bool(const std::string &path, util::Failure *failure)> &write,
+    util::Failure *failure)
 {
-    if (dest != QLatin1String("-")) {
-        if (write(QFile::encodeName(dest).toStdString()))
-            return true;
-        if (error->isEmpty())
-            *error = QStringLiteral("cannot write ") + dest;
-        return false;
-    }
+    if (dest != QLatin1String("-"))
+        return write(QFile::encodeName(dest).toStdString(), failure);
     QTemporaryDir dir;
-    if (!dir.isValid()) {
-        *error = QStringLiteral("cannot make a temporary folder: ") + dir.errorString();
-        return false;
-    }
+    if (!dir.isValid())
+        return util::fail(failure, util::Failure::other(dir.path(), dir.errorString()));
     const QString path = dir.filePath(QStringLiteral("out"));
-    QFile file(path);
-    if (!write(QFile::encodeName(path).toStdString()) || !file.open(QIODevice::ReadOnly)) {
-        if (error->isEmpty())
-            *error = QStringLiteral("cannot write the output");
+    QByteArray bytes;
+    if (!write(QFile::encodeName(path).toStdString(), failure)
+        || !util::readWholeFile(path, bytes, failure))
         return false;
-    }
-    const QByteArray bytes = file.readAll();
     out.write(bytes.constData(), bytes.size());
     out.flush();
     return true;

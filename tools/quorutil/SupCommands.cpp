@@ -5,6 +5,7 @@
 
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/strings/NumberFormat.h"
@@ -24,42 +25,6 @@ namespace quorutil {
 namespace {
 
 using util::SupportFile;
-
-const char *const showUsage =
-    "Usage: quorutil sup show FILE... [--json] [--force]\n"
-    "\n"
-    "Prints the detected level and every keyword's value of each support file.\n"
-    "  --json    a JSON array with one object per file: \"file\" and one member per keyword\n"
-    "  --force   also show files that are damaged, empty or of an unsupported level (the\n"
-    "            problem still goes to stderr, but the exit code stays 0)\n";
-
-const char *const exportUsage =
-    "Usage: quorutil sup export FILE --level 1|2 -o OUT [--relative-names] [--no-level0-name]\n"
-    "                           [--force]\n"
-    "\n"
-    "Reads FILE and writes it as a level-1 or level-2 support file to OUT (\"-\": standard\n"
-    "output). OUT is replaced only when the whole file could be written.\n"
-    "  --relative-names   image file names relative to the folder of OUT (level 1)\n"
-    "  --no-level0-name   leave out the LEVEL_0_NAME line (level 1)\n"
-    "  --force            export a damaged FILE as far as it could be read\n";
-
-const char *const checkUsage =
-    "Usage: quorutil sup check FILE... [--quiet] [--json]\n"
-    "\n"
-    "Checks that every file each support file refers to exists: its image files, orientation\n"
-    "and calibration files and level-0 image. Names are tested as stored, so relative ones\n"
-    "against the current folder. One line per missing file, naming the support file; exit\n"
-    "code 1 when any file is missing or a support file cannot be read.\n"
-    "  --quiet   print nothing; only the exit code tells\n"
-    "  --json    a JSON array with one object per support file: \"file\", \"valid\" and\n"
-    "            \"missing\" (the messages), or \"error\" when it could not be read\n";
-
-const std::string supUsage = std::string("Usage: quorutil sup show FILE... [--json] [--force]\n")
-    + "       quorutil sup export FILE --level 1|2 -o OUT|- [--relative-names] "
-      "[--no-level0-name] [--force]\n"
-      "       quorutil sup check FILE... [--quiet] [--json]\n"
-      "\n"
-      "Run 'quorutil sup SUBCOMMAND --help' for details.\n";
 
 const char *levelName(int level)
 {
@@ -199,40 +164,39 @@ QJsonObject jsonRecord(const SupportFile &record)
 bool load(const CommandLine &cl, const QString &file, bool force, SupportFile &record,
           std::ostream &err)
 {
-    QString error;
+    util::Failure failure;
     const SupportFile::ReadStatus status =
-        record.loadFileChecked(QFile::encodeName(file).toStdString(), &error);
+        record.loadFileChecked(QFile::encodeName(file).toStdString(), &failure);
     if (status == SupportFile::ReadStatus::Complete)
         return true;
     if (status == SupportFile::ReadStatus::Damaged && force) {
-        err << "quorutil " << cl.command() << ": " << error.toStdString()
-            << " (--force: used as read)\n";
+        cl.failure(err, failure.text().toStdString() + " (--force: used as read)");
         return true;
     }
-    cl.failure(err, error.toStdString());
+    report(err, cl, failure);
     return false;
 }
 
-int showCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+} // namespace
+
+int supShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("sup show", showUsage, {{"--json"}, {"--force"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().isEmpty())
-        return cl.usageError(err, "needs at least one FILE");
     const bool json = cl.isSet("--json");
     const bool force = cl.isSet("--force");
 
     int result = ExitOk;
     QJsonArray objects;
     bool first = true;
-    for (const QString &file : cl.positional()) {
+    for (int i = 0; i < cl.positional().size(); ++i) {
+        const QString &file = cl.positional().at(i);
         SupportFile record;
-        if (!load(cl, file, force, record, err)) {
+        if (!load(cl, cl.inputPath(i), force, record, err)) {
             result = ExitFailure;
             continue;
         }
+        // The reader names the file it read as the level-0 image; standard input is "-".
+        if (cl.inputPath(i) != file)
+            record.setL0ImageName("-");
         if (json) {
             QJsonObject object = jsonRecord(record);
             object.insert("file", file);
@@ -251,29 +215,11 @@ int showCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     return result;
 }
 
-int exportCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int supExport(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("sup export", exportUsage,
-                   {{"--level", nullptr, true},
-                    {"--output", "-o", true},
-                    {"--relative-names"},
-                    {"--no-level0-name"},
-                    {"--force"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() != 1)
-        return cl.usageError(err, cl.positional().isEmpty() ? "needs a FILE" : "takes one FILE");
     const QString input = cl.positional().first();
-    const QString levelText = cl.value("--level");
-    if (levelText.isEmpty())
-        return cl.usageError(err, "needs --level 1 or --level 2");
-    if (levelText != QLatin1String("1") && levelText != QLatin1String("2"))
-        return cl.usageError(err, "--level must be 1 or 2, not '" + levelText.toStdString() + "'");
-    const int level = levelText.toInt();
+    const int level = cl.value("--level").toInt();
     const QString output = cl.value("--output");
-    if (output.isEmpty())
-        return cl.usageError(err, "needs -o OUT");
     const bool relativeNames = cl.isSet("--relative-names");
     const bool level0Name = !cl.isSet("--no-level0-name");
     if (level == 2 && (relativeNames || !level0Name))
@@ -295,23 +241,17 @@ int exportCommand(const QStringList &args, std::ostream &out, std::ostream &err)
         out.flush();
         return out ? ExitOk : cl.failure(err, "Can't write to standard output");
     }
-    QString error;
+    util::Failure failure;
     const bool written = level == 1
-        ? record.exportL1SupportFile(outPath, level0Name, relativeNames, &error)
-        : record.exportL2SupportFile(outPath, &error);
+        ? record.exportL1SupportFile(outPath, level0Name, relativeNames, &failure)
+        : record.exportL2SupportFile(outPath, &failure);
     if (!written)
-        return cl.failure(err, "Can't write: " + output.toStdString() + ": " + error.toStdString());
+        return report(err, cl, failure);
     return ExitOk;
 }
 
-int checkCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int supCheck(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("sup check", checkUsage, {{"--quiet", "-q"}, {"--json"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().isEmpty())
-        return cl.usageError(err, "needs at least one FILE");
     const bool quiet = cl.isSet("--quiet");
     const bool json = cl.isSet("--json") && !quiet;
 
@@ -319,17 +259,17 @@ int checkCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     QJsonArray objects;
     for (const QString &file : cl.positional()) {
         SupportFile record;
-        QString error;
+        util::Failure failure;
         QJsonObject object;
         object.insert("file", file);
-        if (record.loadFileChecked(QFile::encodeName(file).toStdString(), &error)
+        if (record.loadFileChecked(QFile::encodeName(file).toStdString(), &failure)
             != SupportFile::ReadStatus::Complete) {
             result = ExitFailure;
             if (json) {
-                object.insert("error", error);
+                object.insert("error", failure.text());
                 objects.append(object);
             } else if (!quiet) {
-                cl.failure(err, error.toStdString());
+                report(err, cl, failure);
             }
             continue;
         }
@@ -352,14 +292,6 @@ int checkCommand(const QStringList &args, std::ostream &out, std::ostream &err)
         out << QJsonDocument(objects).toJson(QJsonDocument::Indented).toStdString();
     out.flush();
     return result;
-}
-
-} // namespace
-
-int supCommand(const QStringList &args, std::ostream &out, std::ostream &err)
-{
-    return dispatchSubcommand("sup", supUsage, {{"show", showCommand}, {"export", exportCommand}, {"check", checkCommand}},
-                              args, out, err);
 }
 
 } // namespace quorutil

@@ -3,11 +3,13 @@
 
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/AtomicWrite.h"
-#include "util/files/SystemError.h"
+#include "util/files/ReadFile.h"
 #include "util/tonal/BpfConverter.h"
+#include "util/tonal/TonalBands_p.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalCurveConverter.h"
 #include "util/tonal/TonalCurveFile.h"
@@ -41,34 +43,6 @@ namespace quorutil {
 
 namespace {
 
-const char *const lutUsage =
-    "Usage: quorutil lut CURVE [--samples N] [--band B] [--format text|csv|binary] [-o OUT]\n"
-    "       quorutil lut CURVE [--samples N] [--band B] --plot OUT.png [--width W --height H]\n"
-    "       quorutil lut CURVE [--samples N] [--band B] --stats\n"
-    "       quorutil lut apply CURVE INPUT -o OUTPUT [options]   (see lut apply --help)\n"
-    "\n"
-    "Builds the lookup table of a tonal curve. CURVE is an XML file holding a Corrector element\n"
-    "or a break-point file; --band picks the band of a break-point file that holds several.\n"
-    "  --samples N     entries of the table, N >= 1 (entry i at input level i/(N-1)); without\n"
-    "                  it 65536 entries, one per 16-bit level (entry i at i/65536)\n"
-    "  --format F      text: one output level a line (default); csv: index,input,output;\n"
-    "                  binary: 32-bit little-endian floats\n"
-    "  -o OUT          write the table to OUT instead of standard output\n"
-    "  --validate      check a Corrector element against tonalcurve.xsd first\n"
-    "  --plot OUT.png  draw the nodes and the table as a PNG picture (every band of a\n"
-    "                  break-point file unless --band), --width and --height in pixels\n"
-    "                  (default 800 x 600)\n"
-    "  --stats         the table's range, the entries outside the nodes (extrapolated or held)\n"
-    "                  and whether the table is monotonic\n";
-
-const char *const bpfUsage = "Usage: quorutil bpf show FILE [--json]\n"
-                             "\n"
-                             "show  prints the bands of a break-point file with the interpolation\n"
-                             "      and the normalised nodes (input level, output level) of each.\n";
-
-constexpr int maxSamples = 1 << 24;
-constexpr int maxPixels = 20000;
-
 // One curve to convert: a Corrector file's, or one band of a break-point file.
 struct Series
 {
@@ -101,53 +75,37 @@ double inputLevel(int i, int requested)
     return requested == 1 ? 0.0 : i / (double(requested) - 1.0);
 }
 
-bool parseInt(const QString &text, int low, int high, int &value)
-{
-    bool ok = false;
-    const int parsed = text.toInt(&ok, 10);
-    if (!ok || parsed < low || parsed > high)
-        return false;
-    value = parsed;
-    return true;
-}
-
-std::string openFailure(const QString &file)
-{
-    QFile probe(file);
-    if (probe.open(QIODevice::ReadOnly))
-        return std::string();
-    return "Can't open: " + file.toStdString() + ": " + util::systemErrorText(errno);
-}
-
-// Reads the curves of CURVE into series; on failure returns false after printing.
+// Reads the curves of CURVE into series: the input is read once (a FIFO or a pipe gives its
+// bytes only once) and parsed from memory. On failure returns the exit code after reporting.
 int loadSeries(const CommandLine &cl, const QString &file, std::vector<Series> &series,
                std::ostream &err)
 {
-    const std::string unopenable = openFailure(file);
-    if (!unopenable.empty())
-        return cl.failure(err, unopenable);
-    if (util::holdsTonalCurve(file)) {
+    QByteArray bytes;
+    QMap<QString, util::TonalCurve> curves;
+    util::Failure failure;
+    if (!util::readWholeFile(file, bytes, &failure)
+        || !util::parseTonalCurves(bytes, file, cl.isSet("--validate"), curves, &failure))
+        return report(err, cl, failure);
+    if (curves.contains(QString())) {
         if (cl.isSet("--band"))
-            return cl.usageError(err, "--band applies to break-point files; " + file.toStdString()
-                                          + " holds a Corrector element");
-        Series one;
-        QString error;
-        if (!util::readTonalCurveFile(file, one.curve, cl.isSet("--validate"), &error))
-            return cl.failure(err, error.toStdString());
-        series.push_back(one);
+            return cl.usageError(err,
+                                 "--band applies to break-point files; " + file.toStdString()
+                                     + " holds a Corrector element");
+        series.push_back({QString(), curves.value(QString()), {}});
         return ExitOk;
     }
-    try {
-        const util::BpfConverter bpf(file);
-        QStringList bands = bpf.getBands();
-        if (cl.isSet("--band"))
-            bands = QStringList{cl.value("--band")};
-        if (bands.isEmpty())
-            return cl.failure(err, file.toStdString() + ": holds no band");
-        for (const QString &band : bands)
-            series.push_back({band, bpf.getCurve(band), {}});
-    } catch (const std::exception &e) {
-        return cl.failure(err, file.toStdString() + ": " + e.what());
+    if (curves.isEmpty())
+        return report(err, cl.command(),
+                      util::Failure::other(file, QStringLiteral("holds no band")));
+    QStringList bands = curves.keys();
+    if (cl.isSet("--band"))
+        bands = QStringList {cl.value("--band")};
+    for (const QString &band : bands) {
+        if (!curves.contains(band))
+            return report(
+                err, cl.command(),
+                util::Failure::other(file, QStringLiteral("Band not found in bpf file: ") + band));
+        series.push_back({band, curves.value(band), {}});
     }
     return ExitOk;
 }
@@ -252,28 +210,6 @@ void printStats(std::ostream &out, const QString &file, const Series &s, int req
         << number(t[std::size_t(end)]).toStdString() << ")\n";
 }
 
-// Bands by their colour names; anything else from a palette, in band order.
-QColor colourFor(const QString &band, int index)
-{
-    const QString b = band.toUpper();
-    if (b.isEmpty())
-        return QColor(0, 0, 160);
-    if (b.startsWith(QLatin1String("RED")) || b == QLatin1String("R"))
-        return QColor(200, 0, 0);
-    if (b.startsWith(QLatin1String("GRN")) || b.startsWith(QLatin1String("GREEN"))
-        || b == QLatin1String("G"))
-        return QColor(0, 150, 0);
-    if (b.startsWith(QLatin1String("BLU")) || b == QLatin1String("B"))
-        return QColor(0, 0, 220);
-    if (b.startsWith(QLatin1String("NIR")) || b == QLatin1String("N"))
-        return QColor(150, 0, 150);
-    if (b.startsWith(QLatin1String("PAN")) || b == QLatin1String("P"))
-        return QColor(60, 60, 60);
-    static const QColor palette[] = {QColor(0, 140, 140), QColor(200, 120, 0),
-                                     QColor(120, 80, 40), QColor(90, 90, 200)};
-    return palette[index % 4];
-}
-
 double finiteOr(double value, double fallback)
 {
     return std::isfinite(value) ? value : fallback;
@@ -282,11 +218,8 @@ double finiteOr(double value, double fallback)
 int plot(const CommandLine &cl, const QString &file, const std::vector<Series> &series,
          int requested, std::ostream &err)
 {
-    int width = 800, height = 600;
-    if (cl.isSet("--width") && !parseInt(cl.value("--width"), 50, maxPixels, width))
-        return cl.usageError(err, "--width needs a whole number from 50 to 20000");
-    if (cl.isSet("--height") && !parseInt(cl.value("--height"), 50, maxPixels, height))
-        return cl.usageError(err, "--height needs a whole number from 50 to 20000");
+    const int width = int(cl.integer("--width", 800));
+    const int height = int(cl.integer("--height", 600));
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return cl.failure(err, "drawing needs a GUI application object");
 
@@ -304,7 +237,7 @@ int plot(const CommandLine &cl, const QString &file, const std::vector<Series> &
 
     for (std::size_t k = 0; k < series.size(); ++k) {
         const Series &s = series[k];
-        const QColor colour = colourFor(s.band, int(k));
+        const QColor colour = util::detail::bandColour(s.band, int(k));
         QVector<QPointF> samples;
         samples.reserve(int(s.table.size()));
         for (std::size_t i = 0; i < s.table.size(); ++i) {
@@ -365,9 +298,9 @@ int plot(const CommandLine &cl, const QString &file, const std::vector<Series> &
     if (!image.save(&buffer, "PNG"))
         return cl.failure(err, "cannot encode the picture as PNG");
     const QString target = cl.value("--plot");
-    QString error;
-    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &error))
-        return cl.failure(err, error.toStdString());
+    util::Failure failure;
+    if (!util::writeFileAtomically(target, png.constData(), std::size_t(png.size()), &failure))
+        return report(err, cl, failure);
     return ExitOk;
 }
 
@@ -381,89 +314,65 @@ int writeTable(const CommandLine &cl, const Series &s, int requested, std::ostre
         out.write(bytes.constData(), bytes.size());
         return ExitOk;
     }
-    QString error;
-    if (!util::writeFileAtomically(target, bytes.constData(), std::size_t(bytes.size()), &error))
-        return cl.failure(err, error.toStdString());
-    return ExitOk;
-}
-
-int bpfShow(const QStringList &args, std::ostream &out, std::ostream &err)
-{
-    CommandLine cl("bpf show", bpfUsage, {{"--json"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() != 1)
-        return cl.usageError(err, "needs exactly one FILE");
-    const QString file = cl.positional().first();
-    const std::string unopenable = openFailure(file);
-    if (!unopenable.empty())
-        return cl.failure(err, unopenable);
-    try {
-        const util::BpfConverter bpf(file);
-        const QStringList bands = bpf.getBands();
-        if (cl.isSet("--json")) {
-            QJsonArray list;
-            for (const QString &band : bands) {
-                const util::TonalCurve curve = bpf.getCurve(band);
-                QJsonArray nodes;
-                for (const QPointF &p : curve.getNodes())
-                    nodes.append(QJsonArray{p.x(), p.y()});
-                list.append(QJsonObject{{"band", band},
-                                        {"interpolation", curve.getInterpolationString()},
-                                        {"nodes", nodes}});
-            }
-            out << QJsonDocument(QJsonObject{{"file", file}, {"bands", list}})
-                       .toJson(QJsonDocument::Indented)
-                       .toStdString();
-            return ExitOk;
-        }
-        out << file.toStdString() << ": " << std::to_string(bands.size()) << (bands.size() == 1 ? " band" : " bands")
-            << "\n";
-        for (const QString &band : bands) {
-            const util::TonalCurve curve = bpf.getCurve(band);
-            const auto &nodes = curve.getNodes();
-            out << "band " << band.toStdString() << ": "
-                << curve.getInterpolationString().toStdString() << ", " << std::to_string(nodes.size())
-                << (nodes.size() == 1 ? " node" : " nodes") << "\n";
-            for (const QPointF &p : nodes)
-                out << "  " << number(p.x()).toStdString() << " " << number(p.y()).toStdString()
-                    << "\n";
-        }
-    } catch (const std::exception &e) {
-        return cl.failure(err, file.toStdString() + ": " + e.what());
-    }
+    util::Failure failure;
+    if (!util::writeFileAtomically(target, bytes.constData(), std::size_t(bytes.size()), &failure))
+        return report(err, cl, failure);
     return ExitOk;
 }
 
 } // namespace
 
-int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err)
+int bpfShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    if (!args.isEmpty() && args.first() == QLatin1String("apply"))
-        return lutApplyCommand(args.mid(1), out, err);
-    CommandLine cl("lut", lutUsage,
-                   {{"--samples", nullptr, true},
-                    {"--band", nullptr, true},
-                    {"--format", nullptr, true},
-                    {"--output", "-o", true},
-                    {"--validate"},
-                    {"--plot", nullptr, true},
-                    {"--width", nullptr, true},
-                    {"--height", nullptr, true},
-                    {"--stats"}});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
-    if (cl.positional().size() != 1)
-        return cl.usageError(err, "needs exactly one CURVE file");
-    const QString format = cl.value("--format", QStringLiteral("text"));
-    if (format != QLatin1String("text") && format != QLatin1String("csv")
-        && format != QLatin1String("binary"))
-        return cl.usageError(err, "--format is text, csv or binary");
-    int requested = -1;
-    if (cl.isSet("--samples") && !parseInt(cl.value("--samples"), 1, maxSamples, requested))
-        return cl.usageError(err, "--samples needs a whole number from 1 to 16777216");
+    const QString file = cl.positional().first();
+    QByteArray bytes;
+    QMap<QString, util::TonalCurve> curves;
+    util::Failure failure;
+    if (!util::readWholeFile(cl.inputPath(0), bytes, &failure)
+        || !util::parseTonalCurves(bytes, cl.inputPath(0), false, curves, &failure))
+        return report(err, cl, failure);
+    if (curves.contains(QString()))
+        return report(err, cl.command(),
+                      util::Failure::other(file,
+                                           QStringLiteral("holds a Corrector element, not "
+                                                          "break points")));
+    {
+        const QStringList bands = curves.keys();
+        if (cl.isSet("--json")) {
+            QJsonArray list;
+            for (const QString &band : bands) {
+                const util::TonalCurve curve = curves.value(band);
+                QJsonArray nodes;
+                for (const QPointF &p : curve.getNodes())
+                    nodes.append(QJsonArray {p.x(), p.y()});
+                list.append(QJsonObject {{"band", band},
+                                         {"interpolation", curve.getInterpolationString()},
+                                         {"nodes", nodes}});
+            }
+            out << QJsonDocument(QJsonObject {{"file", file}, {"bands", list}})
+                       .toJson(QJsonDocument::Indented)
+                       .toStdString();
+            return ExitOk;
+        }
+        out << file.toStdString() << ": " << std::to_string(bands.size())
+            << (bands.size() == 1 ? " band" : " bands") << "\n";
+        for (const QString &band : bands) {
+            const util::TonalCurve curve = curves.value(band);
+            const auto &nodes = curve.getNodes();
+            out << "band " << band.toStdString() << ": "
+                << curve.getInterpolationString().toStdString() << ", "
+                << std::to_string(nodes.size()) << (nodes.size() == 1 ? " node" : " nodes") << "\n";
+            for (const QPointF &p : nodes)
+                out << "  " << number(p.x()).toStdString() << " " << number(p.y()).toStdString()
+                    << "\n";
+        }
+    }
+    return ExitOk;
+}
+
+int lutCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
+{
+    const int requested = int(cl.integer("--samples", -1));
     if ((cl.isSet("--width") || cl.isSet("--height")) && !cl.isSet("--plot"))
         return cl.usageError(err, "--width and --height go with --plot");
     const bool table = !(cl.isSet("--plot") || cl.isSet("--stats")) || cl.isSet("--format")
@@ -471,7 +380,7 @@ int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err)
 
     const QString file = cl.positional().first();
     std::vector<Series> series;
-    code = loadSeries(cl, file, series, err);
+    int code = loadSeries(cl, cl.inputPath(0), series, err);
     if (code != ExitOk)
         return code;
     if (table && series.size() > 1)
@@ -487,7 +396,9 @@ int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err)
             util::TonalCurveConverter converter;
             s.table = converter.getLUT(s.curve, requested);
         } catch (const std::exception &e) {
-            return cl.failure(err, label(file, s) + ": " + e.what());
+            return report(err, cl.command(),
+                          util::Failure::other(QString::fromStdString(label(file, s)),
+                                               QString::fromUtf8(e.what())));
         }
     }
     if (cl.isSet("--stats"))
@@ -501,11 +412,6 @@ int lutCommand(const QStringList &args, std::ostream &out, std::ostream &err)
     if (table)
         return writeTable(cl, series.front(), requested, out, err);
     return ExitOk;
-}
-
-int bpfCommand(const QStringList &args, std::ostream &out, std::ostream &err)
-{
-    return dispatchSubcommand("bpf", bpfUsage, {{"show", bpfShow}}, args, out, err);
 }
 
 } // namespace quorutil

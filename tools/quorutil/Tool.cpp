@@ -1,6 +1,8 @@
 #include "tools/quorutil/Tool.h"
 
-#include "tools/quorutil/Commands.h"
+#include "tools/quorutil/CommandTable.h"
+
+#include "util/UtilVersion.h"
 
 #include <algorithm>
 #include <exception>
@@ -8,71 +10,16 @@
 
 namespace quorutil {
 
-namespace {
-
-using CommandFn = int (*)(const QStringList &, std::ostream &, std::ostream &);
-
-struct Command
-{
-    const char *name;
-    const char *synopsis;
-    CommandFn run;
-    QStringList subcommands; // empty for commands without subcommands
-};
-
-const Command commands[] = {
-    {"sup",
-     "sup show FILE... [--json] [--force] | sup export FILE --level 1|2 -o OUT|- [--force] | "
-     "sup check FILE... [--quiet] [--json]",
-     supCommand, {"show", "export", "check"}},
-    {"tfw", "tfw show FILE | tfw minify FILE FACTOR -o OUT | tfw offset FILE DX DY -o OUT",
-     tfwCommand, {"show", "minify", "offset"}},
-    {"lik", "lik show FILE | lik make IMAGE [-o LIK]", likCommand, {"show", "make"}},
-    {"copy", "copy SRC DST [--progress none|std|fancy|udp] [--gui]", copyCommand, {}},
-    {"rmtree", "rmtree DIR", rmtreeCommand, {}},
-    {"monitor", "monitor [--port N] [--listen ADDR] [--once] [--timeout SECONDS]", monitorCommand,
-     {}},
-    {"env", "env", envCommand, {}},
-    {"ini-merge", "ini-merge SOURCE DEST", iniMergeCommand, {}},
-    {"xml", "xml validate SCHEMA FILE... | xml compare A B", xmlCommand, {"validate", "compare"}},
-    {"name", "name [--session] [--pattern TEXT | --collection FILE --id ID] [options]",
-     nameCommand, {}},
-    {"supname",
-     "supname parse NAME... [--json] | supname rename NAME --pattern-file XML [--id ID]",
-     supnameCommand, {"parse", "rename"}},
-    {"bands", "bands ccd FILE... | bands master BAND... | bands code BAND... | bands split CODE",
-     bandsCommand, {"ccd", "master", "code", "split"}},
-    {"products", "products [--config FILE] [--selected BAND,...] [--json] BAND...",
-     productsCommand, {}},
-    {"pyramid", "pyramid --tool PATH [--timeout SECONDS] IMAGE...", pyramidCommand, {}},
-    {"gps", "gps date WEEK SECONDS_OF_WEEK | gps time SECONDS | gps las SECONDS", gpsCommand,
-     {"date", "time", "las"}},
-    {"lut", "lut CURVE [--samples N] [--band B] [--format text|csv|binary] [-o OUT] "
-            "[--plot OUT.png] [--stats] | lut apply CURVE INPUT -o OUTPUT [options]",
-     lutCommand, {"apply"}},
-    {"bpf", "bpf show FILE [--json]", bpfCommand, {"show"}},
-    {"curves", "curves [FILE] [--band B] [--screenshot OUT.png]", curvesCommand, {}},
-};
-
-} // namespace
-
 std::string usage()
 {
-    std::string text = "Usage: quorutil COMMAND [ARGS...]\n\nCommands:\n";
-    for (const Command &c : commands)
-        text += std::string("  ") + c.synopsis + "\n";
-    text += "\nRun 'quorutil COMMAND --help' for the options of one command.\n";
-    return text;
+    return topUsage();
 }
 
 std::vector<QStringList> commandPaths()
 {
     std::vector<QStringList> paths;
-    for (const Command &c : commands) {
-        paths.push_back({QLatin1String(c.name)});
-        for (const QString &sub : c.subcommands)
-            paths.push_back({QLatin1String(c.name), sub});
-    }
+    for (const CommandSpec &command : commandTable())
+        paths.push_back(QString::fromLatin1(command.path).split(QLatin1Char(' ')));
     return paths;
 }
 
@@ -81,10 +28,9 @@ bool wantsGui(const QStringList &args)
     // The progress dialog, the curve editor, and drawing a curve into a picture (fonts and
     // painting need a GUI application object, though no screen).
     const bool plot = !args.isEmpty() && args.first() == QLatin1String("lut")
-                      && std::any_of(args.begin(), args.end(), [](const QString &arg) {
-                             return arg == QLatin1String("--plot")
-                                    || arg.startsWith(QLatin1String("--plot="));
-                         });
+        && std::any_of(args.begin(), args.end(), [](const QString &arg) {
+               return arg == QLatin1String("--plot") || arg.startsWith(QLatin1String("--plot="));
+           });
     const bool curves = !args.isEmpty() && args.first() == QLatin1String("curves");
     return plot || curves || args.contains(QStringLiteral("--gui"));
 }
@@ -92,10 +38,10 @@ bool wantsGui(const QStringList &args)
 bool needsScreen(const QStringList &args)
 {
     const bool window = !args.isEmpty() && args.first() == QLatin1String("curves")
-                        && !std::any_of(args.begin(), args.end(), [](const QString &arg) {
-                               return arg == QLatin1String("--screenshot")
-                                      || arg.startsWith(QLatin1String("--screenshot="));
-                           });
+        && !std::any_of(args.begin(), args.end(), [](const QString &arg) {
+               return arg == QLatin1String("--screenshot")
+                   || arg.startsWith(QLatin1String("--screenshot="));
+           });
     return window || args.contains(QStringLiteral("--gui"));
 }
 
@@ -110,20 +56,56 @@ int run(const QStringList &args, std::ostream &out, std::ostream &err)
         out << usage();
         return ExitOk;
     }
-    for (const Command &c : commands) {
-        if (name != QLatin1String(c.name))
-            continue;
-        // Commands report their own failures; this is the last line of defence so that an
-        // unexpected exception still ends in one clear line and exit code 1.
-        try {
-            return c.run(args.mid(1), out, err);
-        } catch (const std::exception &e) {
-            err << "quorutil " << c.name << ": " << e.what() << "\n";
-            return ExitFailure;
-        }
+    if (name == QLatin1String("--version") || name == QLatin1String("-V")) {
+        out << "quorutil " << UTIL_VERSION_STRING << "\n";
+        return ExitOk;
     }
-    err << "quorutil: unknown command '" << name.toStdString() << "'\n\n" << usage();
-    return ExitUsage;
+    const CommandSpec *command = name.contains(QLatin1Char(' ')) ? nullptr : findCommand(name);
+    if (!command) {
+        err << "quorutil: unknown command '" << name.toStdString() << "'\n\n" << usage();
+        return ExitUsage;
+    }
+    // A subcommand's name wins; a command that runs itself as well (lut CURVE beside a
+    // "lut SUB") takes anything else as its own arguments.
+    QStringList rest = args.mid(1);
+    const QString sub = rest.value(0);
+    const CommandSpec *leaf = sub.isEmpty() || sub.contains(QLatin1Char(' '))
+        ? nullptr
+        : findCommand(name + QLatin1Char(' ') + sub);
+    if (leaf) {
+        command = leaf;
+        rest = rest.mid(1);
+    } else if (!command->run) {
+        const std::string groupUsage = usageText(*command);
+        const std::string prefix = std::string("quorutil ") + command->path + ": ";
+        if (rest.isEmpty()) {
+            err << prefix << "missing subcommand\n\n" << groupUsage;
+            return ExitUsage;
+        }
+        if (sub == QLatin1String("--help") || sub == QLatin1String("-h")) {
+            out << groupUsage;
+            return ExitOk;
+        }
+        if (sub.startsWith(QLatin1Char('-')) && sub.size() > 1) {
+            err << prefix << "unknown option " << sub.section(QLatin1Char('='), 0, 0).toStdString()
+                << "\n\n"
+                << groupUsage;
+            return ExitUsage;
+        }
+        err << prefix << "unknown subcommand '" << sub.toStdString() << "'\n\n" << groupUsage;
+        return ExitUsage;
+    }
+    CommandLine cl(command->path, usageText(*command), command->options, command->args);
+    int code = ExitOk;
+    if (!cl.parse(rest, out, err, &code))
+        return code;
+    // Commands report their own failures; this is the last line of defence so that an
+    // unexpected exception still ends in one clear line and exit code 1.
+    try {
+        return command->run(cl, out, err);
+    } catch (const std::exception &e) {
+        return cl.failure(err, e.what());
+    }
 }
 
 } // namespace quorutil

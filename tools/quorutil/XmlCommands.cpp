@@ -1,5 +1,6 @@
 #include "tools/quorutil/CommandLine.h"
 #include "tools/quorutil/Commands.h"
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include "util/xml/XmlCompare.h"
@@ -17,25 +18,6 @@
 namespace quorutil {
 
 namespace {
-
-const char *const validateUsage =
-    "Usage: quorutil xml validate SCHEMA FILE...\n"
-    "Checks each FILE against SCHEMA, a schema of the installation by name (tonalcurve.xsd,\n"
-    "products.xsd) or a schema file by path. Exit code 0 when every FILE is valid.\n";
-
-const char *const compareUsage =
-    "Usage: quorutil xml compare A B\n"
-    "Tells whether A and B hold the same document, regardless of the order of attributes and\n"
-    "sibling elements (exit code 0 equal, 1 different or unreadable).\n";
-
-const std::string xmlUsage = std::string(
-    "Usage: quorutil xml validate SCHEMA FILE...\n"
-    "       quorutil xml compare A B\n"
-    "validate: checks each FILE against SCHEMA, a schema of the installation by name\n"
-    "          (tonalcurve.xsd, products.xsd) or a schema file by path.\n"
-    "compare:  tells whether A and B hold the same document, regardless of the order of\n"
-    "          attributes and sibling elements (exit code 0 equal, 1 different).\n"
-    "Documents nested deeper than 256 levels are refused.\n");
 
 // While alive, takes the warnings the library gives Qt's message handler instead of letting
 // them reach the console: the tool says what went wrong in its own one line.
@@ -81,66 +63,41 @@ std::unique_ptr<util::XmlValidator> validatorFor(const QString &schema, std::str
     }
 }
 
-int validate(const QStringList &args, std::ostream &out, std::ostream &err)
+} // namespace
+
+int xmlValidate(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("xml validate", validateUsage, {});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
     const QStringList &files = cl.positional();
-    if (files.size() < 2)
-        return cl.usageError(err, "needs a SCHEMA and at least one FILE");
     std::string why;
     const std::unique_ptr<util::XmlValidator> validator = validatorFor(files[0], &why);
     if (!validator)
         return cl.failure(err, why);
     int status = ExitOk;
-    for (const QString &file : files.mid(1)) {
-        // The validator only says "not valid"; a file that is not there deserves its reason.
-        const QFileInfo info(file);
-        QDomDocument unused;
-        QString why;
-        if ((!info.exists() || info.isDir()) && !util::readXmlFile(file, unused, &why)) {
-            status = cl.failure(err, why.toStdString());
-            continue;
-        }
-        const bool valid = validator->validate(file);
-        out << file.toStdString() << ": " << (valid ? "valid" : "not valid") << "\n";
-        if (!valid)
-            status = ExitFailure;
+    for (int i = 1; i < files.size(); ++i) {
+        util::Failure failure;
+        if (validator->validate(cl.inputPath(i), &failure))
+            out << files.at(i).toStdString() << ": valid\n";
+        else
+            status = report(err, cl, failure);
     }
     return status;
 }
 
-int compare(const QStringList &args, std::ostream &out, std::ostream &err)
+int xmlCompare(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    CommandLine cl("xml compare", compareUsage, {});
-    int code = ExitOk;
-    if (!cl.parse(args, out, err, &code))
-        return code;
     const QStringList &files = cl.positional();
-    if (files.size() != 2)
-        return cl.usageError(err, "needs two files");
     // The comparison counts unreadable files as documents without a root, so two of them
     // would be "equal"; the tool names what it cannot read instead.
     for (const QString &file : files) {
         QDomDocument document;
-        QString why;
-        if (!util::readXmlFile(file, document, &why))
-            return cl.failure(err, why.toStdString());
+        util::Failure failure;
+        if (!util::readXmlFile(file, document, &failure))
+            return report(err, cl, failure);
     }
     const bool equal = util::compareXMLfiles(files[0], files[1]);
     out << files[0].toStdString() << " and " << files[1].toStdString()
         << (equal ? " are equal" : " differ") << "\n";
     return equal ? ExitOk : ExitFailure;
-}
-
-} // namespace
-
-int xmlCommand(const QStringList &args, std::ostream &out, std::ostream &err)
-{
-    return dispatchSubcommand("xml", xmlUsage, {{"validate", validate}, {"compare", compare}}, args,
-                              out, err);
 }
 
 } // namespace quorutil

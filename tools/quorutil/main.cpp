@@ -1,3 +1,4 @@
+#include "tools/quorutil/Report.h"
 #include "tools/quorutil/Tool.h"
 
 #include <QApplication>
@@ -5,21 +6,6 @@
 
 #include <iostream>
 #include <memory>
-
-namespace {
-
-// Drawing offscreen, Qt's platform plugin remarks on what a screen would have (a runtime
-// folder, window size hints); that is no news for a user, whose output stays his own.
-void quietOffscreenRemarks(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (type == QtWarningMsg
-        && (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))
-            || text.contains(QLatin1String("does not support propagateSizeHints"))))
-        return;
-    std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << std::endl;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -41,10 +27,10 @@ int main(int argc, char *argv[])
                      "QT_QPA_PLATFORM are unset)\n";
         return 1;
     }
-    if (gui && !display) {
+    if (gui && !display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(quietOffscreenRemarks);
-    }
+    // Qt's own remarks (a runtime folder, a plugin's size hints) are no news for a user.
+    quorutil::installQtMessageHandler();
     if (gui)
         app = std::make_unique<QApplication>(argc, argv);
     else

@@ -82,11 +82,26 @@ SchemaVerdict checkAgainstProductsSchema(QIODevice *device, std::string *schemaP
     FirstXmlMessage documentMessages;
     QXmlSchemaValidator validator(compiled.schema);
     validator.setMessageHandler(&documentMessages);
-    if (device && device->isReadable() && validator.validate(device, QUrl()))
+    // The schema validator's parser expands entities and recurses per level as the DOM's does:
+    // the document passes the same limits first.
+    const QByteArray bytes =
+        device && device->isReadable() ? device->read(qint64(maxXmlBytes) + 1) : QByteArray();
+    QString refusal;
+    int line = 0, column = 0;
+    if (bytes.size() > maxXmlBytes)
+        refusal = QStringLiteral("more than %1 MiB of XML").arg(maxXmlBytes >> 20);
+    else if (bytes.count("<Product") > maxProductMapProducts + 1) // the map's own tag counts
+        refusal = QStringLiteral("more than %1 products").arg(maxProductMapProducts);
+    else if (withinXmlDepth(decodeXml(bytes), &refusal, &line, &column))
+        refusal.clear();
+    else
+        refusal = QStringLiteral("line %1, column %2: %3").arg(line).arg(column).arg(refusal);
+    if (device && device->isReadable() && refusal.isEmpty() && validator.validate(bytes, QUrl()))
         return SchemaVerdict::Valid;
     if (message)
-        *message = documentMessages.text.isEmpty() ? QStringLiteral("not readable")
-                                                   : documentMessages.text;
+        *message = !refusal.isEmpty()         ? refusal
+            : documentMessages.text.isEmpty() ? QStringLiteral("not readable")
+                                              : documentMessages.text;
     return SchemaVerdict::DocumentInvalid;
 }
 

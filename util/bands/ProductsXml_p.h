@@ -18,6 +18,11 @@ namespace detail {
 /// Most attributes one element of a product map may hold.
 constexpr int maxProductMapAttributes = 256;
 
+/// Most products a map may list for the schema check: Qt's check of the schema's unique names
+/// takes time with the square of their number (2,000 products take 8 s); the shipped map
+/// lists 24.
+constexpr int maxProductMapProducts = 500;
+
 /// The one place the family turns bytes into a DOM (no namespace processing). False, with a
 /// one-line reason in *error, when the bytes are not a well-formed document or an element holds
 /// more than maxProductMapAttributes attributes; the document is then empty.

@@ -20,11 +20,15 @@ namespace util {
 /// last line of either file) that gets a line after it in the merged file first gets the line
 /// end the destination uses (that of its first line, LF when it has none), so that no two lines
 /// run into one.
+///
+/// The protected steps below define the merge's result; mergeIniFiles() gives exactly that
+/// result through an index of sections and keys, in time linear in the files (a key written
+/// with regular-expression characters is still matched as a pattern, line by line).
 class UTIL_EXPORT IniTool
 {
 public:
     /// Merges the file source into the file destination and rewrites destination by the
-    /// library's rule for replacing files (util::replaceFileContent, docs/replacing-files.md):
+    /// library's rule for replacing files (util::writeFileAtomically, docs/replacing-files.md):
     /// atomically where that loses nothing of the file (links, owner, mode, attributes), in place
     /// after reserving the new size otherwise. An exclusive advisory lock (flock) on destination
     /// is held from the read to the end of the write, so merges into one file take turns and

@@ -1,7 +1,6 @@
 #include "util/files/AtomicWrite.h"
 
 #include "util/files/FileReplace_p.h"
-#include "util/files/SystemError.h"
 
 #include <QFile>
 
@@ -10,7 +9,7 @@
 
 namespace util {
 
-bool replaceFileContent(const QString &path, const char *data, std::size_t size, QString *error)
+bool writeFileAtomically(const QString &path, const char *data, std::size_t size, Failure *failure)
 {
     const std::string local = QFile::encodeName(path).toStdString();
     detail::FileReplacement file;
@@ -22,14 +21,7 @@ bool replaceFileContent(const QString &path, const char *data, std::size_t size,
         ok = false;
     }
     ok = ok && file.commit(true, &code);
-    if (!ok && error)
-        *error = QString::fromStdString(systemErrorText(code));
-    return ok;
-}
-
-bool writeFileAtomically(const QString &path, const char *data, std::size_t size, QString *error)
-{
-    return replaceFileContent(path, data, size, error);
+    return ok || fail(failure, Failure::system(code, path));
 }
 
 } // namespace util

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "util/UtilExport.h"
+#include "util/files/Failure.h"
 
 #include <QString>
 
@@ -20,12 +21,8 @@ namespace util {
 ///   files) is rewritten in place after its new size has been reserved, so a full medium or a
 ///   file size limit fails before a byte changes.
 /// - A missing file is created with mode 0666 less the umask.
-/// Returns false on failure, with the system's reason ("28 (No space left on device)") in *error.
-UTIL_EXPORT bool replaceFileContent(const QString &path, const char *data, std::size_t size,
-                                    QString *error = nullptr);
-
-/// The name the writers have always called replaceFileContent() by; same behaviour.
+/// Returns false on failure, with a system error naming path in *failure (when given).
 UTIL_EXPORT bool writeFileAtomically(const QString &path, const char *data, std::size_t size,
-                                     QString *error = nullptr);
+                                     Failure *failure = nullptr);
 
 } // namespace util

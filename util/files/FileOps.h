@@ -1,6 +1,7 @@
 #pragma once
 
 #include "util/UtilExport.h"
+#include "util/files/Failure.h"
 
 #include <string>
 
@@ -31,6 +32,11 @@ class ProgressInterface;
 /// - "Failed to copy from <src> to <dst>: the source changed size during the copy".
 UTIL_EXPORT void copyFile(const std::string &src, const std::string &dst,
                           ProgressInterface *progress);
+/// As copyFile(src, dst, progress), reporting instead of throwing: false with the failure in
+/// *failure (when given): a system error naming src when it cannot be opened, naming dst when
+/// writing fails, or src "changed size during the copy".
+UTIL_EXPORT bool copyFile(const std::string &src, const std::string &dst,
+                          ProgressInterface *progress, Failure *failure);
 
 /// Deletes the directory tree at path: true when it is gone (or was never a directory), false
 /// when the walk stopped at an entry it could not delete or path was refused. Entries are
@@ -44,10 +50,10 @@ UTIL_EXPORT void copyFile(const std::string &src, const std::string &dst,
 /// - path is refused (false, nothing deleted) when it is empty, names the root ("/", "//"), or
 ///   its last component is "." or ".." ("DIR/.", "..", "a/../"), trailing slashes ignored.
 UTIL_EXPORT bool removeDir(const std::string &path);
-/// As removeDir(path), but strict about what path names, for callers that report it: false with
-/// error ENOENT when nothing is there, ENOTDIR when it is neither a directory nor a link to one,
-/// EINVAL when it was refused (failedPath is path in these three cases); on any other failure
-/// failedPath names what could not be deleted and error holds the errno of that failure.
-UTIL_EXPORT bool removeDir(const std::string &path, std::string &failedPath, int &error);
+/// As removeDir(path), but strict about what path names, for callers that report it: false
+/// with a system error naming path when nothing is there (ENOENT) or it is neither a directory
+/// nor a link to one (ENOTDIR); with error EINVAL and the reason "refused: ..." when path was
+/// refused; on any other failure naming the entry that could not be deleted.
+UTIL_EXPORT bool removeDir(const std::string &path, Failure *failure);
 
 } // namespace util

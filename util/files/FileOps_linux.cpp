@@ -116,16 +116,37 @@ void testseam::injectCopyFault(int error, std::uint64_t afterBytes)
     faultError = error;
 }
 
-void copyFile(const std::string &src, const std::string &dst, ProgressInterface *progress)
+namespace {
+
+// One failed copy, both as the value of the reporting overload and as the fixed message of the
+// throwing one.
+struct CopyFailure
+{
+    util::Failure failure;
+    std::string message;
+};
+
+bool copyFailed(CopyFailure &out, util::Failure failure, std::string message)
+{
+    out.failure = std::move(failure);
+    out.message = std::move(message);
+    return false;
+}
+
+bool copyOrFail(const std::string &src, const std::string &dst, ProgressInterface *progress,
+                CopyFailure &failed)
 {
     const int fault = faultError.exchange(0);
     const std::uint64_t faultAt = faultAfter.load();
     const std::string task = "Copy to " + dst;
-    const auto failed = [&](int error) {
+    const auto writeFailed = [&](int error) {
+        const QString target = QFile::decodeName(dst.c_str());
         if (isNoSpace(error))
-            return std::runtime_error("Can't copy to " + dst + ": not enough space.");
-        return std::runtime_error("Failed to copy from " + src + " to " + dst + ": "
-                                  + std::to_string(error));
+            return copyFailed(failed, Failure::system(error, target),
+                              "Can't copy to " + dst + ": not enough space.");
+        return copyFailed(failed, Failure::system(error, target),
+                          "Failed to copy from " + src + " to " + dst + ": "
+                              + std::to_string(error));
     };
 
     UniqueFd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
@@ -136,12 +157,15 @@ void copyFile(const std::string &src, const std::string &dst, ProgressInterface 
         in.reset();
         errno = EISDIR;
     }
-    if (!in)
-        throw std::runtime_error("Can't open: " + src + ": " + std::to_string(errno));
+    if (!in) {
+        const int error = errno;
+        return copyFailed(failed, Failure::system(error, QFile::decodeName(src.c_str())),
+                          "Can't open: " + src + ": " + std::to_string(error));
+    }
     // A folder as the destination is refused before a byte is read or any progress shown.
     int error = 0;
     if (!detail::FileReplacement::checkDestination(dst, &error))
-        throw failed(error);
+        return writeFailed(error);
 
     const auto size = static_cast<std::uint64_t>(st.st_size);
     if (progress) {
@@ -151,30 +175,52 @@ void copyFile(const std::string &src, const std::string &dst, ProgressInterface 
 
     detail::FileReplacement out;
     if (!out.open(dst, size, st.st_mode & 0777, &error))
-        throw failed(error);
+        return writeFailed(error);
     std::uint64_t copied = 0;
     try {
         copied = copyContents(in.get(), out.fd(), progress, fault, faultAt);
     } catch (const CopyError &e) {
-        throw failed(e.error);
+        return writeFailed(e.error);
     }
     // A file that grew or shrank meanwhile would leave a copy of no consistent state. Files
     // that read 0 bytes long but have content (procfs and the like) keep reading 0.
     struct stat after;
     if (::fstat(in.get(), &after) != 0)
-        throw failed(errno);
+        return writeFailed(errno);
     if (after.st_size != st.st_size || (size != 0 && copied != size))
-        throw std::runtime_error("Failed to copy from " + src + " to " + dst
-                                 + ": the source changed size during the copy");
+        return copyFailed(failed,
+                          Failure::other(QFile::decodeName(src.c_str()),
+                                         QStringLiteral("changed size during the copy")),
+                          "Failed to copy from " + src + " to " + dst
+                              + ": the source changed size during the copy");
     if (out.kind() != detail::FileReplacement::Stream) {
         const struct timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
         ::futimens(out.fd(), times);
     }
     if (!out.commit(false, &error))
-        throw failed(error);
+        return writeFailed(error);
 
     if (progress)
         progress->finished(task.c_str());
+    return true;
+}
+
+} // namespace
+
+void copyFile(const std::string &src, const std::string &dst, ProgressInterface *progress)
+{
+    CopyFailure failed;
+    if (!copyOrFail(src, dst, progress, failed))
+        throw std::runtime_error(failed.message);
+}
+
+bool copyFile(const std::string &src, const std::string &dst, ProgressInterface *progress,
+              Failure *failure)
+{
+    CopyFailure failed;
+    if (copyOrFail(src, dst, progress, failed))
+        return true;
+    return fail(failure, std::move(failed.failure));
 }
 
 namespace {
@@ -187,13 +233,13 @@ struct Entry
     bool realDir; // what is descended into: never a link
 };
 
-struct Failure
+struct Stop
 {
     std::string path;
     int error = 0;
 };
 
-bool fail(Failure &failure, const std::string &path, int error)
+bool stop(Stop &failure, const std::string &path, int error)
 {
     failure.path = path;
     failure.error = error;
@@ -203,7 +249,7 @@ bool fail(Failure &failure, const std::string &path, int error)
 // Deletes everything inside the open directory fd (path names it for failure reports).
 // Works relative to directory descriptors so that no link is ever followed, even one swapped
 // in while the walk runs.
-bool removeContents(int fd, const std::string &path, Failure &failure)
+bool removeContents(int fd, const std::string &path, Stop &failure)
 {
     std::vector<Entry> entries;
     {
@@ -249,9 +295,9 @@ bool removeContents(int fd, const std::string &path, Failure &failure)
                 return false;
             child.reset();
             if (::unlinkat(fd, name, AT_REMOVEDIR) != 0)
-                return fail(failure, childPath, errno);
+                return stop(failure, childPath, errno);
         } else if (::unlinkat(fd, name, 0) != 0) {
-            return fail(failure, path + "/" + entry.name, errno);
+            return stop(failure, path + "/" + entry.name, errno);
         }
     }
     return true;
@@ -307,7 +353,7 @@ Outcome removeTree(const std::string &given, std::string &failedPath, int &error
         return Outcome::NotADirectory;
     }
 
-    Failure failure;
+    Stop failure;
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (fd && !removeContents(fd.get(), path, failure)) {
         failedPath = failure.path;
@@ -324,14 +370,25 @@ Outcome removeTree(const std::string &given, std::string &failedPath, int &error
 
 } // namespace
 
-bool removeDir(const std::string &path, std::string &failedPath, int &error)
+bool removeDir(const std::string &path, Failure *failure)
 {
-    if (removeTree(path, failedPath, error) == Outcome::Removed) {
-        failedPath.clear();
-        error = 0;
+    std::string failedPath;
+    int error = 0;
+    switch (removeTree(path, failedPath, error)) {
+    case Outcome::Removed:
         return true;
+    case Outcome::Refused: {
+        Failure refused = Failure::other(QFile::decodeName(path.c_str()),
+                                         QStringLiteral("refused: it names / or ends in . or .."));
+        refused.error = EINVAL;
+        return fail(failure, std::move(refused));
     }
-    return false;
+    case Outcome::Missing:
+    case Outcome::NotADirectory:
+    case Outcome::Failed:
+        break;
+    }
+    return fail(failure, Failure::system(error, QFile::decodeName(failedPath.c_str())));
 }
 
 bool removeDir(const std::string &path)

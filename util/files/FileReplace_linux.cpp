@@ -24,6 +24,18 @@ namespace detail {
 
 namespace {
 
+std::atomic<int> fsyncFault {0};
+
+// fsync, unless a test asked for it to fail.
+int flush(int fd)
+{
+    if (const int fault = fsyncFault.exchange(0)) {
+        errno = fault;
+        return -1;
+    }
+    return ::fsync(fd);
+}
+
 // Temporary files that a terminating signal must take along. The handler reads the slots
 // without locks: a slot is filled first, then marked ready (release), and only ready slots are
 // unlinked. Unlink is async-signal-safe.
@@ -353,7 +365,7 @@ bool FileReplacement::commit(bool durable, int *error)
         const off_t length = ::lseek(d->fd.get(), 0, SEEK_CUR);
         if (length < 0 || ::ftruncate(d->fd.get(), length) != 0)
             return fail(error, errno);
-        if (durable && ::fsync(d->fd.get()) != 0)
+        if (durable && flush(d->fd.get()) != 0)
             return fail(error, errno);
         break;
     }
@@ -362,7 +374,7 @@ bool FileReplacement::commit(bool durable, int *error)
         const off_t length = ::lseek(d->fd.get(), 0, SEEK_CUR);
         if (length < 0 || ::ftruncate(d->fd.get(), length) != 0)
             return fail(error, errno);
-        if (durable && ::fsync(d->fd.get()) != 0)
+        if (durable && flush(d->fd.get()) != 0)
             return fail(error, errno);
         if (d->fd.close() != 0)
             return fail(error, errno);
@@ -381,4 +393,10 @@ bool FileReplacement::commit(bool durable, int *error)
 }
 
 } // namespace detail
+
+void testseam::failNextFsync(int error)
+{
+    detail::fsyncFault = error;
+}
+
 } // namespace util

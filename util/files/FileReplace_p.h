@@ -26,6 +26,8 @@
 //    beyond the file size limit fails with EFBIG, an ordinary error, instead of ending the
 //    process without a word.
 
+#include "util/TestSeam_p.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -70,4 +72,11 @@ private:
 bool writeAll(int fd, const char *data, std::size_t size);
 
 } // namespace detail
+
+namespace testseam {
+/// The next flush of a replacement to the medium (the fsync before the rename, or after an
+/// in-place rewrite) fails with error instead of being made; 0 clears it.
+UTIL_TEST_SEAM void failNextFsync(int error);
+} // namespace testseam
+
 } // namespace util

@@ -1,7 +1,6 @@
 #include "util/files/ReadFile.h"
 
 #include "util/files/ReadFile_p.h"
-#include "util/files/SystemError.h"
 #include "util/files/UniqueFd_p.h"
 
 #include <QFile>
@@ -15,8 +14,11 @@
 namespace util {
 namespace detail {
 
-ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, bool regularOnly,
-                      int *error)
+namespace {
+
+template<typename Buffer>
+ReadOutcome readInto(const char *path, Buffer &out, std::size_t maxBytes, bool regularOnly,
+                     int *error)
 {
     out.clear();
     // O_NONBLOCK when only regular files are wanted: opening a FIFO without a writer must not
@@ -33,7 +35,7 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
         return ReadOutcome::CannotRead;
     }
     const bool regular = S_ISREG(st.st_mode);
-    if (!regular && !regularOnly && S_ISDIR(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) {
         *error = EISDIR; // as open() would say for writing
         return ReadOutcome::CannotOpen;
     }
@@ -45,18 +47,21 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
     // The size is only a hint: the file may grow while it is read, and a stream has none. One
     // spare byte lets the read that reports the end follow without a reallocation, and the
     // buffer never grows beyond maxBytes + 1, so a full buffer is an input over the bound.
-    out.resize(regular ? static_cast<std::size_t>(st.st_size) + 1
-                       : std::min<std::size_t>(65536, maxBytes + 1));
+    using Size = decltype(out.size());
+    out.resize(Size(regular ? static_cast<std::size_t>(st.st_size) + 1
+                            : std::min<std::size_t>(65536, maxBytes + 1)));
     std::size_t used = 0;
     for (;;) {
-        if (used == out.size()) {
+        const std::size_t capacity = static_cast<std::size_t>(out.size());
+        if (used == capacity) {
             if (used > maxBytes) {
                 out.clear();
                 return ReadOutcome::TooLarge;
             }
-            out.resize(std::min(out.size() * 2 + 4096, maxBytes + 1));
+            out.resize(Size(std::min(capacity * 2 + 4096, maxBytes + 1)));
         }
-        const ssize_t n = ::read(fd.get(), &out[used], out.size() - used);
+        const ssize_t n = ::read(fd.get(), out.data() + used,
+                                 static_cast<std::size_t>(out.size()) - used);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -68,8 +73,22 @@ ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, 
             break;
         used += static_cast<std::size_t>(n);
     }
-    out.resize(used);
+    out.resize(Size(used));
     return ReadOutcome::Ok;
+}
+
+} // namespace
+
+ReadOutcome readInput(const char *path, std::string &out, std::size_t maxBytes, bool regularOnly,
+                      int *error)
+{
+    return readInto(path, out, maxBytes, regularOnly, error);
+}
+
+ReadOutcome readInput(const char *path, QByteArray &out, std::size_t maxBytes, bool regularOnly,
+                      int *error)
+{
+    return readInto(path, out, maxBytes, regularOnly, error);
 }
 
 std::string sizeText(std::size_t bytes)
@@ -83,59 +102,40 @@ std::string sizeText(std::size_t bytes)
 
 } // namespace detail
 
-bool readWholeFile(const QString &path, QByteArray &bytes, QString *errorString,
-                   std::size_t maxBytes)
+bool readWholeFile(const QString &path, QByteArray &bytes, Failure *failure, std::size_t maxBytes)
 {
     bytes.clear();
     // QByteArray holds at most 2 GiB less a little.
     maxBytes = std::min<std::size_t>(maxBytes, (std::size_t(1) << 31) - 64);
+    const QString tooLarge =
+        QStringLiteral("larger than ") + QString::fromStdString(detail::sizeText(maxBytes));
     if (path.startsWith(QLatin1Char(':'))) {
         // A resource compiled into the application: small, and only Qt can open it.
         QFile resource(path);
-        if (!resource.open(QIODevice::ReadOnly)) {
-            if (errorString)
-                *errorString = QStringLiteral("Can't open: %1: no such resource").arg(path);
-            return false;
-        }
+        if (!resource.open(QIODevice::ReadOnly))
+            return fail(failure, Failure::other(path, QStringLiteral("no such resource")));
         bytes = resource.read(static_cast<qint64>(maxBytes) + 1);
         if (static_cast<std::size_t>(bytes.size()) <= maxBytes)
             return true;
         bytes.clear();
-        if (errorString)
-            *errorString = QStringLiteral("%1: larger than %2")
-                               .arg(path, QString::fromStdString(detail::sizeText(maxBytes)));
-        return false;
+        return fail(failure, Failure::other(path, tooLarge));
     }
-    std::string content;
+    if (path.isEmpty())
+        return fail(failure, Failure::system(ENOENT, path));
     int error = 0;
     const QByteArray local = QFile::encodeName(path);
-    const detail::ReadOutcome outcome =
-        path.isEmpty() ? detail::ReadOutcome::CannotOpen
-                       : detail::readInput(local.constData(), content, maxBytes, false, &error);
-    if (path.isEmpty())
-        error = ENOENT;
-    QString message;
-    switch (outcome) {
+    switch (detail::readInput(local.constData(), bytes, maxBytes, false, &error)) {
     case detail::ReadOutcome::Ok:
-        bytes = QByteArray(content.data(), static_cast<int>(content.size()));
         return true;
     case detail::ReadOutcome::CannotOpen:
-        message = QStringLiteral("Can't open: %1: %2").arg(path, QString::fromStdString(systemErrorText(error)));
-        break;
     case detail::ReadOutcome::CannotRead:
-        message = QStringLiteral("Can't read: %1: %2").arg(path, QString::fromStdString(systemErrorText(error)));
-        break;
+        return fail(failure, Failure::system(error, path));
     case detail::ReadOutcome::NotRegular:
-        message = QStringLiteral("%1: not a file to read").arg(path);
-        break;
+        return fail(failure, Failure::other(path, QStringLiteral("not a file to read")));
     case detail::ReadOutcome::TooLarge:
-        message = QStringLiteral("%1: larger than %2")
-                      .arg(path, QString::fromStdString(detail::sizeText(maxBytes)));
         break;
     }
-    if (errorString)
-        *errorString = message;
-    return false;
+    return fail(failure, Failure::other(path, tooLarge));
 }
 
 } // namespace util

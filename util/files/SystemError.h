@@ -6,8 +6,9 @@
 
 namespace util {
 
-/// An error number with the system's reason, in English whatever the locale (the library's and
-/// the tool's messages are English): "2 (No such file or directory)".
+/// An error number with the system's reason (util::systemReason), in English whatever the
+/// locale: "2 (No such file or directory)". Kept for applications that print the number; the
+/// library's own failures carry it in util::Failure.
 UTIL_EXPORT std::string systemErrorText(int error);
 
 } // namespace util

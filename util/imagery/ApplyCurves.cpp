@@ -2,8 +2,9 @@
 
 #include "util/files/Failure.h"
 #include "util/files/NamedReplacement.h"
+#include "util/files/ReadFile.h"
 #include "util/imagery/Gdal_p.h"
-#include "util/progress/ProgressInterface.h"
+#include "util/core/ProgressInterface.h"
 #include "util/tonal/BpfConverter.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalCurveConverter.h"
@@ -43,29 +44,13 @@ struct Curve
     int maxValue = 0; // 0: the raster's own range
 };
 
-// A curve reader's message names the file at its end or its start; Failure names it once.
-QString withoutFileName(QString reason, const QString &fileName)
-{
-    if (reason.startsWith(fileName + QLatin1String(": ")))
-        reason = reason.mid(fileName.size() + 2);
-    if (reason.endsWith(fileName)) {
-        reason.chop(fileName.size());
-        reason = reason.trimmed();
-        if (reason.endsWith(QLatin1String("File:")))
-            reason.chop(5);
-        while (reason.endsWith(QLatin1Char(':')) || reason.endsWith(QLatin1Char(' ')))
-            reason.chop(1);
-    }
-    return reason;
-}
-
 // The max_value of each band of a break-point file; BpfConverter keeps only the normalised
 // nodes, so the scale is read beside it, the same way (case-insensitive tags).
-QMap<QString, int> bpfMaxValues(const QString &fileName)
+QMap<QString, int> bpfMaxValues(const QByteArray &bytes, const QString &fileName)
 {
     QMap<QString, int> values;
     QDomDocument document;
-    if (!readXmlFile(fileName, document))
+    if (!parseXmlBytes(bytes, document, fileName))
         return values;
     for (QDomElement bands = document.documentElement().firstChildElement(); !bands.isNull();
          bands = bands.nextSiblingElement()) {
@@ -124,34 +109,23 @@ RasterCurves::~RasterCurves() = default;
 
 bool RasterCurves::load(const QString &fileName, Failure *failure)
 {
-    QFile probe(fileName);
-    if (!probe.open(QIODevice::ReadOnly)) {
-        const int error = errno;
-        return fail(failure, Failure::system(error ? error : ENOENT, fileName));
-    }
-    probe.close();
-    if (holdsTonalCurve(fileName)) {
-        TonalCurve curve;
-        QString error;
-        if (!readTonalCurveFile(fileName, curve, false, &error))
-            return fail(failure, Failure::other(fileName, withoutFileName(error, fileName)));
-        setCurve(curve, 0);
+    // One bounded read; the curves and the break points' scales come from the same bytes.
+    QByteArray bytes;
+    QMap<QString, TonalCurve> curves;
+    if (!readWholeFile(fileName, bytes, failure)
+        || !parseTonalCurves(bytes, fileName, false, curves, failure))
+        return false;
+    if (curves.contains(QString())) {
+        setCurve(curves.value(QString()), 0);
         d->source = fileName;
         return true;
     }
-    Private loaded;
-    try {
-        const BpfConverter bpf(fileName);
-        const QMap<QString, int> maxValues = bpfMaxValues(fileName);
-        for (const QString &band : bpf.getBands())
-            loaded.bands.insert(band, Curve {bpf.getCurve(band), maxValues.value(band)});
-    } catch (const std::exception &e) {
-        return fail(
-            failure,
-            Failure::other(fileName, withoutFileName(QString::fromStdString(e.what()), fileName)));
-    }
-    if (loaded.bands.isEmpty())
+    if (curves.isEmpty())
         return fail(failure, Failure::other(fileName, QStringLiteral("holds no band")));
+    Private loaded;
+    const QMap<QString, int> maxValues = bpfMaxValues(bytes, fileName);
+    for (auto it = curves.cbegin(); it != curves.cend(); ++it)
+        loaded.bands.insert(it.key(), Curve {it.value(), maxValues.value(it.key())});
     loaded.maxValue = d->maxValue;
     loaded.source = fileName;
     *d = loaded;
@@ -546,6 +520,9 @@ bool runThreaded(const QString &input, GDALDataset *out, const Job &job,
     std::mutex mutex;
     std::condition_variable changed;
     std::map<std::size_t, std::vector<unsigned char>> ready;
+    // Written buffers go back to the readers: a fresh one for every window would cost an
+    // allocation, page faults and zeroing of 4 MiB each time.
+    std::vector<std::vector<unsigned char>> spare;
     std::size_t next = 0, written = 0;
     bool stop = false;
     const std::size_t ahead = std::size_t(threads) + 1;
@@ -567,6 +544,10 @@ bool runThreaded(const QString &input, GDALDataset *out, const Job &job,
                 if (stop || next >= list.size())
                     return;
                 k = next++;
+                if (!spare.empty()) {
+                    buffer = std::move(spare.back());
+                    spare.pop_back();
+                }
             }
             const bool ok = in && job.read(in.get(), list[k], buffer);
             std::lock_guard<std::mutex> lock(mutex);
@@ -627,6 +608,7 @@ bool runThreaded(const QString &input, GDALDataset *out, const Job &job,
         progress.done(list[k], out->GetRasterXSize());
         std::lock_guard<std::mutex> lock(mutex);
         ++written;
+        spare.push_back(std::move(buffer));
         changed.notify_all();
     }
     {

@@ -3,6 +3,7 @@
 #include "util/config/QuorEnvironment.h"
 #include "util/files/ReadFile.h"
 #include "util/xml/XmlDepthGuard_p.h"
+#include "util/xml/XmlFile.h"
 
 #include <QDomDocument>
 #include <QDomElement>
@@ -131,26 +132,37 @@ QString FileSessionNameGenerator::loadPattern(PatternNameType type)
 
 QString FileSessionNameGenerator::loadPattern(QString const &fileName, QString const &id)
 {
+    QString pattern;
+    loadPattern(fileName, id, pattern, nullptr);
+    return pattern;
+}
+
+bool FileSessionNameGenerator::loadPattern(QString const &fileName, QString const &id,
+                                           QString &pattern, Failure *failure)
+{
+    pattern.clear();
     QByteArray bytes;
-    if (fileName.isEmpty() || !readWholeFile(fileName, bytes))
-        return QString();
     QDomDocument document(QStringLiteral("PatternCollection"));
-    if (!detail::setXmlContent(document, bytes, false))
-        return QString();
+    if (!readWholeFile(fileName, bytes, failure)
+        || !parseXmlBytes(bytes, document, fileName, failure))
+        return false;
     const QDomElement root = document.documentElement();
     if (root.tagName() != QLatin1String("Patterns"))
-        return QString();
-    for (QDomElement pattern = root.firstChildElement(QStringLiteral("FilePattern"));
-         !pattern.isNull(); pattern = pattern.nextSiblingElement(QStringLiteral("FilePattern"))) {
-        if (pattern.attribute(QStringLiteral("id")) != id)
+        return fail(failure,
+                    Failure::other(fileName,
+                                   QStringLiteral("not a pattern collection (root "
+                                                  "element '%1', not 'Patterns')")
+                                       .arg(root.tagName())));
+    for (QDomElement element = root.firstChildElement(QStringLiteral("FilePattern"));
+         !element.isNull(); element = element.nextSiblingElement(QStringLiteral("FilePattern"))) {
+        if (element.attribute(QStringLiteral("id")) != id)
             continue;
-        QString text;
-        QTextStream stream(&text);
-        pattern.save(stream, 1);
+        QTextStream stream(&pattern);
+        element.save(stream, 1);
         stream.flush();
-        return text;
+        return true;
     }
-    return QString();
+    return fail(failure, Failure::other(fileName, QStringLiteral("no pattern '%1'").arg(id)));
 }
 
 QString FileSessionNameGenerator::createNameFromPattern() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "util/UtilExport.h"
+#include "util/files/Failure.h"
 #include "util/naming/NameGenerator.h"
 
 #include <QDateTime>
@@ -68,6 +69,11 @@ public:
     /// in the collection file fileName, or an empty string on any failure (a collection nested
     /// deeper than 256 levels among them).
     static QString loadPattern(QString const &fileName, QString const &id);
+    /// As loadPattern(fileName, id), with the pattern in pattern and, when there is none, the
+    /// failure in *failure (when given): a system error, the parser's line and column, a root
+    /// element other than "Patterns", or no pattern of that id.
+    static bool loadPattern(QString const &fileName, QString const &id, QString &pattern,
+                            Failure *failure);
 
     /// The name from the generator's own pattern. Throws std::runtime_error
     /// "Can't create a name. No pattern given and no document loaded." without a pattern,

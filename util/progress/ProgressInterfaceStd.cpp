@@ -66,7 +66,9 @@ void ProgressInterfaceStd::percentDone(double fraction)
 {
     if (m_quiet)
         return;
-    if (fraction - m_lastFraction >= 0.01) {
+    // A step of one percent as the caller counts it (29 of 100 after 28) may come out a little
+    // below 0.01 in doubles; it is still a step.
+    if (fraction - m_lastFraction >= 0.01 - 1e-9) {
         std::cout.precision(3);
         std::cout << "Percent Done: " << percentText(fraction) << "%" << std::endl;
         m_lastFraction = fraction;

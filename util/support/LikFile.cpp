@@ -3,6 +3,7 @@
 #include "util/xml/XmlDepthGuard_p.h"
 
 #include "util/files/AtomicWrite.h"
+#include "util/files/ReadFile.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -15,7 +16,7 @@ namespace util {
 namespace {
 
 // A link file is a few hundred bytes; a device or a huge file is refused, not read to its end.
-constexpr qint64 maxLikFileBytes = 1024 * 1024;
+constexpr std::size_t maxLikFileBytes = 1024 * 1024;
 
 std::string readError(const std::string &path)
 {
@@ -38,34 +39,74 @@ LikFile::LikFile(const std::string &imagePath, const std::string &likPath)
 {
 }
 
-std::pair<bool, std::string> LikFile::_read(const std::string &path)
-{
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {false, "Could not open LIK file"};
-    const QByteArray content = file.read(maxLikFileBytes + 1);
+namespace {
 
-    // A document that does not parse (or is too large or too deep to parse safely) counts as
-    // one without elements.
+enum class LinkRead { Ok, Unopened, Unparsed, Wrong };
+
+// Reads the image path of the link file at path; failure says why when it is not Ok.
+LinkRead readLink(const std::string &path, std::string &imagePath, Failure &failure)
+{
+    const QString name = QString::fromStdString(path);
+    QByteArray content;
+    if (!readWholeFile(name, content, &failure, maxLikFileBytes))
+        return failure.error != 0 ? LinkRead::Unopened : LinkRead::Unparsed;
+
+    // A document that does not parse (or is too deep to parse safely) counts as one without
+    // elements.
     QDomDocument document;
-    if (content.size() > maxLikFileBytes || !detail::setXmlContent(document, content, false))
+    if (!detail::setXmlContent(document, content, false))
         document = QDomDocument(); // Qt keeps what it parsed before the error
 
+    const auto wrong = [&](const char *reason) {
+        failure = Failure::other(name, QString::fromUtf8(reason));
+        return LinkRead::Wrong;
+    };
     const QDomNodeList references = document.elementsByTagName(QStringLiteral("reference"));
     if (references.size() != 1)
-        return {false,
-                "Wrong formatting for the LikFile: expecting one 'reference' node at level 0"};
+        return wrong("Wrong formatting for the LikFile: expecting one 'reference' node at level 0");
     const QDomElement reference = references.at(0).toElement();
     if (reference.attribute(QStringLiteral("version")) != QLatin1String("1.0"))
-        return {false, "Wrong version in LIK file. Expecting \"1.0\""};
+        return wrong("Wrong version in LIK file. Expecting \"1.0\"");
     const QDomNodeList uris = reference.elementsByTagName(QStringLiteral("URI"));
     if (uris.size() != 1)
-        return {false, "Wrong formatting for the LikFile: expecting one 'URI' node at level 1"};
-    m_imagePath = uris.at(0).toElement().text().toStdString();
-    return {true, std::string()};
+        return wrong("Wrong formatting for the LikFile: expecting one 'URI' node at level 1");
+    imagePath = uris.at(0).toElement().text().toStdString();
+    return LinkRead::Ok;
+}
+
+} // namespace
+
+std::pair<bool, std::string> LikFile::_read(const std::string &path)
+{
+    Failure failure;
+    switch (readLink(path, m_imagePath, failure)) {
+    case LinkRead::Ok:
+        return {true, std::string()};
+    case LinkRead::Unopened:
+        return {false, "Could not open LIK file"};
+    case LinkRead::Unparsed: // too large (or no file to read) counts as no document
+        return {false,
+                "Wrong formatting for the LikFile: expecting one 'reference' node at level 0"};
+    case LinkRead::Wrong:
+        break;
+    }
+    return {false, failure.reason.toStdString()};
+}
+
+bool LikFile::read(const std::string &path, Failure *failure)
+{
+    Failure why;
+    if (readLink(path, m_imagePath, why) == LinkRead::Ok)
+        return true;
+    return fail(failure, std::move(why));
 }
 
 bool LikFile::_write(const std::string &path)
+{
+    return write(path, nullptr);
+}
+
+bool LikFile::write(const std::string &path, Failure *failure)
 {
     QDomDocument document;
     document.appendChild(document.createProcessingInstruction(
@@ -78,7 +119,7 @@ bool LikFile::_write(const std::string &path)
     reference.appendChild(uri);
     const QByteArray bytes = document.toByteArray(3);
     return writeFileAtomically(QString::fromStdString(path), bytes.constData(),
-                               static_cast<std::size_t>(bytes.size()));
+                               static_cast<std::size_t>(bytes.size()), failure);
 }
 
 void LikFile::read()
@@ -92,6 +133,16 @@ void LikFile::write()
 {
     if (!_write(m_likPath))
         throw std::runtime_error(readError(m_likPath));
+}
+
+bool LikFile::read(Failure *failure)
+{
+    return read(m_likPath, failure);
+}
+
+bool LikFile::write(Failure *failure)
+{
+    return write(m_likPath, failure);
 }
 
 LikFile LikFile::createFromLikFile(const std::string &likPath)

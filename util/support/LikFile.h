@@ -1,6 +1,7 @@
 #pragma once
 
 #include "util/UtilExport.h"
+#include "util/files/Failure.h"
 
 #include <string>
 #include <utility>
@@ -36,6 +37,11 @@ public:
     /// Writes a link file at the link path that points to the image path; throws on failure.
     /// An existing link file is replaced whole or not at all.
     void write();
+    /// As read() and write(), reporting instead of throwing: false with the failure in *failure
+    /// (when given), a system error when the file cannot be opened or written, else the reason
+    /// read() would give.
+    bool read(Failure *failure);
+    bool write(Failure *failure);
     /// The link file at likPath, read; throws on failure.
     static LikFile createFromLikFile(const std::string &likPath);
 
@@ -51,6 +57,8 @@ public:
 private:
     std::pair<bool, std::string> _read(const std::string &path);
     bool _write(const std::string &path);
+    bool read(const std::string &path, Failure *failure);
+    bool write(const std::string &path, Failure *failure);
 
     std::string m_imagePath;
     std::string m_likPath;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "util/UtilExport.h"
+#include "util/files/Failure.h"
 
 #include <QString>
 
@@ -130,12 +131,13 @@ public:
     /// word of its enumeration, is no date, is not in quotes or is cut at 254 characters; a
     /// flag other than TRUE or FALSE; a word with control characters where a keyword stands.
     /// (A keyword with no value at all as the file's last word is not counted: the writer
-    /// ends a transverse Mercator file with a bare GRID_NAME.) errorString (when given) then
-    /// names the file and one line: an empty or foreign file first, else where reading
-    /// stopped, else the earliest problem ("PATH: line 3: UNITS needs an integer, not
-    /// 'METERS'"); for an unreadable file it says why ("Can't open: PATH: 2 (No such file or
-    /// directory)", "PATH: not a regular file", "PATH: larger than 16 MiB, no support file").
-    ReadStatus loadFileChecked(const std::string &path, QString *errorString = nullptr);
+    /// ends a transverse Mercator file with a bare GRID_NAME.) failure (when given) then
+    /// says why, naming the file: for a damaged file an empty or foreign file first, else where
+    /// reading stopped, else the earliest problem, with its line ("PATH: line 3: UNITS needs an
+    /// integer, not 'METERS'"); for an unreadable file a system error ("PATH: No such file or
+    /// directory", "PATH: Is a directory") or "PATH: not a regular file", "PATH: larger than 16
+    /// MiB, no support file". Its reason is empty for a complete read.
+    ReadStatus loadFileChecked(const std::string &path, Failure *failure = nullptr);
 
     /// The kind of value a keyword carries, as forEachKeyword lists it.
     enum class ValueKind {
@@ -169,10 +171,10 @@ public:
                              bool relativeImageNames);
     /// Sets the level to 2 and writes a level-2 file. Result as exportL1SupportFile.
     bool exportL2SupportFile(const std::string &path);
-    /// As above, with the reason for a failure in *errorString (when given).
+    /// As above, with the failure in *failure (when given): a system error naming path.
     bool exportL1SupportFile(const std::string &path, bool writeLevel0Name, bool relativeImageNames,
-                             QString *errorString);
-    bool exportL2SupportFile(const std::string &path, QString *errorString);
+                             Failure *failure);
+    bool exportL2SupportFile(const std::string &path, Failure *failure);
 
     /// The exact text that exportL1SupportFile would write to path, without touching the
     /// record or the disk (for callers that write files their own way).

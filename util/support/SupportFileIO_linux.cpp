@@ -1,55 +1,42 @@
 #include "util/support/SupportFileIO_p.h"
 
 #include "util/files/AtomicWrite.h"
-#include "util/files/SystemError.h"
+#include "util/files/Failure.h"
 #include "util/files/ReadFile_p.h"
 
 #include <QFile>
 
+#include <cerrno>
+
 namespace util {
 namespace detail {
 
-namespace {
-
-bool fail(std::string *error, std::string text)
+bool readWholeFile(const std::string &path, std::string &out, Failure *failure)
 {
-    if (error)
-        *error = std::move(text);
-    return false;
-}
-
-} // namespace
-
-bool readWholeFile(const std::string &path, std::string &out, std::string *error)
-{
-    if (path.empty()) {
-        out.clear();
-        return fail(error, "Can't open: no file name");
-    }
+    out.clear();
+    const QString name = QFile::decodeName(path.c_str());
+    if (path.empty())
+        return fail(failure, Failure::system(ENOENT, name));
     int code = 0;
     switch (readInput(path.c_str(), out, maxSupportFileSize, true, &code)) {
     case ReadOutcome::Ok:
         return true;
     case ReadOutcome::CannotOpen:
-        return fail(error, "Can't open: " + path + ": " + systemErrorText(code));
     case ReadOutcome::CannotRead:
-        return fail(error, "Can't read: " + path + ": " + systemErrorText(code));
+        return fail(failure, Failure::system(code, name));
     case ReadOutcome::NotRegular:
-        return fail(error, path + ": not a regular file");
+        return fail(failure, Failure::other(name, QStringLiteral("not a regular file")));
     case ReadOutcome::TooLarge:
         break;
     }
-    return fail(error, path + ": larger than " + sizeText(maxSupportFileSize) + ", no support file");
+    return fail(failure,
+                Failure::other(name, QStringLiteral("larger than %1, no support file")
+                                         .arg(QString::fromStdString(sizeText(maxSupportFileSize)))));
 }
 
-bool writeWholeFile(const std::string &path, std::string_view text, QString *error)
+bool writeWholeFile(const std::string &path, std::string_view text, Failure *failure)
 {
-    if (path.empty()) {
-        if (error)
-            *error = QStringLiteral("no file name");
-        return false;
-    }
-    return writeFileAtomically(QFile::decodeName(path.c_str()), text.data(), text.size(), error);
+    return writeFileAtomically(QFile::decodeName(path.c_str()), text.data(), text.size(), failure);
 }
 
 } // namespace detail

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-class QString;
+#include "util/files/Failure.h"
 
 namespace util {
 namespace detail {
@@ -16,15 +16,15 @@ namespace detail {
 /// takes anything would hold a whole disk image in memory.
 constexpr std::size_t maxSupportFileSize = 16u << 20;
 
-/// Replaces out with the whole content of the regular file at path. False, with a one-line
-/// reason naming the file in *error (when given), if path is empty, the file cannot be opened
-/// or read, is no regular file (a directory, FIFO or device) or is larger than
-/// maxSupportFileSize. Never blocks on a FIFO.
-bool readWholeFile(const std::string &path, std::string &out, std::string *error = nullptr);
+/// Replaces out with the whole content of the regular file at path. False, with the failure in
+/// *failure (when given), if path is empty, the file cannot be opened or read (a directory is
+/// EISDIR), is no regular file (a FIFO or device) or is larger than maxSupportFileSize. Never
+/// blocks on a FIFO.
+bool readWholeFile(const std::string &path, std::string &out, Failure *failure = nullptr);
 
 /// Replaces the file at path with text, atomically: false, with any old file left as it was
 /// and the reason in *error, when the file cannot be created or written.
-bool writeWholeFile(const std::string &path, std::string_view text, QString *error = nullptr);
+bool writeWholeFile(const std::string &path, std::string_view text, Failure *failure = nullptr);
 
 } // namespace detail
 } // namespace util

@@ -86,10 +86,10 @@ public:
     /// The loader of one level (0, 1 or 2); true when the text was read to its end.
     bool load(int level, const std::string &path);
 
-    /// What loadFile and loadFileChecked share. error: why the file could not be read (then
-    /// *opened is false) or the first problem met in it.
+    /// What loadFile and loadFileChecked share. failure: why the file could not be read (then
+    /// *opened is false) or the first problem met in it (reason empty when none).
     static int run(SupportFile &record, const std::string &path, bool quiet, bool *opened,
-                   std::string *error);
+                   Failure *failure);
 
 private:
     friend struct NumbersInto;
@@ -413,10 +413,10 @@ bool SupportFileReader::load(int level, const std::string &path)
 }
 
 int SupportFileReader::run(SupportFile &record, const std::string &path, bool quiet, bool *opened,
-                           std::string *error)
+                           Failure *failure)
 {
     std::string text;
-    if (!detail::readWholeFile(path, text, error)) {
+    if (!detail::readWholeFile(path, text, failure)) {
         // Unreadable: level 0, whose loader cannot open the file either.
         *opened = false;
         record.m_imageLevel = 0;
@@ -442,9 +442,10 @@ int SupportFileReader::run(SupportFile &record, const std::string &path, bool qu
     } else {
         SupportFileReader(record, text, problem).load(level, path);
     }
-    if (problem.found && error)
-        *error =
-            path + ": line " + std::to_string(lines.lineAt(problem.position)) + ": " + problem.what;
+    if (problem.found && failure)
+        *failure = Failure::document(QFile::decodeName(path.c_str()),
+                                     int(lines.lineAt(problem.position)), 0,
+                                     QString::fromStdString(problem.what));
     return level;
 }
 
@@ -454,16 +455,17 @@ int SupportFile::loadFile(const std::string &path)
     return SupportFileReader::run(*this, path, false, &opened, nullptr);
 }
 
-SupportFile::ReadStatus SupportFile::loadFileChecked(const std::string &path, QString *errorString)
+SupportFile::ReadStatus SupportFile::loadFileChecked(const std::string &path, Failure *failure)
 {
     bool opened = false;
-    std::string error;
-    SupportFileReader::run(*this, path, true, &opened, &error);
-    if (errorString)
-        *errorString = QFile::decodeName(error.c_str());
+    Failure found;
+    SupportFileReader::run(*this, path, true, &opened, &found);
+    const bool damaged = !found.reason.isEmpty();
+    if (failure)
+        *failure = std::move(found);
     if (!opened)
         return ReadStatus::Unreadable;
-    return error.empty() ? ReadStatus::Complete : ReadStatus::Damaged;
+    return damaged ? ReadStatus::Damaged : ReadStatus::Complete;
 }
 
 } // namespace util

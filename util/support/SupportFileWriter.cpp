@@ -298,17 +298,17 @@ bool SupportFile::exportL2SupportFile(const std::string &path)
 }
 
 bool SupportFile::exportL1SupportFile(const std::string &path, bool writeLevel0Name,
-                                      bool relativeImageNames, QString *errorString)
+                                      bool relativeImageNames, Failure *failure)
 {
     m_imageLevel = 1;
     return detail::writeWholeFile(
-        path, formatL1SupportFile(path, writeLevel0Name, relativeImageNames), errorString);
+        path, formatL1SupportFile(path, writeLevel0Name, relativeImageNames), failure);
 }
 
-bool SupportFile::exportL2SupportFile(const std::string &path, QString *errorString)
+bool SupportFile::exportL2SupportFile(const std::string &path, Failure *failure)
 {
     m_imageLevel = 2;
-    return detail::writeWholeFile(path, formatL2SupportFile(), errorString);
+    return detail::writeWholeFile(path, formatL2SupportFile(), failure);
 }
 
 } // namespace util

@@ -1,6 +1,7 @@
 #include "util/support/WorldFile.h"
 
 #include "util/files/AtomicWrite.h"
+#include "util/files/ReadFile.h"
 #include "util/strings/NumberFormat.h"
 
 #include <QFile>
@@ -13,7 +14,7 @@ namespace util {
 namespace {
 
 // Six numbers never need more; a device or a huge file is not read to its end.
-constexpr qint64 maxWorldFileBytes = 64 * 1024;
+constexpr std::size_t maxWorldFileBytes = 64 * 1024;
 
 // Fixed notation that always shows the decimal point, also with no digits after it.
 std::string fixedWithPoint(double value, unsigned int decimals)
@@ -55,27 +56,37 @@ WorldFile::WorldFile(std::pair<double, double> topLeft, double angle, double cel
 
 bool WorldFile::read(const std::string &path)
 {
-    m_valid = false;
-    if (path.empty())
-        return false;
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = file.read(maxWorldFileBytes);
+    return read(path, nullptr);
+}
 
-    double *const targets[] = {&m_cellSizeX, &m_rotY, &m_rotX, &m_cellSizeY, &m_topLeftX,
-                               &m_topLeftY};
+bool WorldFile::read(const std::string &path, Failure *failure)
+{
+    m_valid = false;
+    const QString name = QString::fromStdString(path);
+    QByteArray text;
+    if (!readWholeFile(name, text, failure, maxWorldFileBytes))
+        return false;
+    double *const targets[] = {&m_cellSizeX, &m_rotY,     &m_rotX,
+                               &m_cellSizeY, &m_topLeftX, &m_topLeftY};
     int pos = 0;
+    int number = 0;
     for (double *target : targets) {
+        ++number;
         while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
             ++pos;
         const int start = pos;
         while (pos < text.size() && !std::isspace(static_cast<unsigned char>(text[pos])))
             ++pos;
         double value = 0.0;
-        if (pos == start
-            || !parseDouble(std::string_view(text.constData() + start, pos - start), value))
-            return false;
+        const std::string_view word(text.constData() + start, std::size_t(pos - start));
+        if (pos == start || !parseDouble(word, value)) {
+            const int line = int(text.left(start).count('\n')) + 1;
+            const int column = start - (text.lastIndexOf('\n', start - 1) + 1) + 1;
+            const QString reason = pos == start
+                ? QStringLiteral("number %1 of 6 is missing").arg(number)
+                : QStringLiteral("number %1 of 6 is not a number").arg(number);
+            return fail(failure, Failure::document(name, line, column, reason));
+        }
         *target = target == &m_cellSizeY ? -value : value;
     }
     m_valid = true;
@@ -85,13 +96,19 @@ bool WorldFile::read(const std::string &path)
 bool WorldFile::saveAs(const std::string &path, unsigned int coordinatePrecision,
                        unsigned int cellSizePrecision) const
 {
+    return saveAs(path, coordinatePrecision, cellSizePrecision, nullptr);
+}
+
+bool WorldFile::saveAs(const std::string &path, unsigned int coordinatePrecision,
+                       unsigned int cellSizePrecision, Failure *failure) const
+{
     const std::string text = fixedWithPoint(m_cellSizeX, cellSizePrecision) + "\n"
-                             + fixedWithPoint(m_rotY, coordinatePrecision) + "\n"
-                             + fixedWithPoint(m_rotX, coordinatePrecision) + "\n"
-                             + fixedWithPoint(-m_cellSizeY, cellSizePrecision) + "\n"
-                             + fixedWithPoint(m_topLeftX, coordinatePrecision) + "\n"
-                             + fixedWithPoint(m_topLeftY, coordinatePrecision) + "\n";
-    return writeFileAtomically(QString::fromStdString(path), text.data(), text.size());
+        + fixedWithPoint(m_rotY, coordinatePrecision) + "\n"
+        + fixedWithPoint(m_rotX, coordinatePrecision) + "\n"
+        + fixedWithPoint(-m_cellSizeY, cellSizePrecision) + "\n"
+        + fixedWithPoint(m_topLeftX, coordinatePrecision) + "\n"
+        + fixedWithPoint(m_topLeftY, coordinatePrecision) + "\n";
+    return writeFileAtomically(QString::fromStdString(path), text.data(), text.size(), failure);
 }
 
 void WorldFile::minify(double factor)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "util/UtilExport.h"
+#include "util/files/Failure.h"
 
 #include <string>
 #include <utility>
@@ -25,15 +26,21 @@ public:
     WorldFile(std::pair<double, double> topLeft, double angle, double cellSize);
 
     /// Reads the six numbers (separated by any white space; what follows the sixth is not
-    /// read, nor anything past the first 64 KiB). False, and not valid, when the path is empty,
-    /// the file cannot be opened or a number is missing or malformed; the numbers read before
-    /// the failure keep their new values.
+    /// read). False, and not valid, when the path is empty, the file cannot be opened or is
+    /// larger than 64 KiB, or a number is missing or malformed; the numbers read before the
+    /// failure keep their new values.
     bool read(const std::string &path);
+    /// As read(path), with the failure in *failure (when given): a system error, or where in
+    /// the file the numbers went wrong.
+    bool read(const std::string &path, Failure *failure);
     /// Writes the six lines in fixed notation with the decimal point always shown: the cell
     /// sizes with cellSizePrecision digits after the point, the rest with coordinatePrecision.
     /// The file is replaced whole or not at all; false when it cannot be written.
     bool saveAs(const std::string &path, unsigned int coordinatePrecision,
                 unsigned int cellSizePrecision) const;
+    /// As saveAs() above, with the failure in *failure (when given).
+    bool saveAs(const std::string &path, unsigned int coordinatePrecision,
+                unsigned int cellSizePrecision, Failure *failure) const;
 
     /// Rescales the grid so one new pixel covers factor x factor old ones: the upper-left pixel
     /// centre moves by half the difference of the pixel sizes, the cell sizes grow by factor.

@@ -2,6 +2,7 @@
 
 #include "util/files/ReadFile.h"
 #include "util/tonal/TonalXml_p.h"
+#include "util/xml/XmlFile.h"
 
 #include <QDomDocument>
 #include <QDomElement>
@@ -55,16 +56,24 @@ void BpfConverter::loadFile(const QString &fileName)
     if (!readWholeFile(fileName, bytes))
         fail("Unable to read bpf file: ", fileName);
     QDomDocument document;
-    if (!detail::loadTonalDom(bytes, document))
+    if (!parseXmlBytes(bytes, document, fileName))
         fail("Can't read bpf file: ", fileName);
+    if (const char *refusal = detail::breakPointCurves(document, curves))
+        fail(refusal, fileName);
+}
 
+namespace detail {
+
+const char *breakPointCurves(const QDomDocument &document, QMap<QString, TonalCurve> &curves)
+{
+    curves.clear();
     for (QDomElement bands = document.documentElement().firstChildElement(); !bands.isNull();
          bands = bands.nextSiblingElement()) {
         if (!isNamed(bands, "break_points"))
             continue;
         const QString band = bands.attribute(QStringLiteral("band"));
         if (band.isEmpty())
-            fail("Not a valid bpf file. No band found. File: ", fileName);
+            return "Not a valid bpf file. No band found. File: ";
         if (band.compare(QLatin1String("composite"), Qt::CaseInsensitive) == 0)
             continue;
 
@@ -80,7 +89,7 @@ void BpfConverter::loadFile(const QString &fileName)
                 else if (type.compare(QLatin1String("spline"), Qt::CaseInsensitive) == 0)
                     curve.setInterpolation(TonalCurve::Spline);
                 else
-                    fail("Not a valid bpf file. No valid interpolation found. File: ", fileName);
+                    return "Not a valid bpf file. No valid interpolation found. File: ";
             } else if (isNamed(child, "max_value")) {
                 maxValue = child.text().toInt(nullptr, 10);
             } else if (isNamed(child, "point")) {
@@ -89,15 +98,18 @@ void BpfConverter::loadFile(const QString &fileName)
             }
         }
         if (maxValue == 0)
-            fail("Not a valid bpf file. Max value can not be 0. File: ", fileName);
+            return "Not a valid bpf file. Max value can not be 0. File: ";
 
         const double scale = 1.0 / double(maxValue);
         for (const auto &point : points)
             curve.addNode(point.first * scale, point.second * scale);
         if (curves.contains(band))
-            fail("Not a valid bpf file. Duplicate band found. File: ", fileName);
+            return "Not a valid bpf file. Duplicate band found. File: ";
         curves.insert(band, curve);
     }
+    return nullptr;
 }
+
+} // namespace detail
 
 } // namespace util

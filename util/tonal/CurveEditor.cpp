@@ -342,7 +342,8 @@ void CurveEditor::getCurveLookupTable(QPolygonF &out, QString band, int samples)
         const double x0 = detail::toFloat(first.x());
         const double y0 = detail::toFloat(first.y());
         for (const QPointF &node : record.nodes)
-            curve.addNode(detail::clampUnit((node.x() - x0) / w), detail::clampUnit((node.y() - y0) / h));
+            curve.addNode(detail::clampUnit((node.x() - x0) / w),
+                          detail::clampUnit((node.y() - y0) / h));
     }
     TonalCurveConverter converter;
     const std::vector<float> &table = converter.getLUT(curve, samples);
@@ -413,6 +414,27 @@ void CurveEditor::removeNodeFocus()
 {
     editedBandId.clear();
     editedNodeIndex = -1;
+}
+
+bool CurveEditor::removeEditedNode()
+{
+    if (!isEditedNodeSet())
+        return false;
+    const QString band = editedBandId;
+    const int index = editedNodeIndex;
+    QPolygonF &nodes = curves[band].nodes;
+    const int count = nodes.size();
+    removeNodeFocus();
+    if (index <= 0 || index >= count - 1 || count <= 3)
+        return false;
+    nodes.remove(index);
+    if (band == allBands) {
+        for (auto other = curves.begin(); other != curves.end(); ++other) {
+            if (other.key() != allBands && other->nodes.size() == count)
+                other->nodes.remove(index);
+        }
+    }
+    return true;
 }
 
 QPointF *CurveEditor::editedNode(QString band, QPointF point, float tolerance)
@@ -530,14 +552,16 @@ void CurveEditor::moveEditedNode(const QPointF &point)
 
     if (samePoint(node, first)) {
         // The black point moves along the input axis only.
-        const float upper = (count == 3 ? detail::toFloat(nodes[1].x()) : detail::toFloat(last.x())) - limitBuffer;
+        const float upper =
+            (count == 3 ? detail::toFloat(nodes[1].x()) : detail::toFloat(last.x())) - limitBuffer;
         float x = std::min(detail::toFloat(point.x()), upper);
         if (!(x > 0.0f))
             x = 0.0f;
         node.setX(double(x));
     } else if (samePoint(node, last)) {
         // So does the white point.
-        const float lower = (count == 3 ? detail::toFloat(nodes[1].x()) : detail::toFloat(first.x())) + limitBuffer;
+        const float lower =
+            (count == 3 ? detail::toFloat(nodes[1].x()) : detail::toFloat(first.x())) + limitBuffer;
         float x = std::max(detail::toFloat(point.x()), lower);
         x = std::min(x, detail::toFloat(maxDn));
         node.setX(double(x));
@@ -699,8 +723,10 @@ void CurveEditor::applyMovementToSpecificBands(QPolygonF &before, QPolygonF &aft
     TonalCurve curveBefore(interpolation);
     TonalCurve curveAfter(interpolation);
     for (int i = 0; i < before.size(); ++i) {
-        curveBefore.addNode(detail::toFloat(before[i].x() * scale), detail::toFloat(before[i].y() * scale));
-        curveAfter.addNode(detail::toFloat(after[i].x() * scale), detail::toFloat(after[i].y() * scale));
+        curveBefore.addNode(detail::toFloat(before[i].x() * scale),
+                            detail::toFloat(before[i].y() * scale));
+        curveAfter.addNode(detail::toFloat(after[i].x() * scale),
+                           detail::toFloat(after[i].y() * scale));
     }
     TonalCurveConverter converter;
     const std::vector<float> t0 = converter.getLUT(curveBefore, 64);

@@ -124,6 +124,11 @@ public:
     /// A change of "All" moves the band-specific curves along.
     void moveEditedNode(const QPointF &point);
     void removeNodeFocus();
+    /// Removes the focused node when it is an inner node of a curve of more than three nodes
+    /// (the end nodes stay, and a curve keeps three nodes as the editing rules do); the focus
+    /// goes. A node of "All" goes from the band-specific curves that follow "All" node for node
+    /// too. False when nothing was removed.
+    bool removeEditedNode();
     /// The focused node's band and index (empty and -1 without focus).
     QString editedBand() const;
     int editedIndex() const;

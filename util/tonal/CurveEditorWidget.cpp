@@ -1,6 +1,9 @@
 #include "util/tonal/CurveEditorWidget.h"
 
 #include "util/tonal/CurveEditor.h"
+#include "util/tonal/CurveHistogram_p.h"
+#include "util/tonal/ImagePreviewData.h"
+#include "util/tonal/TonalBands_p.h"
 #include "util/tonal/TonalCurve.h"
 
 #include <qwt_legend.h>
@@ -11,9 +14,11 @@
 #include <qwt_symbol.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -26,25 +31,33 @@ namespace util {
 
 namespace {
 
-const QStringList bandNames = {QStringLiteral("All"), QStringLiteral("Red"),
-                               QStringLiteral("Green"), QStringLiteral("Blue"),
-                               QStringLiteral("Infrared")};
+const QStringList &bandNames = detail::editorBands();
 const QStringList methodNames = {QStringLiteral("Linear"), QStringLiteral("Spline"),
                                  QStringLiteral("Gamma")};
 
-QColor colourOf(const QString &band)
+// Falling stretches of a drawn curve, as `quorutil lut --stats` finds them in a table: the
+// first one, from input to input, and how many there are.
+struct Fall
 {
-    if (band == QLatin1String("Red"))
-        return QColor(200, 30, 30);
-    if (band == QLatin1String("Green"))
-        return QColor(30, 150, 30);
-    if (band == QLatin1String("Blue"))
-        return QColor(30, 60, 210);
-    if (band == QLatin1String("Infrared"))
-        return QColor(140, 40, 140);
-    if (band == QLatin1String("All"))
-        return QColor(40, 40, 40);
-    return QColor(120, 120, 120);
+    int count = 0;
+    double from = 0;
+    double to = 0;
+};
+
+Fall fallsOf(const QPolygonF &line)
+{
+    Fall fall;
+    for (int i = 0; i + 1 < line.size(); ++i) {
+        if (!(line[i + 1].y() < line[i].y()))
+            continue;
+        if (i == 0 || !(line[i].y() < line[i - 1].y())) {
+            if (++fall.count == 1)
+                fall.from = line[i].x();
+        }
+        if (fall.count == 1)
+            fall.to = line[i + 1].x();
+    }
+    return fall;
 }
 
 // What the user sees of the model: "All" and every band-specific curve (a band's copy of
@@ -95,6 +108,17 @@ public:
     void finish(const Snapshot &before);
     void selectNode(int step);
     void nudge(int key, bool fine);
+    // Removes the focused node (Delete, a drag off the plot); beeps when it must stay.
+    void deleteFocused(const Snapshot &before);
+    // A right-click: the node under the pointer goes.
+    void deleteAt(const QPoint &pos);
+    // A level typed into the input (0) or output (1) box.
+    void typeLevel(int axis, double value);
+    void setEdit(const QString &text, const QString &group = QString())
+    {
+        editText = text;
+        editGroup = group;
+    }
 
     CurveEditorWidget *q;
     CurveEditor editor;
@@ -106,9 +130,22 @@ public:
     QComboBox *methodBox = nullptr;
     QDoubleSpinBox *gammaBox = nullptr;
     QDoubleSpinBox *nirBox = nullptr;
+    QDoubleSpinBox *inputBox = nullptr;
+    QDoubleSpinBox *outputBox = nullptr;
+    QCheckBox *logBox = nullptr;
+    QLabel *status = nullptr;
     std::unique_ptr<QwtPlotGrid> grid;
+    std::unique_ptr<detail::HistogramItem> histogram;
     bool dragging = false;
+    bool offPlot = false; // a dragged node is over the axes or beyond: the release deletes it
+    QPointF pressLevels; // where the drag started, and the node there, in levels
+    QPointF pressNode;
+    int pressCount = 0;
     std::unique_ptr<Snapshot> pressed;
+    std::unique_ptr<Snapshot> shown; // the curves curvesChanged() last told about
+    QString editText;
+    QString editGroup;
+    QString statusText;
     QGridLayout *controls = nullptr;
     QVector<QPair<QLabel *, QWidget *>> fields;
     int rows = 0;
@@ -116,7 +153,7 @@ public:
     // One row of labelled fields, or two when narrow.
     void arrange(int width)
     {
-        const int wanted = width < 760 ? 2 : 1;
+        const int wanted = width < 1000 ? 2 : 1;
         if (wanted == rows)
             return;
         rows = wanted;
@@ -137,6 +174,7 @@ public:
 void CurveEditorWidget::Private::refresh()
 {
     plot->detachItems(QwtPlotItem::Rtti_PlotCurve, false);
+    QStringList falling;
     for (const QString &id : editor.getBandIds()) {
         QwtPlotCurve *curve = editor.recoverPlot(id);
         QPolygonF line;
@@ -148,7 +186,16 @@ void CurveEditorWidget::Private::refresh()
         curve->setSamples(line);
         const bool current =
             id == band || (id == QLatin1String("All") && !editor.getBandIds().contains(band));
-        curve->setPen(colourOf(id), current ? 2.5 : 1.2);
+        curve->setPen(detail::bandColour(id), current ? 2.5 : 1.2);
+        const Fall fall = fallsOf(line);
+        if (fall.count > 0 && (id == QLatin1String("All") || editor.hasSpecificCorrection(id))) {
+            falling << tr("%1 falls from input %2 to %3%4")
+                           .arg(id)
+                           .arg(std::lround(fall.from))
+                           .arg(std::lround(fall.to))
+                           .arg(fall.count > 1 ? tr(" (and %1 more)").arg(fall.count - 1)
+                                               : QString());
+        }
         curve->setRenderHint(QwtPlotItem::RenderAntialiased);
         curve->setZ(current ? 20 : 10);
     }
@@ -165,8 +212,21 @@ void CurveEditorWidget::Private::refresh()
     }
     focusCurve->setSamples(selected);
     focusCurve->attach(plot);
+    histogram->setMaxDn(editor.getMaxDn());
+    histogram->setBand(band);
     plot->replot();
+    statusText = falling.isEmpty()
+        ? QString()
+        : falling.join(QStringLiteral("; ")) + tr(": the curve inverts contrast there");
+    status->setText(statusText);
+    status->setVisible(!statusText.isEmpty());
     updateControls();
+
+    auto now = std::make_unique<Snapshot>(editor);
+    if (!shown || !(*now == *shown)) {
+        shown = std::move(now);
+        Q_EMIT q->curvesChanged();
+    }
 }
 
 void CurveEditorWidget::Private::updateControls()
@@ -179,6 +239,18 @@ void CurveEditorWidget::Private::updateControls()
     gammaBox->setEnabled(gamma);
     gammaBox->setValue(editor.getGamma(band));
     nirBox->setValue(editor.getNirScaling());
+
+    const QSignalBlocker b5(inputBox), b6(outputBox);
+    const int index = editor.editedIndex();
+    const QPolygonF *nodes = editor.getNodes(editor.editedBand());
+    const bool focused = index >= 0 && index < nodes->size();
+    for (QDoubleSpinBox *box : {inputBox, outputBox})
+        box->setRange(0, editor.getMaxDn());
+    inputBox->setEnabled(focused);
+    // The end nodes keep their output level.
+    outputBox->setEnabled(focused && index > 0 && index < nodes->size() - 1);
+    inputBox->setValue(focused ? nodes->at(index).x() : 0);
+    outputBox->setValue(focused ? nodes->at(index).y() : 0);
 }
 
 QPointF CurveEditorWidget::Private::levelsAt(const QPoint &pos) const
@@ -231,6 +303,7 @@ void CurveEditorWidget::Private::selectNode(int step)
     index = qBound(0, index, nodes.size() - 1);
     editor.removeNodeFocus();
     editor.editedNode(band, nodes[index], 1e-3f);
+    setEdit(tr("Select node"));
     finish(before);
 }
 
@@ -253,6 +326,48 @@ void CurveEditorWidget::Private::nudge(int key, bool fine)
     else
         target.ry() -= step;
     editor.moveEditedNode(target);
+    setEdit(tr("Nudge node"),
+            QStringLiteral("nudge %1 %2").arg(editor.editedBand()).arg(editor.editedIndex()));
+    finish(before);
+}
+
+void CurveEditorWidget::Private::deleteFocused(const Snapshot &before)
+{
+    if (!editor.removeEditedNode())
+        QApplication::beep();
+    setEdit(tr("Delete node"));
+    finish(before);
+}
+
+void CurveEditorWidget::Private::deleteAt(const QPoint &pos)
+{
+    const Snapshot before(editor);
+    const QPointF levels = levelsAt(pos);
+    const float tolerance = toleranceAt(pos);
+    const QPolygonF nodes = *editor.getNodes(band);
+    editor.removeNodeFocus();
+    for (const QPointF &node : nodes) {
+        if (std::hypot(node.x() - levels.x(), node.y() - levels.y()) < tolerance) {
+            // Picking the node gives the band a curve of its own when it followed "All".
+            editor.editedNode(band, node, 1e-3f);
+            deleteFocused(before);
+            return;
+        }
+    }
+    finish(before);
+}
+
+void CurveEditorWidget::Private::typeLevel(int axis, double value)
+{
+    const int index = editor.editedIndex();
+    const QPolygonF *nodes = editor.getNodes(editor.editedBand());
+    if (index < 0 || index >= nodes->size())
+        return;
+    const Snapshot before(editor);
+    QPointF target = nodes->at(index);
+    (axis == 0 ? target.rx() : target.ry()) = value;
+    editor.moveEditedNode(target);
+    setEdit(axis == 0 ? tr("Type input level") : tr("Type output level"));
     finish(before);
 }
 
@@ -274,8 +389,7 @@ CurveEditorWidget::CurveEditorWidget(QWidget *parent)
     QWidget *canvas = d->plot->canvas();
     canvas->setFocusPolicy(Qt::StrongFocus);
     canvas->setCursor(Qt::CrossCursor);
-    canvas->setToolTip(tr("Click a node or the curve to edit; drag to move. Keys: Page Up/Down "
-                          "select a node, arrows move it (Shift: one level), Esc lets it go."));
+    canvas->setToolTip(helpText());
     canvas->installEventFilter(this);
 
     d->nodeCurve = new QwtPlotCurve(QStringLiteral("nodes"));
@@ -291,6 +405,8 @@ CurveEditorWidget::CurveEditorWidget(QWidget *parent)
     d->focusCurve->setZ(40);
     d->focusCurve->setItemAttribute(QwtPlotItem::Legend, false);
     d->plot->insertLegend(new QwtLegend, QwtPlot::BottomLegend);
+    d->histogram = std::make_unique<detail::HistogramItem>();
+    d->histogram->attach(d->plot);
 
     d->bandBox = new QComboBox(this);
     d->bandBox->addItems(bandNames);
@@ -304,6 +420,27 @@ CurveEditorWidget::CurveEditorWidget(QWidget *parent)
     d->nirBox->setRange(0.1, 10.0);
     d->nirBox->setDecimals(3);
     d->nirBox->setSingleStep(0.05);
+    // Levels are typed whole; a value applies when typing ends, not at every digit.
+    for (QDoubleSpinBox **box : {&d->inputBox, &d->outputBox}) {
+        *box = new QDoubleSpinBox(this);
+        (*box)->setDecimals(0);
+        (*box)->setKeyboardTracking(false);
+        (*box)->setEnabled(false);
+    }
+    d->gammaBox->setObjectName(QStringLiteral("gamma"));
+    d->nirBox->setObjectName(QStringLiteral("nirScaling"));
+    d->inputBox->setObjectName(QStringLiteral("inputLevel"));
+    d->outputBox->setObjectName(QStringLiteral("outputLevel"));
+    d->inputBox->setToolTip(tr("The selected node's input level"));
+    d->outputBox->setToolTip(tr("The selected node's output level"));
+    d->logBox = new QCheckBox(tr("&Log histogram"), this);
+    d->logBox->setToolTip(tr("The image's histograms on a logarithmic scale"));
+    d->logBox->hide(); // until there is an image
+    d->status = new QLabel(this);
+    d->status->setObjectName(QStringLiteral("status"));
+    d->status->setStyleSheet(QStringLiteral("color: #b00000"));
+    d->status->setWordWrap(true);
+    d->status->hide();
 
     d->controls = new QGridLayout;
     const auto addLabelled = [this](const QString &text, QWidget *field) {
@@ -315,21 +452,31 @@ CurveEditorWidget::CurveEditorWidget(QWidget *parent)
     addLabelled(tr("&Interpolation"), d->methodBox);
     addLabelled(tr("&Gamma"), d->gammaBox);
     addLabelled(tr("&NIR scaling"), d->nirBox);
+    addLabelled(tr("In&put"), d->inputBox);
+    addLabelled(tr("&Output"), d->outputBox);
     d->arrange(width());
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(d->controls);
     layout->addWidget(d->plot, 1);
+    auto *below = new QHBoxLayout;
+    below->addWidget(d->status, 1);
+    below->addWidget(d->logBox, 0, Qt::AlignRight | Qt::AlignTop);
+    layout->addLayout(below);
     setTabOrder(d->bandBox, d->methodBox);
     setTabOrder(d->methodBox, d->gammaBox);
     setTabOrder(d->gammaBox, d->nirBox);
-    setTabOrder(d->nirBox, canvas);
+    setTabOrder(d->nirBox, d->inputBox);
+    setTabOrder(d->inputBox, d->outputBox);
+    setTabOrder(d->outputBox, canvas);
+    setTabOrder(canvas, d->logBox);
 
     connect(d->bandBox, QOverload<int>::of(&QComboBox::activated), this,
             [this](int index) { setBand(bandNames.value(index)); });
     connect(d->methodBox, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
         const Snapshot before(d->editor);
         d->editor.removeNodeFocus();
+        d->setEdit(tr("Change interpolation"));
         try {
             d->editor.changeInterpolationMethod(methodNames.value(index), d->band);
         } catch (const std::exception &) {
@@ -343,14 +490,22 @@ CurveEditorWidget::CurveEditorWidget(QWidget *parent)
                 const Snapshot before(d->editor);
                 d->ownCurve(d->band);
                 d->editor.applyGamma(gamma, d->band);
+                d->setEdit(tr("Set gamma"));
                 d->finish(before);
             });
     connect(d->nirBox, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
             [this](double scaling) {
                 const Snapshot before(d->editor);
                 d->editor.setNirScaling(scaling);
+                d->setEdit(tr("Set NIR scaling"));
                 d->finish(before);
             });
+
+    connect(d->inputBox, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+            [this](double value) { d->typeLevel(0, value); });
+    connect(d->outputBox, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+            [this](double value) { d->typeLevel(1, value); });
+    connect(d->logBox, &QCheckBox::toggled, this, [this](bool on) { setHistogramLogarithmic(on); });
 
     d->plot->setAxisScale(QwtPlot::xBottom, 0, d->editor.getMaxDn());
     d->plot->setAxisScale(QwtPlot::yLeft, 0, d->editor.getMaxDn());
@@ -363,6 +518,68 @@ CurveEditorWidget::~CurveEditorWidget()
     d->plot->detachItems(QwtPlotItem::Rtti_PlotItem, false);
     delete d->nodeCurve;
     delete d->focusCurve;
+}
+
+bool CurveEditorWidget::setImage(const ImagePreviewData &image, QString *reason)
+{
+    if (!isValidPreviewData(image, reason))
+        return false;
+    ImagePreviewData complete = image;
+    completePreviewData(complete);
+    d->histogram->setImage(complete);
+    d->logBox->show();
+    d->plot->replot();
+    return true;
+}
+
+void CurveEditorWidget::clearImage()
+{
+    d->histogram->clear();
+    d->logBox->hide();
+    d->plot->replot();
+}
+
+bool CurveEditorWidget::isHistogramLogarithmic() const
+{
+    return d->histogram->isLogarithmic();
+}
+
+void CurveEditorWidget::setHistogramLogarithmic(bool logarithmic)
+{
+    const QSignalBlocker blocker(d->logBox);
+    d->logBox->setChecked(logarithmic);
+    d->histogram->setLogarithmic(logarithmic);
+    d->plot->replot();
+}
+
+QString CurveEditorWidget::lastEditText() const
+{
+    return d->editText;
+}
+
+QString CurveEditorWidget::lastEditGroup() const
+{
+    return d->editGroup;
+}
+
+QString CurveEditorWidget::statusText() const
+{
+    return d->statusText;
+}
+
+QString CurveEditorWidget::helpText()
+{
+    return tr("Click a node to select it, or the curve to add a node there.\n"
+              "Drag a node to move it by the pointer's movement; drop it onto a neighbour to "
+              "merge the two.\n"
+              "Drag an inner node off the plot, or right-click it, to delete it.\n"
+              "Page Up / Page Down: select the next / previous node.\n"
+              "Arrow keys: move the selected node by 1/256 of the level range (with Shift: one "
+              "level); the nudges of one node are one undo step.\n"
+              "Delete or Backspace: delete the selected node (not the end nodes; a curve keeps "
+              "three nodes).\n"
+              "Escape: let the selected node go.\n"
+              "Input and Output: type the selected node's levels.");
 }
 
 void CurveEditorWidget::resizeEvent(QResizeEvent *event)
@@ -379,6 +596,11 @@ const CurveEditor &CurveEditorWidget::editor() const
 void CurveEditorWidget::setEditor(const CurveEditor &editor)
 {
     d->dragging = false;
+    d->pressed.reset();
+    if (d->offPlot) {
+        d->offPlot = false;
+        d->plot->canvas()->setCursor(Qt::CrossCursor);
+    }
     d->editor = editor;
     d->editor.removeNodeFocus();
     d->plot->setAxisScale(QwtPlot::xBottom, 0, d->editor.getMaxDn());
@@ -435,6 +657,10 @@ bool CurveEditorWidget::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto *e = static_cast<QMouseEvent *>(event);
+        if (e->button() == Qt::RightButton && !d->dragging) {
+            d->deleteAt(e->pos());
+            return true;
+        }
         if (e->button() != Qt::LeftButton)
             break;
         d->pressed = std::make_unique<Snapshot>(d->editor);
@@ -442,8 +668,14 @@ bool CurveEditorWidget::eventFilter(QObject *watched, QEvent *event)
         d->editor.removeNodeFocus();
         if (oldFocus != d->band)
             d->dropCopyOfAll(oldFocus);
-        d->dragging = d->editor.editedNode(d->band, d->levelsAt(e->pos()), d->toleranceAt(e->pos()))
-            != nullptr;
+        d->pressCount = d->editor.getNodes(d->band)->size();
+        d->pressLevels = d->levelsAt(e->pos());
+        const QPointF *node =
+            d->editor.editedNode(d->band, d->pressLevels, d->toleranceAt(e->pos()));
+        d->dragging = node != nullptr;
+        if (node)
+            d->pressNode = *node;
+        d->offPlot = false;
         d->refresh();
         return true;
     }
@@ -451,7 +683,19 @@ bool CurveEditorWidget::eventFilter(QObject *watched, QEvent *event)
         auto *e = static_cast<QMouseEvent *>(event);
         if (!d->dragging || !(e->buttons() & Qt::LeftButton))
             break;
-        d->editor.moveEditedNode(d->levelsAt(e->pos()));
+        const QPolygonF *nodes = d->editor.getNodes(d->editor.editedBand());
+        const int index = d->editor.editedIndex();
+        const bool inner = index > 0 && index < nodes->size() - 1;
+        const bool off = inner && !d->plot->canvas()->rect().contains(e->pos());
+        if (off != d->offPlot) {
+            d->offPlot = off;
+            d->plot->canvas()->setCursor(off ? Qt::ForbiddenCursor : Qt::CrossCursor);
+        }
+        if (off)
+            return true; // the node waits where it was: a release here deletes it
+        // By the pointer's movement, not to the pointer: a node picked a few pixels off keeps
+        // its place along an axis the pointer does not move along.
+        d->editor.moveEditedNode(d->pressNode + (d->levelsAt(e->pos()) - d->pressLevels));
         d->refresh();
         return true;
     }
@@ -459,11 +703,20 @@ bool CurveEditorWidget::eventFilter(QObject *watched, QEvent *event)
         auto *e = static_cast<QMouseEvent *>(event);
         if (e->button() != Qt::LeftButton || !d->pressed)
             break;
-        if (d->dragging)
-            d->editor.editedNode(d->editor.editedBand(), QPointF(-1, -1), d->toleranceAt(e->pos()));
-        d->dragging = false;
         const Snapshot before = *d->pressed;
         d->pressed.reset();
+        const bool added = d->editor.getNodes(d->band)->size() > d->pressCount;
+        const bool wasDragging = d->dragging;
+        d->dragging = false;
+        if (d->offPlot) {
+            d->offPlot = false;
+            d->plot->canvas()->setCursor(Qt::CrossCursor);
+            d->deleteFocused(before);
+            return true;
+        }
+        if (wasDragging)
+            d->editor.editedNode(d->editor.editedBand(), QPointF(-1, -1), d->toleranceAt(e->pos()));
+        d->setEdit(added ? tr("Add node") : tr("Move node"));
         d->finish(before);
         return true;
     }
@@ -481,6 +734,11 @@ bool CurveEditorWidget::eventFilter(QObject *watched, QEvent *event)
             return true;
         case Qt::Key_PageDown:
             d->selectNode(-1);
+            return true;
+        case Qt::Key_Delete:
+        case Qt::Key_Backspace:
+            if (d->editor.editedIndex() >= 0 && !d->dragging)
+                d->deleteFocused(Snapshot(d->editor));
             return true;
         case Qt::Key_Escape: {
             const QString focusBand = d->editor.editedBand();

@@ -11,19 +11,22 @@ namespace util {
 
 class CurveEditor;
 class TonalCurve;
+struct ImagePreviewData;
 
 /// The suite's tonal-curve editor as a widget: a plot with one curve per band (drawn from
 /// CurveEditor::getCurveLookupTable, the selected band's nodes as symbols), a band selector
 /// (All, Red, Green, Blue, Infrared), an interpolation selector, a gamma spin box (for a
-/// three-node gamma curve) and an NIR scaling spin box.
+/// three-node gamma curve), an NIR scaling spin box, and the selected node's input and output
+/// levels, which can be typed. The plot's axes run over the model's level range (maxDn).
 ///
-/// The controls sit in one row, or in two when the widget is narrow.
+/// Given an image (setImage), the histograms of its bands are drawn behind the curves, linear or
+/// logarithmic; the bands shown are those of the band being edited (all bands for "All").
 ///
-/// Mouse: a press on the plot picks the node under the pointer (within pickTolerance pixels)
-/// or inserts one on the curve; dragging moves it within the editing rules; on release a
-/// neighbour within the tolerance merges into it. Keyboard (on the plot): Page Up / Page Down
-/// select the next / previous node, the arrow keys nudge the selected node by 1/256 of the
-/// level range (1 level with Shift), Escape lets it go.
+/// The controls sit in one row, or in two when the widget is narrow. A status line below the
+/// plot names a curve that falls (and so inverts contrast).
+///
+/// The mouse and the keys are listed by helpText(). Dragging a node moves it by the pointer's
+/// movement, so that a node dragged straight up keeps its input level.
 ///
 /// Edits of a band other than "All" fold band curves that became identical back into "All".
 /// Every user action that changed a curve emits edited() once.
@@ -56,9 +59,32 @@ public:
     /// that becomes identical to another folds into "All". Emits nothing.
     void setCurve(const QString &band, const TonalCurve &curve);
 
+    /// Draws the image's histograms behind the curves (completed as completePreviewData does);
+    /// false, with a reason, when isValidPreviewData refuses it.
+    bool setImage(const ImagePreviewData &image, QString *reason = nullptr);
+    void clearImage();
+    /// Histogram heights on a logarithmic scale (false: linear, the default).
+    bool isHistogramLogarithmic() const;
+    void setHistogramLogarithmic(bool logarithmic);
+
+    /// What the last edit did ("Move node", "Delete node", "Nudge node"...), for an undo history.
+    QString lastEditText() const;
+    /// For edits that belong together in an undo history: consecutive edits with the same
+    /// non-empty group (arrow-key nudges of one node) are one step. Empty for other edits.
+    QString lastEditGroup() const;
+
+    /// The status line: which curves fall, and so invert contrast, and where (empty when none).
+    QString statusText() const;
+
+    /// Every mouse and key binding of the plot, one a line.
+    static QString helpText();
+
 Q_SIGNALS:
     /// A user action (press, drag, key, selector, spin box) changed the curves.
     void edited();
+    /// The curves drawn changed, for whatever reason: an edit, each step of a drag, setEditor,
+    /// setCurve. What follows the curves live (an image preview) listens to this.
+    void curvesChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

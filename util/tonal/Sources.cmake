@@ -5,7 +5,9 @@ list(APPEND UTIL_PUBLIC_HEADERS
     tonal/TonalCurveFile.h
     tonal/CurveEditor.h
     tonal/CurveEditorWidget.h
-    tonal/CurveEditorWindow.h)
+    tonal/CurveEditorWindow.h
+    tonal/CurvePreviewWidget.h
+    tonal/ImagePreviewData.h)
 list(APPEND UTIL_SOURCES
     tonal/TonalCurve.cpp
     tonal/TonalCurveConverter.cpp
@@ -17,4 +19,10 @@ list(APPEND UTIL_SOURCES
     tonal/CurveEditor.cpp
     tonal/CurveEditor_p.h
     tonal/CurveEditorWidget.cpp
-    tonal/CurveEditorWindow.cpp)
+    tonal/CurveEditorWindow.cpp
+    tonal/CurveHistogram_p.h
+    tonal/CurveHistogram.cpp
+    tonal/CurvePreview_p.h
+    tonal/CurvePreviewWidget.cpp
+    tonal/ImagePreviewData.cpp
+    tonal/TonalBands_p.h)

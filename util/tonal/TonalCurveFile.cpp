@@ -3,80 +3,68 @@
 #include "util/files/ReadFile.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalXml_p.h"
+#include "util/xml/XmlFile.h"
 
 #include <QDomDocument>
 #include <QDomElement>
-#include <QFile>
 
-#include <cerrno>
-#include <cstring>
 #include <exception>
 
 namespace util {
 
 namespace {
 
-const QString correctorTag = QStringLiteral("Corrector");
-
-enum class Load { Ok, CannotOpen, NotXml };
-
-Load load(const QString &fileName, QDomDocument &document, QString *reason)
+bool load(const QString &fileName, QDomDocument &document, Failure *failure)
 {
     QByteArray bytes;
-    if (!readWholeFile(fileName, bytes, reason))
-        return Load::CannotOpen;
-    if (!detail::loadTonalDom(bytes, document, reason))
-        return Load::NotXml;
-    return Load::Ok;
+    return readWholeFile(fileName, bytes, failure)
+        && parseXmlBytes(bytes, document, fileName, failure);
 }
 
-QDomElement findCorrector(const QDomDocument &document)
+bool curveOf(const QDomElement &corrector, const QString &path, bool validate, TonalCurve &curve,
+             Failure *failure)
 {
-    const QDomElement root = document.documentElement();
-    if (root.tagName() == correctorTag)
-        return root;
-    return root.elementsByTagName(correctorTag).item(0).toElement();
+    if (corrector.isNull())
+        return fail(failure, Failure::other(path, QStringLiteral("holds no Corrector element")));
+    try {
+        curve = TonalCurve(corrector, validate);
+    } catch (const std::exception &e) {
+        return fail(failure, Failure::other(path, QString::fromStdString(e.what())));
+    }
+    return true;
 }
 
 } // namespace
 
-bool readTonalCurveFile(const QString &fileName, TonalCurve &curve, bool validate,
-                        QString *errorString)
+bool readTonalCurveFile(const QString &fileName, TonalCurve &curve, bool validate, Failure *failure)
 {
     QDomDocument document;
-    QString reason;
-    switch (load(fileName, document, &reason)) {
-    case Load::CannotOpen:
-        if (errorString)
-            *errorString = reason;
-        return false;
-    case Load::NotXml:
-        if (errorString)
-            *errorString = fileName + QStringLiteral(": not well-formed XML: ") + reason;
-        return false;
-    case Load::Ok:
-        break;
-    }
-    const QDomElement corrector = findCorrector(document);
-    if (corrector.isNull()) {
-        if (errorString)
-            *errorString = fileName + QStringLiteral(": holds no Corrector element");
-        return false;
-    }
-    try {
-        curve = TonalCurve(corrector, validate);
-    } catch (const std::exception &e) {
-        if (errorString)
-            *errorString = fileName + QStringLiteral(": ") + QString::fromStdString(e.what());
-        return false;
-    }
-    return true;
+    return load(fileName, document, failure)
+        && curveOf(detail::findCorrector(document), fileName, validate, curve, failure);
 }
 
 bool holdsTonalCurve(const QString &fileName)
 {
     QDomDocument document;
-    return load(fileName, document, nullptr) == Load::Ok && !findCorrector(document).isNull();
+    return load(fileName, document, nullptr) && !detail::findCorrector(document).isNull();
+}
+
+bool parseTonalCurves(const QByteArray &bytes, const QString &path, bool validate,
+                      QMap<QString, TonalCurve> &curves, Failure *failure)
+{
+    QDomDocument document;
+    if (!parseXmlBytes(bytes, document, path, failure))
+        return false;
+    const QDomElement corrector = detail::findCorrector(document);
+    if (!corrector.isNull()) {
+        TonalCurve curve;
+        if (!curveOf(corrector, path, validate, curve, failure))
+            return false;
+        curves.clear();
+        curves.insert(QString(), curve);
+        return true;
+    }
+    return detail::readBreakPoints(document, path, curves, failure);
 }
 
 } // namespace util

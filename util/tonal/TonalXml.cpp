@@ -1,23 +1,29 @@
 #include "util/tonal/TonalXml_p.h"
 
-#include "util/xml/XmlDepthGuard_p.h"
-
-#include <QByteArray>
 #include <QDomDocument>
-#include <QString>
 
 namespace util::detail {
 
-bool loadTonalDom(const QByteArray &bytes, QDomDocument &document, QString *error)
+QDomElement findCorrector(const QDomDocument &document)
 {
-    QString message;
-    int line = 0;
-    int column = 0;
-    if (detail::setXmlContent(document, bytes, false, &message, &line, &column))
+    static const QString tag = QStringLiteral("Corrector");
+    const QDomElement root = document.documentElement();
+    if (root.tagName() == tag)
+        return root;
+    return root.elementsByTagName(tag).item(0).toElement();
+}
+
+bool readBreakPoints(const QDomDocument &document, const QString &path,
+                     QMap<QString, TonalCurve> &curves, Failure *failure)
+{
+    const char *refusal = breakPointCurves(document, curves);
+    if (!refusal)
         return true;
-    if (error)
-        *error = QStringLiteral("%1 (line %2, column %3)").arg(message).arg(line).arg(column);
-    return false;
+    curves.clear();
+    QString reason = QString::fromLatin1(refusal);
+    if (reason.endsWith(QLatin1String(" File: "))) // the failure names the file
+        reason.chop(7);
+    return fail(failure, Failure::other(path, reason));
 }
 
 } // namespace util::detail

@@ -1,6 +1,6 @@
 #include "util/xml/SchemaCache_p.h"
 
-#include "util/files/SystemError.h"
+#include "util/files/Failure.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -83,9 +83,9 @@ CompiledSchema compiledSchema(const QString &path)
         const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
         struct stat st;
         if (fd < 0)
-            entry->messages.text = QString::fromStdString(systemErrorText(errno));
+            entry->messages.text = systemReason(errno);
         else if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
-            entry->messages.text = QString::fromStdString(systemErrorText(EISDIR));
+            entry->messages.text = systemReason(EISDIR);
         if (fd >= 0)
             ::close(fd);
     }

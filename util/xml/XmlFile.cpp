@@ -1,4 +1,4 @@
-// Reading XML files and texts, with a one-line reason for a failure.
+// Reading XML files, bytes and texts, with the failure as a value.
 
 #include "util/xml/XmlFile.h"
 
@@ -10,43 +10,35 @@
 
 namespace util {
 
-namespace {
-
-QString located(const QString &message, int line, int column)
-{
-    return QStringLiteral("%1 (line %2, column %3)")
-        .arg(message, QString::number(line), QString::number(column));
-}
-
-} // namespace
-
-bool parseXmlText(const QString &text, QDomDocument &document, QString *errorString)
+bool parseXmlText(const QString &text, QDomDocument &document, Failure *failure)
 {
     QString message;
     int line = 0;
     int column = 0;
     if (detail::setXmlContent(document, text, false, &message, &line, &column))
         return true;
-    if (errorString)
-        *errorString = located(message, line, column);
-    return false;
+    return fail(failure, Failure::document(QString(), line, column, message));
 }
 
-bool readXmlFile(const QString &fileName, QDomDocument &document, QString *errorString)
+bool parseXmlBytes(const QByteArray &bytes, QDomDocument &document, const QString &path,
+                   Failure *failure)
 {
-    QByteArray bytes;
-    if (!readWholeFile(fileName, bytes, errorString)) {
-        document = QDomDocument();
-        return false;
-    }
     QString message;
     int line = 0;
     int column = 0;
     if (detail::setXmlContent(document, bytes, false, &message, &line, &column))
         return true;
-    if (errorString)
-        *errorString = fileName + QStringLiteral(": ") + located(message, line, column);
-    return false;
+    return fail(failure, Failure::document(path, line, column, message));
+}
+
+bool readXmlFile(const QString &fileName, QDomDocument &document, Failure *failure)
+{
+    QByteArray bytes;
+    if (!readWholeFile(fileName, bytes, failure)) {
+        document = QDomDocument();
+        return false;
+    }
+    return parseXmlBytes(bytes, document, fileName, failure);
 }
 
 } // namespace util

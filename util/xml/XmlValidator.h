@@ -1,6 +1,7 @@
 #pragma once
 
 #include "util/UtilExport.h"
+#include "util/files/Failure.h"
 
 #include <QByteArray>
 #include <QString>
@@ -34,6 +35,10 @@ public:
     bool validate(const QByteArray &document) const;
     /// True if the file exists, opens and holds a valid document.
     bool validate(const QString &fileName) const;
+    /// As validate(fileName), with the first reason for a false in *failure (when given): a
+    /// system error, the parser's line and column for a document that is not well-formed, or
+    /// the schema validator's first complaint with its line and column, all naming fileName.
+    bool validate(const QString &fileName, Failure *failure) const;
     /// True if the node's serialised text (document or element) is valid.
     bool validate(const QDomNode &node) const;
 
