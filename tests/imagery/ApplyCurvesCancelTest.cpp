@@ -48,13 +48,13 @@ struct CancellingReporter : util::ProgressInterface
 TEST(ApplyCurvesCancel, AThrowingReporterStopsTheRunAndTheOldOutputStays)
 {
     QTemporaryDir dir;
-    RasterSpec spec;
-    spec.width = 64;
-    spec.height = 512;
-    spec.bands = 3;
-    spec.creationOptions = QStringList {"BLOCKYSIZE=8"};
+    RasterShape shape;
+    shape.width = 64;
+    shape.height = 512;
+    shape.bands = 3;
+    shape.creationOptions = QStringList {"BLOCKYSIZE=8"};
     const QString in = dir.filePath("in.tif"), out = dir.filePath("out.tif");
-    makeRaster(in, spec, [](int b, int x, int y) { return unsigned(b * 100 + x + y); });
+    makeRaster(in, shape, [](int b, int x, int y) { return unsigned(b * 100 + x + y); });
     util::RasterCurves curves;
     ASSERT_TRUE(curves.load(dataPath("imagery/spline.xml")));
     for (const int threads : {1, 2, 4}) {
