@@ -34,6 +34,14 @@ for l in "$lib" "$work/root/usr/$libdir/libquorutil_imagery.so"; do
         exit 1
     fi
 done
+# Within a major version the ABI only grows: every symbol a program built against 6.x may use
+# is still exported (tests/data/abi lists them; a new exported symbol is added there).
+missing=$(comm -23 <(sort -u "$source_dir/tests/data/abi/libquorutil.so.6.symbols") \
+    <(nm -D --defined-only "$lib" | awk '{print $3}' | c++filt | grep '^util::' | sort -u))
+if [ -n "$missing" ]; then
+    printf 'libquorutil.so.6 no longer exports:\n%s\n' "$missing" >&2
+    exit 1
+fi
 # No internal header is installed.
 if find "$work/root/usr/include" -name '*_p.h' | grep .; then
     echo "internal headers were installed (above)" >&2

@@ -24,4 +24,25 @@ bool writeFileAtomically(const QString &path, const char *data, std::size_t size
     return ok || fail(failure, Failure::system(code, path));
 }
 
+// --- The forms of 6.2 that reported through a QString --------------------------------------
+// Programs built against them still find these symbols; the headers offer the Failure forms.
+
+UTIL_EXPORT bool writeFileAtomically(const QString &path, const char *data, std::size_t size,
+                                     QString *error);
+UTIL_EXPORT bool replaceFileContent(const QString &path, const char *data, std::size_t size,
+                                    QString *error);
+bool writeFileAtomically(const QString &path, const char *data, std::size_t size, QString *error)
+{
+    Failure failure;
+    const bool ok = writeFileAtomically(path, data, size, &failure);
+    if (!ok && error)
+        *error = failure.text();
+    return ok;
+}
+
+bool replaceFileContent(const QString &path, const char *data, std::size_t size, QString *error)
+{
+    return writeFileAtomically(path, data, size, error);
+}
+
 } // namespace util

@@ -407,4 +407,18 @@ bool removeDir(const std::string &path)
     return false;
 }
 
+// --- The forms of 6.2 that reported through a QString --------------------------------------
+// Programs built against them still find these symbols; the headers offer the Failure forms.
+
+UTIL_EXPORT bool removeDir(const std::string &path, std::string &failedPath, int &error);
+bool removeDir(const std::string &path, std::string &failedPath, int &error)
+{
+    Failure failure;
+    if (removeDir(path, &failure))
+        return true;
+    failedPath = failure.path.toStdString();
+    error = failure.error ? failure.error : EINVAL;
+    return false;
+}
+
 } // namespace util

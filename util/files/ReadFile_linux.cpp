@@ -138,4 +138,19 @@ bool readWholeFile(const QString &path, QByteArray &bytes, Failure *failure, std
     return fail(failure, Failure::other(path, tooLarge));
 }
 
+// --- The forms of 6.2 that reported through a QString --------------------------------------
+// Programs built against them still find these symbols; the headers offer the Failure forms.
+
+UTIL_EXPORT bool readWholeFile(const QString &path, QByteArray &bytes, QString *errorString,
+                               std::size_t maxBytes);
+bool readWholeFile(const QString &path, QByteArray &bytes, QString *errorString,
+                   std::size_t maxBytes)
+{
+    Failure failure;
+    const bool ok = readWholeFile(path, bytes, &failure, maxBytes);
+    if (!ok && errorString)
+        *errorString = failure.text();
+    return ok;
+}
+
 } // namespace util

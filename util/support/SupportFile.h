@@ -176,6 +176,16 @@ public:
                              Failure *failure);
     bool exportL2SupportFile(const std::string &path, Failure *failure);
 
+    /// The forms of 6.2 that reported one line in *errorString, kept for programs built
+    /// against them: the same as the Failure forms, with failure.text() in *errorString.
+    [[deprecated("report through util::Failure")]] ReadStatus
+    loadFileChecked(const std::string &path, QString *errorString);
+    [[deprecated("report through util::Failure")]] bool
+    exportL1SupportFile(const std::string &path, bool writeLevel0Name, bool relativeImageNames,
+                        QString *errorString);
+    [[deprecated("report through util::Failure")]] bool
+    exportL2SupportFile(const std::string &path, QString *errorString);
+
     /// The exact text that exportL1SupportFile would write to path, without touching the
     /// record or the disk (for callers that write files their own way).
     std::string formatL1SupportFile(const std::string &path, bool writeLevel0Name,

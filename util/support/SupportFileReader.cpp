@@ -468,4 +468,17 @@ SupportFile::ReadStatus SupportFile::loadFileChecked(const std::string &path, Fa
     return damaged ? ReadStatus::Damaged : ReadStatus::Complete;
 }
 
+// --- The forms of 6.2 that reported through a QString --------------------------------------
+// Programs built against them still find these symbols; the headers offer the Failure forms.
+
+SupportFile::ReadStatus SupportFile::loadFileChecked(const std::string &path,
+                                                     QString *errorString)
+{
+    Failure failure;
+    const ReadStatus status = loadFileChecked(path, &failure);
+    if (errorString)
+        *errorString = failure.text();
+    return status;
+}
+
 } // namespace util

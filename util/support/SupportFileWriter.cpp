@@ -289,12 +289,12 @@ std::string SupportFile::formatL2SupportFile() const
 bool SupportFile::exportL1SupportFile(const std::string &path, bool writeLevel0Name,
                                       bool relativeImageNames)
 {
-    return exportL1SupportFile(path, writeLevel0Name, relativeImageNames, nullptr);
+    return exportL1SupportFile(path, writeLevel0Name, relativeImageNames, static_cast<Failure *>(nullptr));
 }
 
 bool SupportFile::exportL2SupportFile(const std::string &path)
 {
-    return exportL2SupportFile(path, nullptr);
+    return exportL2SupportFile(path, static_cast<Failure *>(nullptr));
 }
 
 bool SupportFile::exportL1SupportFile(const std::string &path, bool writeLevel0Name,
@@ -309,6 +309,28 @@ bool SupportFile::exportL2SupportFile(const std::string &path, Failure *failure)
 {
     m_imageLevel = 2;
     return detail::writeWholeFile(path, formatL2SupportFile(), failure);
+}
+
+// --- The forms of 6.2 that reported through a QString --------------------------------------
+// Programs built against them still find these symbols; the headers offer the Failure forms.
+
+bool SupportFile::exportL1SupportFile(const std::string &path, bool writeLevel0Name,
+                                      bool relativeImageNames, QString *errorString)
+{
+    Failure failure;
+    const bool ok = exportL1SupportFile(path, writeLevel0Name, relativeImageNames, &failure);
+    if (!ok && errorString)
+        *errorString = failure.text();
+    return ok;
+}
+
+bool SupportFile::exportL2SupportFile(const std::string &path, QString *errorString)
+{
+    Failure failure;
+    const bool ok = exportL2SupportFile(path, &failure);
+    if (!ok && errorString)
+        *errorString = failure.text();
+    return ok;
 }
 
 } // namespace util

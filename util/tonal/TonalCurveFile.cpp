@@ -67,4 +67,19 @@ bool parseTonalCurves(const QByteArray &bytes, const QString &path, bool validat
     return detail::readBreakPoints(document, path, curves, failure);
 }
 
+// --- The forms of 6.2 that reported through a QString --------------------------------------
+// Programs built against them still find these symbols; the headers offer the Failure forms.
+
+UTIL_EXPORT bool readTonalCurveFile(const QString &fileName, TonalCurve &curve, bool validate,
+                                    QString *errorString);
+bool readTonalCurveFile(const QString &fileName, TonalCurve &curve, bool validate,
+                        QString *errorString)
+{
+    Failure failure;
+    const bool ok = readTonalCurveFile(fileName, curve, validate, &failure);
+    if (!ok && errorString)
+        *errorString = failure.text();
+    return ok;
+}
+
 } // namespace util

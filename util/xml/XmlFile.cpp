@@ -41,4 +41,28 @@ bool readXmlFile(const QString &fileName, QDomDocument &document, Failure *failu
     return parseXmlBytes(bytes, document, fileName, failure);
 }
 
+// --- The forms of 6.2 that reported through a QString --------------------------------------
+// Programs built against them still find these symbols; the headers offer the Failure forms.
+
+UTIL_EXPORT bool readXmlFile(const QString &fileName, QDomDocument &document,
+                             QString *errorString);
+UTIL_EXPORT bool parseXmlText(const QString &text, QDomDocument &document, QString *errorString);
+bool readXmlFile(const QString &fileName, QDomDocument &document, QString *errorString)
+{
+    Failure failure;
+    const bool ok = readXmlFile(fileName, document, &failure);
+    if (!ok && errorString)
+        *errorString = failure.text();
+    return ok;
+}
+
+bool parseXmlText(const QString &text, QDomDocument &document, QString *errorString)
+{
+    Failure failure;
+    const bool ok = parseXmlText(text, document, &failure);
+    if (!ok && errorString)
+        *errorString = failure.text();
+    return ok;
+}
+
 } // namespace util
