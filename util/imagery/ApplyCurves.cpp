@@ -564,6 +564,26 @@ bool runThreaded(const QString &input, GDALDataset *out, const Job &job,
         }
     };
     std::vector<std::thread> pool;
+    // A progress reporter may throw to cancel the run: the readers are stopped and joined
+    // before the stack unwinds past them.
+    struct Joiner
+    {
+        std::mutex &mutex;
+        std::condition_variable &changed;
+        bool &stop;
+        std::vector<std::thread> &pool;
+        ~Joiner()
+        {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                stop = true;
+            }
+            changed.notify_all();
+            for (std::thread &t : pool)
+                if (t.joinable())
+                    t.join();
+        }
+    } joiner {mutex, changed, stop, pool};
     for (int i = 0; i < threads; ++i)
         pool.emplace_back(reader);
 

@@ -97,7 +97,9 @@ private:
 ///
 /// progress (may be null) gets starting("Apply tonal curves to <output>"), totalAmount(rows,
 /// "rows"), amountDone(rows written) and finished(). False with *failure: its path names the
-/// file concerned and its reason says why, in one line.
+/// file concerned and its reason says why, in one line. A reporter cancels the call by throwing
+/// from amountDone(): the exception passes through (after finished()), the reader threads are
+/// joined, and output keeps its old content.
 UTIL_IMAGERY_EXPORT bool applyTonalCurves(const QString &input, const QString &output,
                                           const RasterCurves &curves,
                                           const ApplyCurvesOptions &options,
