@@ -114,16 +114,10 @@ def installation_root():
     develop = _os.environ.get("QUOR_DEVELOP")
     if develop:
         return develop.replace("\\", "/")
+    from . import _root
+
     here = _os.path.dirname(_os.path.abspath(__file__))
-    # Installed: <prefix>/lib/python3/dist-packages/quorutil -> <prefix>/lib/quor; the build
-    # tree keeps the root in bin/.
-    for candidate in (
-        _os.path.join(here, "..", "..", "..", "quor"),
-        _os.path.join(here, "..", "..", "bin"),
-    ):
-        if _os.path.isdir(_os.path.join(candidate, "etc")):
-            return _os.path.normpath(candidate)
-    return _os.path.normpath(_os.path.join(here, "..", "..", "..", "quor"))
+    return _os.path.normpath(_os.path.join(here, _root.RELATIVE_ROOT))
 
 
 # The library finds its configuration (quor.ini, etc/) under QUOR_DEVELOP or else beside the
