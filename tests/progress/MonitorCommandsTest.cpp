@@ -143,22 +143,17 @@ TEST(MonitorCommands, TimeoutEndsTheWatch)
 
 TEST(MonitorCommands, BadArgumentsAreUsageErrors)
 {
-    // arguments, start of the error line
+    // arguments, start of the error line; what every command's parser does is CommandLineTest's
     const std::pair<QStringList, const char *> rows[] = {
         {{"--port", "70000"}, "--port must be an integer from 0 to 65535, not '70000'"},
-        {{"--port", "-1"}, "--port must be an integer from 0 to 65535, not '-1'"},
         {{"--listen", "example.com"}, "--listen needs an IP address, not 'example.com'"},
         {{"--timeout", "-1"}, "--timeout must be a number of at least 0 or inf, not '-1'"},
         {{"--timeout", "nan"}, "--timeout must be a number of at least 0 or inf, not 'nan'"},
-        {{"--timeout", "1,5"}, "--timeout must be a number of at least 0 or inf, not '1,5'"},
-        {{"--timeout"}, "--timeout needs a value"},
-        {{"--once=yes"}, "--once takes no value"},
         {{"--http", "http://localhost:80"}, "--http needs [ADDR:]PORT with an IP address"},
         {{"--http", "localhost:8080"}, "--http needs [ADDR:]PORT with an IP address"},
         {{"--http", "::1:8080"}, "--http needs [ADDR:]PORT with an IP address"},
         {{"--http", "127.0.0.1:65536"}, "--http needs [ADDR:]PORT with an IP address"},
         {{"--http", "[::1]"}, "--http needs [ADDR:]PORT with an IP address"},
-        {{"--json=1"}, "--json takes no value"},
         {{"extra"}, "unexpected argument 'extra'"},
     };
     for (const auto &[args, message] : rows) {
