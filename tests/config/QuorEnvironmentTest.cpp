@@ -57,14 +57,11 @@ TEST(QuorEnvironment, FollowsTheExecutableAndTheVariables)
 // Each instruction-set bit alone, and together with the lower ones, gives its level.
 TEST(QuorEnvironment, VectorLevelsFollowTheProcessorBits)
 {
-    for (const QString &line : quortest::tableLines("config/vector_levels.txt")) {
-        const QStringList fields = line.split(' ', Qt::SkipEmptyParts);
-        ASSERT_EQ(fields.size(), 2) << line.toStdString();
-        bool ok = false;
-        const uint ecx = fields.at(0).toUInt(&ok, 16);
-        ASSERT_TRUE(ok) << line.toStdString();
-        EXPECT_EQ(util::testseam::vectorOpLevelFromEcx(ecx), fields.at(1).toFloat())
-            << line.toStdString();
+    for (const quortest::TableRow &row : quortest::tableRows("config/vector_levels.txt")) {
+        const uint ecx = std::stoul(row[0], nullptr, 16);
+        EXPECT_EQ(util::testseam::vectorOpLevelFromEcx(ecx),
+                  QString::fromStdString(row[1]).toFloat())
+            << row.line;
     }
 }
 #endif

@@ -67,8 +67,8 @@ TEST_F(ApplyCurves, ValuesFollowTheTablesLutPrints)
         if (nbits)
             shape.creationOptions << QStringLiteral("NBITS=%1").arg(nbits);
         shape.creationOptions << "TILED=YES"
-                             << "BLOCKXSIZE=16"
-                             << "BLOCKYSIZE=16";
+                              << "BLOCKXSIZE=16"
+                              << "BLOCKYSIZE=16";
         if (f[3] != QLatin1String("-"))
             shape.descriptions << f[3];
         const QString in = path("in-" + f[0] + f[1] + f[2] + ".tif");
@@ -124,14 +124,14 @@ TEST_F(ApplyCurves, OutputDescribesItselfAsTheInputDoes)
     shape.height = 70;
     shape.bands = 4;
     shape.creationOptions << "NBITS=12"
-                         << "TILED=YES"
-                         << "BLOCKXSIZE=32"
-                         << "BLOCKYSIZE=32"
-                         << "COMPRESS=DEFLATE";
+                          << "TILED=YES"
+                          << "BLOCKXSIZE=32"
+                          << "BLOCKYSIZE=32"
+                          << "COMPRESS=DEFLATE";
     shape.descriptions << "RED"
-                      << "GRN"
-                      << "BLU"
-                      << "NIR";
+                       << "GRN"
+                       << "BLU"
+                       << "NIR";
     shape.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_Undefined};
     shape.hasNodata = true;
     shape.nodata = 7;
@@ -173,28 +173,26 @@ TEST_F(ApplyCurves, OutputDescribesItselfAsTheInputDoes)
 
 TEST_F(ApplyCurves, BandsAreMatchedByNameInterpretationOrList)
 {
-    for (const QString &row : tableLines("imagery/bands.txt")) {
-        SCOPED_TRACE(row.toStdString());
-        const QStringList f = row.split(';');
-        ASSERT_EQ(f.size(), 4);
+    for (const quortest::TableRow &row : quortest::tableRows("imagery/bands.txt")) {
+        SCOPED_TRACE(row.line);
+        const auto cell = [&](int i) { return QString::fromStdString(row[i]).trimmed(); };
         RasterShape shape;
-        const QStringList descriptions = f[0].trimmed().split('|');
-        const QStringList interps = f[1].trimmed().split('|');
+        const QStringList descriptions = cell(0).split(','), interps = cell(1).split(',');
         shape.bands = descriptions.size();
         for (const QString &d : descriptions)
             shape.descriptions << (d == QLatin1String("-") ? QString() : d);
         for (const QString &i : interps)
             shape.interps.push_back(i == QLatin1String("-")
-                                       ? GCI_Undefined
-                                       : GDALGetColorInterpretationByName(i.toUtf8().constData()));
+                                        ? GCI_Undefined
+                                        : GDALGetColorInterpretationByName(i.toUtf8().constData()));
         const QString in = path("in.tif");
         QFile::remove(in);
         makeRaster(in, shape, [](int, int x, int) { return unsigned(x + 1); });
-        const QString list = f[2].trimmed();
+        const QString list = cell(2);
         util::Failure failure;
         const bool ok = apply(dataPath("imagery/constant.bpf"), in, path("out.tif"), &failure, 1,
                               list == QLatin1String("-") ? QStringList() : list.split(','));
-        const QString expected = f[3].trimmed();
+        const QString expected = cell(3);
         if (expected.startsWith(QLatin1String("error: "))) {
             EXPECT_FALSE(ok);
             EXPECT_NE(failure.text().indexOf(expected.mid(7)), -1) << failure.text().toStdString();
@@ -235,11 +233,12 @@ TEST_F(ApplyCurves, ThreadsWriteTheSameFile)
     shape.height = 200;
     shape.bands = 3;
     shape.creationOptions << "TILED=YES"
-                         << "BLOCKXSIZE=64"
-                         << "BLOCKYSIZE=32";
+                          << "BLOCKXSIZE=64"
+                          << "BLOCKYSIZE=32";
     shape.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand};
     const QString in = path("in.tif");
-    makeRaster(in, shape, [](int b, int x, int y) { return unsigned(b * x * 31 + y * 17) % 65536; });
+    makeRaster(in, shape,
+               [](int b, int x, int y) { return unsigned(b * x * 31 + y * 17) % 65536; });
     util::Failure failure;
     ASSERT_TRUE(apply(dataPath("imagery/rgbn12.bpf"), in, path("one.tif"), &failure, 1));
     for (const int threads : {2, 5}) {
@@ -256,8 +255,8 @@ TEST_F(ApplyCurves, AWideRasterIsWrittenInPiecesOfWholeTiles)
     shape.width = 16384;
     shape.height = 300;
     shape.creationOptions << "TILED=YES"
-                         << "BLOCKXSIZE=256"
-                         << "BLOCKYSIZE=256";
+                          << "BLOCKXSIZE=256"
+                          << "BLOCKYSIZE=256";
     const QString in = path("in.tif");
     makeRaster(in, shape, [](int, int x, int y) { return unsigned(x * 4 + y) % 65536; });
     const std::vector<float> table = lutTable(dataPath("imagery/spline.xml"), 65536);
@@ -283,9 +282,9 @@ QString damagedRaster(const QString &in)
     shape.width = shape.height = 256;
     shape.bands = 2;
     shape.creationOptions << "TILED=YES"
-                         << "BLOCKXSIZE=32"
-                         << "BLOCKYSIZE=32"
-                         << "COMPRESS=DEFLATE";
+                          << "BLOCKXSIZE=32"
+                          << "BLOCKYSIZE=32"
+                          << "COMPRESS=DEFLATE";
     makeRaster(in, shape, [](int b, int x, int y) { return unsigned(b + x * y) % 65536; });
     GDALDataset *ds = GDALDataset::Open(QFile::encodeName(in).constData(), GDAL_OF_READONLY);
     const char *offset = ds->GetRasterBand(1)->GetMetadataItem("BLOCK_OFFSET_3_5", "TIFF");

@@ -13,30 +13,6 @@ using util::ProgressDatagram;
 
 namespace {
 
-// Rows of a bad_* file: one per line, "//" comments, with \xHH, \n and \\ escapes.
-QList<QByteArray> rowsOf(const QString &file)
-{
-    QList<QByteArray> rows;
-    for (const QByteArray &line : quortest::readFile(quortest::dataPath(file)).split('\n')) {
-        if (line.isEmpty() || line.startsWith("//"))
-            continue;
-        QByteArray row;
-        for (int i = 0; i < line.size(); ++i) {
-            if (line[i] != '\\' || i + 1 >= line.size()) {
-                row += line[i];
-            } else if (line[i + 1] == 'x') {
-                row += static_cast<char>(line.mid(i + 2, 2).toInt(nullptr, 16));
-                i += 3;
-            } else {
-                row += line[i + 1] == 'n' ? '\n' : line[i + 1];
-                ++i;
-            }
-        }
-        rows << row;
-    }
-    return rows;
-}
-
 std::string printable(const QByteArray &bytes)
 {
     return bytes.toPercentEncoding("#:. ").toStdString();
@@ -140,7 +116,9 @@ TEST(ProgressDatagram, ReadsBothLayouts)
 
 TEST(ProgressDatagram, MalformedDatagramsAreRecognised)
 {
-    const QList<QByteArray> rows = rowsOf("progress/bad_datagrams.txt") << QByteArray();
+    QList<QByteArray> rows {QByteArray()};
+    for (const quortest::TableRow &row : quortest::tableRows("progress/bad_datagrams.txt", "bad"))
+        rows << QByteArray::fromStdString(row[0]);
     ASSERT_GT(rows.size(), 20);
     for (const QByteArray &row : rows) {
         const ProgressDatagram d = ProgressDatagram::parse(row);

@@ -122,13 +122,10 @@ TEST_F(ProgressInterfaceUdpTest, RedirectsToAMonitorOnPort45454)
 TEST_F(ProgressInterfaceUdpTest, MalformedTargetTurnsSendingOffQuietly)
 {
     // The reporter itself says nothing; the program asks targetFromEnvironment() and warns.
-    QByteArrayList rows;
-    for (const QByteArray &line : readFile(dataPath("progress/bad_targets.txt")).split('\n')) {
-        if (!line.isEmpty() && !line.startsWith("//"))
-            rows << line;
-    }
+    const QStringList rows = quortest::tableLines("progress/bad_targets.txt");
     ASSERT_GT(rows.size(), 5);
-    for (const QByteArray &row : rows) {
+    for (const QString &text : rows) {
+        const QByteArray row = text.toUtf8();
         ScopedEnv bad("QUOR_PROGRESS_TARGET", row);
         CaptureFd err(2);
         {

@@ -182,15 +182,13 @@ TEST(CurveEditor, Sessions)
 
 TEST(CurveEditorDrag, KeepsNodesWithinTheLimits)
 {
-    for (const QString &line : quortest::tableLines("tonal/editor_drags.txt")) {
-        const QStringList cells = line.split('|');
-        ASSERT_EQ(cells.size(), 7) << line.toStdString();
-        const std::string name = cells[0].trimmed().toStdString();
-        auto editor = editorWith(cells[2].trimmed(), cells[1].trimmed().toInt());
-        focus(*editor, "All", cells[3].trimmed().toInt());
-        editor->moveEditedNode(nodesOf(cells[4].trimmed()).first());
-        EXPECT_EQ(textOf(*editor, "All"), textOf(nodesOf(cells[5].trimmed()))) << name;
-        EXPECT_EQ(editor->editedIndex(), cells[6].trimmed().toInt()) << name;
+    for (const quortest::TableRow &row : quortest::tableRows("tonal/editor_drags.txt")) {
+        const auto cell = [&](int i) { return QString::fromStdString(row[i]).trimmed(); };
+        auto editor = editorWith(cell(2), cell(1).toInt());
+        focus(*editor, "All", cell(3).toInt());
+        editor->moveEditedNode(nodesOf(cell(4)).first());
+        EXPECT_EQ(textOf(*editor, "All"), textOf(nodesOf(cell(5)))) << row.line;
+        EXPECT_EQ(editor->editedIndex(), cell(6).toInt()) << row.line;
     }
 }
 

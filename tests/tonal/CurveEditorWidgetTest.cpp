@@ -229,15 +229,12 @@ TEST(CurveEditorWindow, RefusesFilesItCannotRead)
     const QString missing = dir.filePath("missing.xml");
     CurveEditorWindow window;
     const QString before = textOf(*window.editorWidget()->editor().getNodes("All"));
-    const QStringList rows = quortest::tableLines("tonal/editor_bad_files.txt");
-    ASSERT_FALSE(rows.isEmpty());
-    for (const QString &row : rows) {
-        const QString file = row.section('|', 0, 0) == "missing.xml"
-            ? missing
-            : dataPath("tonal/" + row.section('|', 0, 0));
-        const QString expected = row.section('|', 1).replace("$F", file);
+    for (const quortest::TableRow &row : quortest::tableRows("tonal/editor_bad_files.txt")) {
+        const QString name = QString::fromStdString(row[0]);
+        const QString file = name == "missing.xml" ? missing : dataPath("tonal/" + name);
+        const QString expected = QString::fromStdString(row[1]).replace("$F", file);
         QString error;
-        EXPECT_FALSE(window.openFile(file, &error)) << row.toStdString();
+        EXPECT_FALSE(window.openFile(file, &error)) << row.line;
         EXPECT_TRUE(error.startsWith(expected)) << error.toStdString();
         EXPECT_EQ(textOf(*window.editorWidget()->editor().getNodes("All")), before);
     }
@@ -300,16 +297,18 @@ TEST(CurveCommands, DrawsTheWindowIntoAPicture)
 TEST(CurveCommands, UsageErrorsAndFailures)
 {
     QTemporaryDir dir;
-    const QStringList rows = quortest::tableLines("tonal/curves_usage.txt");
-    ASSERT_GE(rows.size(), 6);
-    for (QString row : rows) {
-        row.replace("$M", dir.filePath("nosuch.xml")).replace("$D", dir.path());
-        row.replace("$L", dataPath("tonal/bad_corrector_lowercase.xml")).replace("\\n", "\n");
-        const int code = row.section('|', 0, 0).toInt();
-        const std::string err = row.section('|', 2).toStdString();
-        const quortest::ToolResult r = runTool(row.section('|', 1, 1).split(' '));
-        EXPECT_EQ(r.code, code) << row.toStdString();
-        EXPECT_EQ(r.err.substr(0, err.size()), err) << row.toStdString();
+    for (const quortest::TableRow &row : quortest::tableRows("tonal/curves_usage.txt")) {
+        const auto fill = [&](const std::string &cell) {
+            return QString::fromStdString(cell)
+                .replace("$M", dir.filePath("nosuch.xml"))
+                .replace("$D", dir.path())
+                .replace("$L", dataPath("tonal/bad_corrector_lowercase.xml"));
+        };
+        const int code = std::stoi(row[0]);
+        const std::string err = fill(row[2]).toStdString();
+        const quortest::ToolResult r = runTool(fill(row[1]).split(' '));
+        EXPECT_EQ(r.code, code) << row.line;
+        EXPECT_EQ(r.err.substr(0, err.size()), err) << row.line;
         if (code == 1) {
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         }

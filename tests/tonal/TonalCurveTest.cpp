@@ -97,15 +97,12 @@ TEST(TonalCurve, OrdersNodesByPosition)
 
 TEST(TonalCurve, RefusesBadElementsWithTheirMessages)
 {
-    const QStringList rows = quortest::tableLines("tonal/bad_corrector_elements.txt");
-    ASSERT_GE(rows.size(), 7);
-    for (const QString &row : rows) {
+    for (const quortest::TableRow &row : quortest::tableRows("tonal/bad_corrector_elements.txt")) {
         QDomDocument document;
-        const QDomElement element = parseElement(document, row.section('|', 3));
-        EXPECT_THAT(
-            [&] { TonalCurve(element, row.section('|', 1, 1) == "yes"); },
-            ThrowsMessage<std::runtime_error>(testing::StrEq(row.section('|', 2, 2).toStdString())))
-            << row.toStdString();
+        const QDomElement element = parseElement(document, QString::fromStdString(row[3]));
+        EXPECT_THAT([&] { TonalCurve(element, row[1] == "yes"); },
+                    ThrowsMessage<std::runtime_error>(testing::StrEq(row[2])))
+            << row.line;
     }
 }
 

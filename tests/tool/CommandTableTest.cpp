@@ -59,19 +59,15 @@ QString validValue(const quorutil::OptionSpec &option)
 
 TEST(CommandTable, RefusesBadValuesAndArgumentCountsWithTheirOwnWords)
 {
-    for (const QString &line : quortest::tableLines("tool/values.txt")) {
-        const QStringList cells = line.split(QLatin1Char('|'));
-        ASSERT_EQ(cells.size(), 2) << line.toStdString();
-        const QStringList args = cells[0].split(QLatin1Char(' '));
-        const std::string expected =
-            QString(cells[1]).replace(QLatin1String("\\n"), QLatin1String("\n")).toStdString();
+    for (const quortest::TableRow &row : quortest::tableRows("tool/values.txt")) {
+        const QStringList args = QString::fromStdString(row[0]).split(QLatin1Char(' '));
         const auto result = runTool(args);
-        EXPECT_EQ(result.code, 2) << line.toStdString() << ": " << result.err;
-        EXPECT_EQ(result.err.rfind(expected, 0), 0u) << line.toStdString() << "\n" << result.err;
+        EXPECT_EQ(result.code, 2) << row.line << ": " << result.err;
+        EXPECT_EQ(result.err.rfind(row[1], 0), 0u) << row.line << "\n" << result.err;
         EXPECT_NE(result.err.find("\n\nUsage: quorutil " + args.first().toStdString()),
                   std::string::npos)
-            << line.toStdString();
-        EXPECT_EQ(result.out, "") << line.toStdString();
+            << row.line;
+        EXPECT_EQ(result.out, "") << row.line;
     }
 }
 

@@ -90,18 +90,17 @@ TEST(FailureTable, EveryCommandReportsEveryKindInOneLine)
 
     int runs = 0;
     int skipped = 0;
-    const QStringList rows = quortest::tableLines("tool/failures.txt");
-    for (const QString &row : rows) {
-        const QString command = row.section('|', 0, 0).trimmed();
-        const QString args = row.section('|', 1, 1).trimmed();
-        const QStringList tried = row.section('|', 2, 2).split(' ', Qt::SkipEmptyParts);
-        ASSERT_FALSE(tried.isEmpty()) << row.toStdString();
+    for (const quortest::TableRow &row : quortest::tableRows("tool/failures.txt")) {
+        const std::string &command = row[0];
+        const QString args = QString::fromStdString(row[1]);
+        const QStringList tried = QString::fromStdString(row[2]).split(' ', Qt::SkipEmptyParts);
+        ASSERT_FALSE(tried.isEmpty()) << row.line;
         for (const QString &kindName : tried) {
             const Kind *kind = nullptr;
             for (const Kind &k : kinds)
                 kind = kindName == k.name ? &k : kind;
-            ASSERT_NE(kind, nullptr) << row.toStdString() << ": " << kindName.toStdString();
-            ASSERT_EQ(args.contains(kind->output ? "{out}" : "{in}"), true) << row.toStdString();
+            ASSERT_NE(kind, nullptr) << row.line << ": " << kindName.toStdString();
+            ASSERT_EQ(args.contains(kind->output ? "{out}" : "{in}"), true) << row.line;
 
             const QString run = dir.filePath(QString("run%1").arg(runs + skipped));
             ASSERT_TRUE(QDir().mkpath(run));
@@ -130,8 +129,8 @@ TEST(FailureTable, EveryCommandReportsEveryKindInOneLine)
             ++runs;
 
             const std::string where = argv.join(' ').toStdString() + " [" + kind->name + "]";
-            const std::string expected = "quorutil " + command.toStdString() + ": "
-                + path.toStdString() + ": " + kind->reason;
+            const std::string expected =
+                "quorutil " + command + ": " + path.toStdString() + ": " + kind->reason;
             EXPECT_EQ(r.code, 1) << where << "\n" << r.err;
             EXPECT_EQ(r.out, "") << where;
             if (expected.back() == ' ')

@@ -48,22 +48,20 @@ std::string replaced(std::string text, const std::string &from, const std::strin
 
 TEST(StandardInput, ADashReadsStandardInputLikeTheFile)
 {
-    for (const QString &line : quortest::tableLines("tool/stdin.txt")) {
-        const QStringList cells = line.split('|');
-        ASSERT_EQ(cells.size(), 2);
-        const QString file = quortest::dataPath(cells[1]);
-        const QStringList pattern = cells[0].split(' ');
+    for (const quortest::TableRow &row : quortest::tableRows("tool/stdin.txt")) {
+        const std::string &line = row.line;
+        const QString file = quortest::dataPath(QString::fromStdString(row[1]));
+        const QStringList pattern = QString::fromStdString(row[0]).split(' ');
         QStringList withFile = pattern, withDash = pattern;
         withFile.replace(pattern.indexOf("FILE"), file);
         withDash.replace(pattern.indexOf("FILE"), "-");
 
         const ProcessRun direct = runQuorutil(withFile, Feed::None, QString());
-        ASSERT_EQ(direct.code, 0) << line.toStdString() << ": " << direct.err;
+        ASSERT_EQ(direct.code, 0) << line << ": " << direct.err;
         const std::string expected = replaced(direct.out, file.toStdString(), "-");
         for (const Feed feed : {Feed::Pipe, Feed::Redirect}) {
             const ProcessRun run = runQuorutil(withDash, feed, file);
-            const std::string how =
-                line.toStdString() + (feed == Feed::Pipe ? " (pipe)" : " (redirect)");
+            const std::string how = line + (feed == Feed::Pipe ? " (pipe)" : " (redirect)");
             EXPECT_EQ(run.code, 0) << how << ": " << run.err;
             EXPECT_EQ(run.out, expected) << how;
             EXPECT_EQ(run.err, "") << how;
