@@ -11,8 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 dist=$(realpath -m "${1:-$root/dist}")
 ours=(libquorutil6 libquorutil-imagery6 libquorutil-dev quorutil)
-# The Python module's package joins here once debian/control builds it:
-# ours+=(python3-quorutil)
+ours+=(python3-quorutil)
 
 fail() {
     echo "install-test.sh: $*" >&2
@@ -125,9 +124,17 @@ fi
 bash "$root/tests/consumer/build-consumer.sh" /usr "lib/$multiarch" "$root/tests/consumer" \
      "$work/consumer"
 
-# The Python module: once python3-quorutil is built, check here that
-#   /usr/bin/python3 -c 'import quorutil'
-# finds it under /usr/lib/python3/dist-packages.
+# The Python module, with Debian's interpreter, from /usr/lib/python3/dist-packages, finding
+# the installation root that libquorutil6 brought.
+env -u QUOR_DEVELOP -u PYTHONPATH /usr/bin/python3 - <<'PY' || fail "the Python module does not work"
+import os
+import quorutil
+assert quorutil.__file__.startswith("/usr/lib/python3/dist-packages/quorutil/"), quorutil.__file__
+root = quorutil.installation_root()
+assert os.path.isfile(os.path.join(root, "etc", "products.xml")), root
+assert "RGBN00A" in quorutil.products(["REDN00A", "GRNN00A", "BLUN00A"]), "the shipped product map"
+assert quorutil.gps_datetime(1618, 563713, full_week=True).year == 2011
+PY
 
 apt-get purge -y -qq "${ours[@]}" "${pulled[@]}" >/dev/null
 for p in "${ours[@]}"; do
