@@ -29,7 +29,6 @@ namespace quorutil {
 
 namespace {
 
-
 // Runs the copy on a worker thread while the modal dialog follows it on this (GUI) thread.
 int copyWithDialog(const std::string &src, const std::string &dst, std::ostream &err)
 {

@@ -6,8 +6,8 @@
 #include "tools/quorutil/Tool.h"
 
 #include "util/files/AtomicWrite.h"
-#include "util/imagery/RasterPreview.h"
 #include "util/files/Failure.h"
+#include "util/imagery/RasterPreview.h"
 #include "util/tonal/CurveEditorWidget.h"
 #include "util/tonal/CurveEditorWindow.h"
 #include "util/tonal/ImagePreviewData.h"

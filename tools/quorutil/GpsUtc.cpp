@@ -11,10 +11,9 @@ namespace {
 
 // The UTC days that ended with a leap second (23:59:60), from the GPS origin on.
 const QDate leapDays[] = {
-    {1981, 6, 30},  {1982, 6, 30},  {1983, 6, 30},  {1985, 6, 30},  {1987, 12, 31},
-    {1989, 12, 31}, {1990, 12, 31}, {1992, 6, 30},  {1993, 6, 30},  {1994, 6, 30},
-    {1995, 12, 31}, {1997, 6, 30},  {1998, 12, 31}, {2005, 12, 31}, {2008, 12, 31},
-    {2012, 6, 30},  {2015, 6, 30},  {2016, 12, 31},
+    {1981, 6, 30},  {1982, 6, 30},  {1983, 6, 30},  {1985, 6, 30}, {1987, 12, 31}, {1989, 12, 31},
+    {1990, 12, 31}, {1992, 6, 30},  {1993, 6, 30},  {1994, 6, 30}, {1995, 12, 31}, {1997, 6, 30},
+    {1998, 12, 31}, {2005, 12, 31}, {2008, 12, 31}, {2012, 6, 30}, {2015, 6, 30},  {2016, 12, 31},
 };
 
 const QDateTime &gpsOrigin()
@@ -52,8 +51,10 @@ QString utcText(std::int64_t gpsSeconds)
 {
     const int offset = gpsMinusUtc(gpsSeconds);
     // The second just before a leap second has passed is the leap second itself.
-    if (offset < static_cast<int>(std::size(leapDays)) && gpsSeconds == leapPassedAt(offset + 1) - 1)
-        return leapDays[offset].toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:60");
+    if (offset < static_cast<int>(std::size(leapDays))
+        && gpsSeconds == leapPassedAt(offset + 1) - 1)
+        return leapDays[offset].toString(QStringLiteral("yyyy-MM-dd"))
+            + QStringLiteral(" 23:59:60");
     return gpsOrigin().addSecs(gpsSeconds - offset).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <ostream>
 
-#include <unistd.h>
 #include <ostream>
+#include <unistd.h>
 
 namespace quorutil {
 

@@ -20,7 +20,8 @@ int main(int argc, char *argv[])
     const bool gui = quorutil::wantsGui(args) && !args.contains(QStringLiteral("--help"))
         && !args.contains(QStringLiteral("-h"));
     const bool display = qEnvironmentVariableIsSet("DISPLAY")
-        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
     if (gui && !display && quorutil::needsScreen(args)) {
         std::cerr << "quorutil " << (args.isEmpty() ? std::string() : args.first().toStdString())
                   << ": no display to open the window on (DISPLAY, WAYLAND_DISPLAY and "

@@ -3,10 +3,10 @@
 
 #include "util/files/FileOps.h"
 
+#include "util/core/ProgressInterface.h"
 #include "util/files/FileOps_p.h"
 #include "util/files/FileReplace_p.h"
 #include "util/files/UniqueFd_p.h"
-#include "util/core/ProgressInterface.h"
 
 #include <QFile>
 #include <QString>

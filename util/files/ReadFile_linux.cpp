@@ -60,8 +60,8 @@ ReadOutcome readInto(const char *path, Buffer &out, std::size_t maxBytes, bool r
             }
             out.resize(Size(std::min(capacity * 2 + 4096, maxBytes + 1)));
         }
-        const ssize_t n = ::read(fd.get(), out.data() + used,
-                                 static_cast<std::size_t>(out.size()) - used);
+        const ssize_t n =
+            ::read(fd.get(), out.data() + used, static_cast<std::size_t>(out.size()) - used);
         if (n < 0) {
             if (errno == EINTR)
                 continue;

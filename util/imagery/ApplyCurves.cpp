@@ -1,10 +1,10 @@
 #include "util/imagery/ApplyCurves.h"
 
+#include "util/core/ProgressInterface.h"
 #include "util/files/Failure.h"
 #include "util/files/NamedReplacement.h"
 #include "util/files/ReadFile.h"
 #include "util/imagery/Gdal_p.h"
-#include "util/core/ProgressInterface.h"
 #include "util/tonal/BpfConverter.h"
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalCurveConverter.h"

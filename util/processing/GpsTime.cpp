@@ -35,8 +35,8 @@ void dateFromGpsTime(const quorunits::WholeSeconds &weekTime,
     // Multiplying by minus the reciprocal and negating the truncation is how the days have
     // always been counted; for non-negative input it is the plain division.
     // (Negated in 64 bits: the clamped truncation may be INT_MIN.)
-    const qint64 days = -static_cast<qint64>(
-        util::truncateToInt(secondsOfWeek.value() * -1.1574074074074073e-05));
+    const qint64 days =
+        -static_cast<qint64>(util::truncateToInt(secondsOfWeek.value() * -1.1574074074074073e-05));
     date = QDate(1999, 8, 22).addDays(7 * static_cast<qint64>(weeks) + days);
 }
 

@@ -1,7 +1,7 @@
 #include "util/progress/ProgressInterfaceFancy.h"
 
-#include "util/progress/ProgressTime_p.h"
 #include "util/core/SubtaskProgressInterface.h"
+#include "util/progress/ProgressTime_p.h"
 
 #include <cstring>
 #include <iostream>

@@ -1,8 +1,8 @@
 #include "util/progress/QtProgressDialog.h"
 
+#include "util/core/SubtaskProgressInterface.h"
 #include "util/progress/ProgressInterfaceQt.h"
 #include "util/progress/ProgressTime_p.h"
-#include "util/core/SubtaskProgressInterface.h"
 #include "util/strings/NumberFormat.h"
 
 #include "ui_QtProgressDialog.h"

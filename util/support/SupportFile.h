@@ -180,11 +180,12 @@ public:
     /// against them: the same as the Failure forms, with failure.text() in *errorString.
     [[deprecated("report through util::Failure")]] ReadStatus
     loadFileChecked(const std::string &path, QString *errorString);
-    [[deprecated("report through util::Failure")]] bool
-    exportL1SupportFile(const std::string &path, bool writeLevel0Name, bool relativeImageNames,
-                        QString *errorString);
-    [[deprecated("report through util::Failure")]] bool
-    exportL2SupportFile(const std::string &path, QString *errorString);
+    [[deprecated("report through util::Failure")]] bool exportL1SupportFile(const std::string &path,
+                                                                            bool writeLevel0Name,
+                                                                            bool relativeImageNames,
+                                                                            QString *errorString);
+    [[deprecated("report through util::Failure")]] bool exportL2SupportFile(const std::string &path,
+                                                                            QString *errorString);
 
     /// The exact text that exportL1SupportFile would write to path, without touching the
     /// record or the disk (for callers that write files their own way).
@@ -202,8 +203,8 @@ public:
     /// overwritten with the counts the sensor file's header holds (a file that cannot be read
     /// gives 0 and 0); otherwise they are taken as passed. The name is stored relative to
     /// baseDirectory when one is given.
-    bool addImage(const std::string &path, int &lines, int &samples, int level,
-                  bool readSensorFile, const std::string &baseDirectory);
+    bool addImage(const std::string &path, int &lines, int &samples, int level, bool readSensorFile,
+                  const std::string &baseDirectory);
     /// True when every file the record refers to exists: the image files in list order, then
     /// the original and adjusted orientation, the original and adjusted calibration and the
     /// level-0 image name, each when not empty. Names are tested as stored (a relative name

@@ -30,8 +30,9 @@ bool readWholeFile(const std::string &path, std::string &out, Failure *failure)
         break;
     }
     return fail(failure,
-                Failure::other(name, QStringLiteral("larger than %1, no support file")
-                                         .arg(QString::fromStdString(sizeText(maxSupportFileSize)))));
+                Failure::other(name,
+                               QStringLiteral("larger than %1, no support file")
+                                   .arg(QString::fromStdString(sizeText(maxSupportFileSize)))));
 }
 
 bool writeWholeFile(const std::string &path, std::string_view text, Failure *failure)

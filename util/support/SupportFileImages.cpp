@@ -80,11 +80,10 @@ bool SupportFile::addImage(const std::string &path, int &lines, int &samples, in
     }
     ImageMinification image;
     image.level = level;
-    image.fileName = baseDirectory.empty()
-                         ? path
-                         : QDir(QString::fromStdString(baseDirectory))
-                               .relativeFilePath(QString::fromStdString(path))
-                               .toStdString();
+    image.fileName = baseDirectory.empty() ? path
+                                           : QDir(QString::fromStdString(baseDirectory))
+                                                 .relativeFilePath(QString::fromStdString(path))
+                                                 .toStdString();
     image.lines = lines;
     image.samples = samples;
     m_imageMinifications.push_back(image);

@@ -289,7 +289,8 @@ std::string SupportFile::formatL2SupportFile() const
 bool SupportFile::exportL1SupportFile(const std::string &path, bool writeLevel0Name,
                                       bool relativeImageNames)
 {
-    return exportL1SupportFile(path, writeLevel0Name, relativeImageNames, static_cast<Failure *>(nullptr));
+    return exportL1SupportFile(path, writeLevel0Name, relativeImageNames,
+                               static_cast<Failure *>(nullptr));
 }
 
 bool SupportFile::exportL2SupportFile(const std::string &path)

@@ -16,8 +16,8 @@ WorldFileWriter::WorldFileWriter(const WorldFile &worldFile, unsigned int cellSi
 void WorldFileWriter::write(const novRaster::ImageWriter &imageWriter) const
 {
     const QFileInfo image(QString::fromStdString(imageWriter.getFilename()));
-    const QString path = image.absolutePath() + QDir::separator() + image.baseName()
-                         + QStringLiteral(".tfw");
+    const QString path =
+        image.absolutePath() + QDir::separator() + image.baseName() + QStringLiteral(".tfw");
     m_worldFile.saveAs(path.toStdString(), m_coordinatePrecision, m_cellSizePrecision);
 }
 

@@ -11,9 +11,13 @@
 
 namespace util {
 
-TonalCurve::TonalCurve(Interpolation interpolation) : interpolation(interpolation) {}
+TonalCurve::TonalCurve(Interpolation interpolation)
+    : interpolation(interpolation)
+{
+}
 
-TonalCurve::TonalCurve(const QDomElement &element, bool validate) : interpolation(Linear)
+TonalCurve::TonalCurve(const QDomElement &element, bool validate)
+    : interpolation(Linear)
 {
     if (validate) {
         const XmlValidator validator(QStringLiteral("tonalcurve.xsd"));

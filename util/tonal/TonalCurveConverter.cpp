@@ -21,7 +21,9 @@ constexpr double defaultStep = 1.0 / 65536.0;
 } // namespace
 
 TonalCurveConverter::TonalCurveConverter()
-    : curve(TonalCurve::Linear), samples(defaultSamples), step(defaultStep)
+    : curve(TonalCurve::Linear)
+    , samples(defaultSamples)
+    , step(defaultStep)
 {
 }
 

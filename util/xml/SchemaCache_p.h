@@ -30,7 +30,7 @@ protected:
 struct CompiledSchema
 {
     QXmlSchema schema; ///< implicitly shared with the cache; valid() tells whether it compiled
-    QString message;   ///< the first complaint while compiling, if any
+    QString message; ///< the first complaint while compiling, if any
 };
 
 /// The schema in the file at path, compiled at most once per thread while the file is unchanged.

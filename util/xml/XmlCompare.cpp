@@ -45,7 +45,8 @@ QString unescape(QStringRef text)
     QString value;
     value.reserve(text.size());
     for (int i = 0; i < text.size(); ++i) {
-        const int semicolon = text.at(i) == QLatin1Char('&') ? text.indexOf(QLatin1Char(';'), i) : -1;
+        const int semicolon =
+            text.at(i) == QLatin1Char('&') ? text.indexOf(QLatin1Char(';'), i) : -1;
         if (semicolon < 0) {
             value += text.at(i);
             continue;
@@ -82,7 +83,8 @@ bool attributesFromStartTag(const QDomElement &element, Attributes &pairs)
     const QChar *data = tag.constData();
     const int size = tag.size();
     int i = 1;
-    while (i < size && !data[i].isSpace() && data[i] != QLatin1Char('/') && data[i] != QLatin1Char('>'))
+    while (i < size && !data[i].isSpace() && data[i] != QLatin1Char('/')
+           && data[i] != QLatin1Char('>'))
         ++i;
     while (true) {
         while (i < size && data[i].isSpace())

@@ -44,8 +44,7 @@ bool readXmlFile(const QString &fileName, QDomDocument &document, Failure *failu
 // --- The forms of 6.2 that reported through a QString --------------------------------------
 // Programs built against them still find these symbols; the headers offer the Failure forms.
 
-UTIL_EXPORT bool readXmlFile(const QString &fileName, QDomDocument &document,
-                             QString *errorString);
+UTIL_EXPORT bool readXmlFile(const QString &fileName, QDomDocument &document, QString *errorString);
 UTIL_EXPORT bool parseXmlText(const QString &text, QDomDocument &document, QString *errorString);
 bool readXmlFile(const QString &fileName, QDomDocument &document, QString *errorString)
 {
