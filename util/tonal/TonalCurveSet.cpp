@@ -1,0 +1,168 @@
+#include "util/tonal/TonalCurveSet.h"
+
+#include "util/files/ReadFile.h"
+#include "util/tonal/BpfConverter.h"
+#include "util/tonal/TonalXml_p.h"
+
+#include <QDomDocument>
+#include <QDomElement>
+
+#include <cmath>
+#include <exception>
+
+namespace util {
+
+namespace {
+
+bool fail(QString *errorString, const QString &text)
+{
+    if (errorString)
+        *errorString = text;
+    return false;
+}
+
+} // namespace
+
+bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurve> &curves,
+                     QString *errorString)
+{
+    QByteArray bytes;
+    QString reason;
+    if (!readWholeFile(fileName, bytes, &reason))
+        return fail(errorString, reason);
+    QDomDocument document;
+    if (!detail::loadTonalDom(bytes, document, &reason))
+        return fail(errorString, fileName + QStringLiteral(": not well-formed XML: ") + reason);
+
+    QVector<NamedTonalCurve> found;
+    const QDomElement root = document.documentElement();
+    const QString corrector = QStringLiteral("Corrector");
+    try {
+        if (root.tagName() == QLatin1String("TonalCurves")) {
+            for (QDomElement band = root.firstChildElement(QStringLiteral("Band")); !band.isNull();
+                 band = band.nextSiblingElement(QStringLiteral("Band"))) {
+                const QDomElement element = band.firstChildElement(corrector);
+                const QString name = band.attribute(QStringLiteral("name"));
+                if (element.isNull() || name.isEmpty())
+                    return fail(
+                        errorString,
+                        fileName + QStringLiteral(": a Band element needs a name and a Corrector"));
+                found.append({name, TonalCurve(element, false)});
+            }
+        } else {
+            const QDomElement element = root.tagName() == corrector
+                ? root
+                : root.elementsByTagName(corrector).item(0).toElement();
+            if (!element.isNull()) {
+                found.append({QString(), TonalCurve(element, false)});
+            } else {
+                const BpfConverter bpf(fileName);
+                for (QDomElement band = root.firstChildElement(); !band.isNull();
+                     band = band.nextSiblingElement()) {
+                    const QString name = band.attribute(QStringLiteral("band"));
+                    if (band.tagName().compare(QLatin1String("break_points"), Qt::CaseInsensitive)
+                            != 0
+                        || name.compare(QLatin1String("composite"), Qt::CaseInsensitive) == 0)
+                        continue;
+                    bool seen = false;
+                    for (const NamedTonalCurve &c : found)
+                        seen = seen || c.band == name;
+                    if (!seen)
+                        found.append({name, bpf.getCurve(name)});
+                }
+            }
+        }
+    } catch (const std::exception &e) {
+        return fail(errorString,
+                    fileName + QStringLiteral(": ") + QString::fromStdString(e.what()));
+    }
+    if (found.isEmpty())
+        return fail(errorString,
+                    fileName
+                        + QStringLiteral(": holds no curve (neither a Corrector element nor a "
+                                         "break_points band)"));
+    curves = found;
+    return true;
+}
+
+QString tonalBandColour(const QString &band)
+{
+    const QString name = band.trimmed().toUpper();
+    static const char *const words[][5] = {
+        {"RED", "R", "RED", nullptr, nullptr},
+        {"GRN", "G", "GREEN", nullptr, nullptr},
+        {"BLU", "B", "BLUE", nullptr, nullptr},
+        {"NIR", "N", "INFRARED", "NEAR_INFRARED", "IR"},
+        {"PAN", "P", "PANCHROMATIC", nullptr, nullptr},
+        {"ALL", "COMPOSITE", nullptr, nullptr, nullptr},
+    };
+    for (const auto &row : words) {
+        for (const char *word : row) {
+            if (word && name == QLatin1String(word))
+                return QLatin1String(row[0]);
+        }
+    }
+    return name;
+}
+
+int findTonalBand(const QVector<NamedTonalCurve> &curves, const QString &band)
+{
+    const QString wanted = tonalBandColour(band);
+    for (int i = 0; i < curves.size(); ++i) {
+        if (tonalBandColour(curves[i].band) == wanted)
+            return i;
+    }
+    return -1;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> fallingStretches(const std::vector<float> &table,
+                                                                  double tolerance)
+{
+    if (tolerance < 0) {
+        double largest = 1.0;
+        for (const float v : table) {
+            if (std::isfinite(v))
+                largest = std::max(largest, std::fabs(double(v)));
+        }
+        tolerance = 1e-6 * largest;
+    }
+    std::vector<std::pair<std::size_t, std::size_t>> stretches;
+    bool falling = false;
+    bool started = false;
+    double peak = 0, low = 0;
+    std::size_t peakAt = 0, lowAt = 0;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const double v = table[i];
+        if (std::isnan(v))
+            continue;
+        if (!started) {
+            started = true;
+            peak = v;
+            peakAt = i;
+            continue;
+        }
+        if (!falling) {
+            if (v >= peak) {
+                peak = v;
+                peakAt = i;
+            } else if (v < peak - tolerance) {
+                falling = true;
+                low = v;
+                lowAt = i;
+            }
+        } else if (v < low) {
+            low = v;
+            lowAt = i;
+        } else if (v > low + tolerance) {
+            stretches.emplace_back(peakAt, lowAt);
+            falling = false;
+            peak = v;
+            peakAt = i;
+        }
+    }
+    if (falling)
+        stretches.emplace_back(peakAt, lowAt);
+    return stretches;
+}
+
+} // namespace util
