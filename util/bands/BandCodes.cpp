@@ -168,10 +168,6 @@ bool bandsShareLine(const std::vector<std::string> &bands, std::string *why)
         if (band.substr(3) != bands.front().substr(3))
             return refuse(band + ": not on the line of " + bands.front() + " (" + band.substr(3)
                           + " is not " + bands.front().substr(3) + ")");
-        for (std::size_t j = 0; j < i; ++j) {
-            if (bands[j].compare(0, 3, band, 0, 3) == 0)
-                return refuse(band + ": colour " + band.substr(0, 3) + " given twice");
-        }
     }
     return true;
 }
