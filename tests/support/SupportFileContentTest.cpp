@@ -51,12 +51,14 @@ TEST(SupportFileContent, ListsWhatTheFileHoldsInFileOrder)
         SupportFile viaContent, viaChecked;
         const std::string path = writeText(dir, "t.sup", row[0]);
         std::vector<util::SupportFileEntry> entries {{"stale", "", 0, false}};
-        QString error1, error2;
-        const auto status = util::loadSupportFileContent(viaContent, path, &entries, &error1);
+        util::Failure failure;
+        QString error2;
+        const auto status = util::loadSupportFileContent(viaContent, path, &entries, &failure);
         EXPECT_EQ(joined(entries), row[1]) << row.line;
         // The record and the outcome are loadFileChecked's.
         EXPECT_EQ(status, viaChecked.loadFileChecked(path, &error2)) << row.line;
-        EXPECT_EQ(error1, error2) << row.line;
+        // The same one line as loadFileChecked's.
+        EXPECT_EQ(failure.text(), error2) << row.line;
         EXPECT_TRUE(quortest::sameFields(viaContent, viaChecked, {"imageDate", "photoDate"}))
             << row.line;
     }
@@ -79,12 +81,13 @@ TEST(SupportFileContent, AnUnreadableFileListsNothing)
     QTemporaryDir dir;
     SupportFile record;
     std::vector<util::SupportFileEntry> entries {{"stale", "", 0, false}};
-    QString error;
+    util::Failure failure;
     EXPECT_EQ(util::loadSupportFileContent(record, dir.filePath("none.sup").toStdString(), &entries,
-                                           &error),
+                                           &failure),
               SupportFile::ReadStatus::Unreadable);
     EXPECT_TRUE(entries.empty());
-    EXPECT_TRUE(error.contains("none.sup")) << error.toStdString();
+    EXPECT_EQ(failure.path, dir.filePath("none.sup"));
+    EXPECT_TRUE(failure.reason.contains("No such file")) << failure.text().toStdString();
 }
 
 TEST(SupportFileContent, ResolvesReferencesBesideTheSupportFile)

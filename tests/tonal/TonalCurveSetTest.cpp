@@ -39,8 +39,9 @@ TEST(TonalCurveSet, ReadsEveryCurveOfEveryKindOfFileInFileOrder)
             ? editor
             : quortest::dataPath("tonal/" + QString::fromStdString(row[0]));
         QVector<util::NamedTonalCurve> curves(1);
-        QString error;
-        const bool ok = util::readTonalCurves(file, curves, &error);
+        util::Failure failure;
+        const bool ok = util::readTonalCurves(file, curves, &failure);
+        const QString error = failure.text();
         if (row[1].rfind("error: ", 0) == 0) {
             EXPECT_FALSE(ok) << row.line;
             EXPECT_TRUE(error.startsWith(file)) << error.toStdString();

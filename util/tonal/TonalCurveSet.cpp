@@ -12,27 +12,20 @@
 
 namespace util {
 
-namespace {
-
-bool fail(QString *errorString, const QString &text)
+bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurve> &curves, Failure *failure)
 {
-    if (errorString)
-        *errorString = text;
-    return false;
-}
-
-} // namespace
-
-bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurve> &curves,
-                     QString *errorString)
-{
+    const auto refuse = [&](const QString &reason) {
+        return fail(failure, Failure::other(fileName, reason));
+    };
     QByteArray bytes;
     QString reason;
-    if (!readWholeFile(fileName, bytes, &reason))
-        return fail(errorString, reason);
+    if (!readWholeFile(fileName, bytes, &reason)) {
+        // The reader's line names the file already.
+        return fail(failure, Failure::other(QString(), reason));
+    }
     QDomDocument document;
     if (!detail::loadTonalDom(bytes, document, &reason))
-        return fail(errorString, fileName + QStringLiteral(": not well-formed XML: ") + reason);
+        return refuse(QStringLiteral("not well-formed XML: ") + reason);
 
     QVector<NamedTonalCurve> found;
     const QDomElement root = document.documentElement();
@@ -44,9 +37,7 @@ bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurve> &curves,
                 const QDomElement element = band.firstChildElement(corrector);
                 const QString name = band.attribute(QStringLiteral("name"));
                 if (element.isNull() || name.isEmpty())
-                    return fail(
-                        errorString,
-                        fileName + QStringLiteral(": a Band element needs a name and a Corrector"));
+                    return refuse(QStringLiteral("a Band element needs a name and a Corrector"));
                 found.append({name, TonalCurve(element, false)});
             }
         } else {
@@ -73,14 +64,11 @@ bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurve> &curves,
             }
         }
     } catch (const std::exception &e) {
-        return fail(errorString,
-                    fileName + QStringLiteral(": ") + QString::fromStdString(e.what()));
+        return refuse(QString::fromStdString(e.what()));
     }
     if (found.isEmpty())
-        return fail(errorString,
-                    fileName
-                        + QStringLiteral(": holds no curve (neither a Corrector element nor a "
-                                         "break_points band)"));
+        return refuse(QStringLiteral("holds no curve (neither a Corrector element nor a "
+                                     "break_points band)"));
     curves = found;
     return true;
 }

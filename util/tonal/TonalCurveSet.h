@@ -5,6 +5,7 @@
 // them, and band names compared across the two vocabularies (RED and Red).
 
 #include "util/UtilExport.h"
+#include "util/files/Failure.h"
 #include "util/tonal/TonalCurve.h"
 
 #include <QString>
@@ -29,10 +30,11 @@ struct NamedTonalCurve
 /// - a file holding a "Corrector" element elsewhere: its first one, band "";
 /// - a break-point file: its bands as BpfConverter reads them, in file order (BpfConverter's
 ///   own list is sorted), "composite" left out.
-/// False with one line naming the file in *errorString when the file cannot be read, is not
-/// XML, a curve is refused, or it holds no curve at all (then it is neither kind of file).
+/// False, with curves unchanged and the failure in *failure (when given), when the file cannot
+/// be read, is not XML, a curve is refused, or it holds no curve at all (then it is neither
+/// kind of file).
 UTIL_EXPORT bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurve> &curves,
-                                 QString *errorString = nullptr);
+                                 Failure *failure = nullptr);
 
 /// The colour a band name stands for, in the break-point files' words: RED, GRN, BLU, NIR, PAN
 /// or ALL, from either vocabulary and any case ("Red", "RED", "r", "Green", "GRN", "Infrared",
