@@ -2,6 +2,7 @@
 
 #include "util/files/ReadFile.h"
 #include "util/tonal/BpfConverter.h"
+#include "util/tonal/TonalBands_p.h"
 #include "util/tonal/TonalXml_p.h"
 
 #include <QDomDocument>
@@ -75,20 +76,27 @@ bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurve> &curves, 
 
 QString tonalBandColour(const QString &band)
 {
+    // The editor's own mapping first, so that lut and the editor agree on every name they share.
+    static const char *const editorWords[][2] = {
+        {"All", "ALL"}, {"Red", "RED"}, {"Green", "GRN"}, {"Blue", "BLU"}, {"Infrared", "NIR"}};
+    const QString editor = detail::editorBandOf(band.trimmed());
+    for (const auto &word : editorWords) {
+        if (editor == QLatin1String(word[0]))
+            return QLatin1String(word[1]);
+    }
     const QString name = band.trimmed().toUpper();
-    static const char *const words[][5] = {
-        {"RED", "R", "RED", nullptr, nullptr},
-        {"GRN", "G", "GREEN", nullptr, nullptr},
-        {"BLU", "B", "BLUE", nullptr, nullptr},
-        {"NIR", "N", "INFRARED", "NEAR_INFRARED", "IR"},
-        {"PAN", "P", "PANCHROMATIC", nullptr, nullptr},
-        {"ALL", "COMPOSITE", nullptr, nullptr, nullptr},
-    };
-    for (const auto &row : words) {
-        for (const char *word : row) {
-            if (word && name == QLatin1String(word))
-                return QLatin1String(row[0]);
-        }
+    static const char *const others[][2] = {{"R", "RED"},
+                                            {"G", "GRN"},
+                                            {"B", "BLU"},
+                                            {"N", "NIR"},
+                                            {"NEAR_INFRARED", "NIR"},
+                                            {"PAN", "PAN"},
+                                            {"P", "PAN"},
+                                            {"PANCHROMATIC", "PAN"},
+                                            {"COMPOSITE", "ALL"}};
+    for (const auto &word : others) {
+        if (name == QLatin1String(word[0]))
+            return QLatin1String(word[1]);
     }
     return name;
 }
