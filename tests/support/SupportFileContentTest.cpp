@@ -51,14 +51,12 @@ TEST(SupportFileContent, ListsWhatTheFileHoldsInFileOrder)
         SupportFile viaContent, viaChecked;
         const std::string path = writeText(dir, "t.sup", row[0]);
         std::vector<util::SupportFileEntry> entries {{"stale", "", 0, false}};
-        util::Failure failure;
-        QString error2;
+        util::Failure failure, checked;
         const auto status = util::loadSupportFileContent(viaContent, path, &entries, &failure);
         EXPECT_EQ(joined(entries), row[1]) << row.line;
-        // The record and the outcome are loadFileChecked's.
-        EXPECT_EQ(status, viaChecked.loadFileChecked(path, &error2)) << row.line;
-        // The same one line as loadFileChecked's.
-        EXPECT_EQ(failure.text(), error2) << row.line;
+        // The record, the outcome and the failure are loadFileChecked's.
+        EXPECT_EQ(status, viaChecked.loadFileChecked(path, &checked)) << row.line;
+        EXPECT_EQ(failure.text(), checked.text()) << row.line;
         EXPECT_TRUE(quortest::sameFields(viaContent, viaChecked, {"imageDate", "photoDate"}))
             << row.line;
     }

@@ -126,19 +126,19 @@ TEST(TonalCommands, ShowsTheBandsOfABreakPointFile)
 {
     EXPECT_EQ(run({"bpf", "show", bandsFile}),
               "0|" + bandsFile.toStdString()
-                  + ": 4 bands\n"
-                    "band BLU: Linear, 0 nodes\n"
-                    "band GRN: Spline, 4 nodes\n  1 0\n  0 0.5\n  0 0.7\n  0 0\n"
+                  + ": 4 bands\n" // in file order
                     "band RED: Linear, 3 nodes\n  0 0\n  0.501960784 0.392156863\n  1 1\n"
-                    "band red: Spline, 4 nodes\n  0 0\n  0.5001221 0.732600733\n  1 1\n  0 0\n|");
+                    "band red: Spline, 4 nodes\n  0 0\n  0.5001221 0.732600733\n  1 1\n  0 0\n"
+                    "band GRN: Spline, 4 nodes\n  1 0\n  0 0.5\n  0 0.7\n  0 0\n"
+                    "band BLU: Linear, 0 nodes\n|");
     const quortest::ToolResult r = runTool({"bpf", "show", bandsFile, "--json"});
     ASSERT_EQ(r.code, 0);
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_EQ(json["file"].toString(), bandsFile);
     const QJsonArray list = json["bands"].toArray();
     ASSERT_EQ(list.size(), 4);
-    EXPECT_EQ(list[2].toObject()["band"].toString(), "RED");
-    EXPECT_EQ(list[2].toObject()["nodes"].toArray()[1].toArray()[1].toDouble(), 100 / 255.0);
+    EXPECT_EQ(list[0].toObject()["band"].toString(), "RED");
+    EXPECT_EQ(list[0].toObject()["nodes"].toArray()[1].toArray()[1].toDouble(), 100 / 255.0);
     EXPECT_EQ(run({"bpf", "show", dataPath("tonal/bad_bpf_no_band.xml")}).substr(0, 2), "1|");
 }
 

@@ -171,7 +171,8 @@ int productsCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
         if (cl.isSet("--json"))
             out << QJsonDocument(json).toJson(QJsonDocument::Indented).toStdString();
         if (!listed)
-            err << "quorutil products: " << file << ": no product can be made from these bands\n";
+            err << "quorutil products: " << config.toStdString()
+                << ": no product can be made from these bands\n";
     } catch (const std::runtime_error &e) {
         return report(err, cl, util::Failure::other(config, QString::fromUtf8(e.what())));
     }

@@ -479,16 +479,6 @@ int SupportFileReader::run(SupportFile &record, const std::string &path, bool qu
         // Unreadable: level 0, whose loader cannot open the file either.
         *opened = false;
         record.m_imageLevel = 0;
-        if (error)
-            *error = readError;
-        if (failure) {
-            // The reason without the path that the message starts with.
-            const std::string prefix = path + ": ";
-            const std::string reason =
-                readError.rfind(prefix, 0) == 0 ? readError.substr(prefix.size()) : readError;
-            *failure =
-                Failure::other(QFile::decodeName(path.c_str()), QString::fromStdString(reason));
-        }
         return 0;
     }
     *opened = true;

@@ -1,9 +1,9 @@
 #include "util/tonal/TonalCurveSet.h"
 
 #include "util/files/ReadFile.h"
-#include "util/tonal/BpfConverter.h"
 #include "util/tonal/TonalBands_p.h"
 #include "util/tonal/TonalXml_p.h"
+#include "util/xml/XmlFile.h"
 
 #include <QDomDocument>
 #include <QDomElement>
@@ -19,14 +19,10 @@ bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurve> &curves, 
         return fail(failure, Failure::other(fileName, reason));
     };
     QByteArray bytes;
-    QString reason;
-    if (!readWholeFile(fileName, bytes, &reason)) {
-        // The reader's line names the file already.
-        return fail(failure, Failure::other(QString(), reason));
-    }
     QDomDocument document;
-    if (!detail::loadTonalDom(bytes, document, &reason))
-        return refuse(QStringLiteral("not well-formed XML: ") + reason);
+    if (!readWholeFile(fileName, bytes, failure)
+        || !parseXmlBytes(bytes, document, fileName, failure))
+        return false;
 
     QVector<NamedTonalCurve> found;
     const QDomElement root = document.documentElement();
@@ -41,27 +37,22 @@ bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurve> &curves, 
                     return refuse(QStringLiteral("a Band element needs a name and a Corrector"));
                 found.append({name, TonalCurve(element, false)});
             }
+        } else if (const QDomElement element = detail::findCorrector(document); !element.isNull()) {
+            found.append({QString(), TonalCurve(element, false)});
         } else {
-            const QDomElement element = root.tagName() == corrector
-                ? root
-                : root.elementsByTagName(corrector).item(0).toElement();
-            if (!element.isNull()) {
-                found.append({QString(), TonalCurve(element, false)});
-            } else {
-                const BpfConverter bpf(fileName);
-                for (QDomElement band = root.firstChildElement(); !band.isNull();
-                     band = band.nextSiblingElement()) {
-                    const QString name = band.attribute(QStringLiteral("band"));
-                    if (band.tagName().compare(QLatin1String("break_points"), Qt::CaseInsensitive)
-                            != 0
-                        || name.compare(QLatin1String("composite"), Qt::CaseInsensitive) == 0)
-                        continue;
-                    bool seen = false;
-                    for (const NamedTonalCurve &c : found)
-                        seen = seen || c.band == name;
-                    if (!seen)
-                        found.append({name, bpf.getCurve(name)});
-                }
+            // The break-point reader gives its curves by name; the file gives their order.
+            QMap<QString, TonalCurve> byName;
+            if (!detail::readBreakPoints(document, fileName, byName, failure))
+                return false;
+            for (QDomElement band = root.firstChildElement(); !band.isNull();
+                 band = band.nextSiblingElement()) {
+                const QString name = band.attribute(QStringLiteral("band"));
+                bool seen = false;
+                for (const NamedTonalCurve &c : found)
+                    seen = seen || c.band == name;
+                if (band.tagName().compare(QLatin1String("break_points"), Qt::CaseInsensitive) == 0
+                    && byName.contains(name) && !seen)
+                    found.append({name, byName.value(name)});
             }
         }
     } catch (const std::exception &e) {
