@@ -150,6 +150,24 @@ bool isCcdBandName(const std::string &name)
         && digit(name[5]) && (name[6] == 'A' || name[6] == 'B');
 }
 
+namespace {
+
+// An image code as createImageCode makes it: band letters, then direction, CCD number and line
+// letter (RGBN00A, PNB14A).
+bool isImageCode(const std::string &code)
+{
+    if (code.size() < 5)
+        return false;
+    const std::string suffix = code.substr(code.size() - 4);
+    for (std::size_t i = 0; i + 4 < code.size(); ++i) {
+        if (std::string("PNRGB").find(code[i]) == std::string::npos)
+            return false;
+    }
+    return isCcdBandName("RED" + suffix);
+}
+
+} // namespace
+
 bool bandsShareLine(const std::vector<std::string> &bands, std::string *why)
 {
     const auto refuse = [why](std::string text) {
@@ -159,10 +177,12 @@ bool bandsShareLine(const std::vector<std::string> &bands, std::string *why)
     };
     if (bands.empty())
         return refuse("no band");
-    for (std::size_t i = 0; i < bands.size(); ++i) {
-        const std::string &band = bands[i];
+    if (bands.size() == 1 && isImageCode(bands.front()))
+        return true; // its own code
+    for (const std::string &band : bands) {
+        const std::string shown = band.empty() ? "''" : band;
         if (!isCcdBandName(band))
-            return refuse(band
+            return refuse(shown
                           + ": not a band name (such as REDN00A: RED, GRN, BLU, NIR or PAN, "
                             "then F, N or B, two digits and A or B)");
         if (band.substr(3) != bands.front().substr(3))
