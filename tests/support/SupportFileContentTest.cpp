@@ -84,8 +84,9 @@ TEST(SupportFileContent, AnUnreadableFileListsNothing)
                                            &failure),
               SupportFile::ReadStatus::Unreadable);
     EXPECT_TRUE(entries.empty());
-    EXPECT_EQ(failure.path, dir.filePath("none.sup"));
-    EXPECT_TRUE(failure.reason.contains("No such file")) << failure.text().toStdString();
+    EXPECT_TRUE(failure.text().contains(dir.filePath("none.sup")));
+    EXPECT_TRUE(failure.reason.contains("No such file or directory"))
+        << failure.text().toStdString();
 }
 
 TEST(SupportFileContent, ResolvesReferencesBesideTheSupportFile)
