@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using quortest::writeText;
 using util::SupportFile;
 
@@ -84,9 +86,8 @@ TEST(SupportFileContent, AnUnreadableFileListsNothing)
                                            &failure),
               SupportFile::ReadStatus::Unreadable);
     EXPECT_TRUE(entries.empty());
-    EXPECT_TRUE(failure.text().contains(dir.filePath("none.sup")));
-    EXPECT_TRUE(failure.reason.contains("No such file or directory"))
-        << failure.text().toStdString();
+    EXPECT_EQ(failure.path, dir.filePath("none.sup"));
+    EXPECT_EQ(failure.error, ENOENT) << failure.text().toStdString();
 }
 
 TEST(SupportFileContent, ResolvesReferencesBesideTheSupportFile)
