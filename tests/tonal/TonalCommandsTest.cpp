@@ -117,7 +117,8 @@ TEST(TonalCommands, StatsShowRangeReachAndMonotony)
                     "  range: 0 .. 0.9999695\n"
                     "  outside the nodes: none\n"
                     "  monotonic: yes\n|");
-    const quortest::ToolResult r = runTool({"lut", bandsFile, "--band", "GRN", "--stats", "--samples", "101"});
+    const quortest::ToolResult r =
+        runTool({"lut", bandsFile, "--band", "GRN", "--stats", "--samples", "101"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_THAT(r.out, testing::HasSubstr("band GRN: Spline, 4 nodes, 101 entries\n"));
 }
@@ -203,11 +204,13 @@ TEST(TonalCommands, PlotsTheCurveWhereTheTableSays)
             const double output = table[std::size_t(std::min(65535.0, input * 65536))];
             // the slope widens the band of rows one column covers
             const double before = table[std::size_t(std::max(0.0, (input - 1.5 / width) * 65536))];
-            const double after = table[std::size_t(std::min(65535.0, (input + 1.5 / width) * 65536))];
+            const double after =
+                table[std::size_t(std::min(65535.0, (input + 1.5 / width) * 65536))];
             const int row = curvePixels.bottom - int(std::lround(output * height));
             const int spread = 3 + int(std::ceil(std::abs(after - before) * height));
             bool near = false;
-            for (int y = std::max(0, row - spread); y <= std::min(image.height() - 1, row + spread); ++y)
+            for (int y = std::max(0, row - spread); y <= std::min(image.height() - 1, row + spread);
+                 ++y)
                 near |= (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
             EXPECT_TRUE(near) << file.toStdString() << " column " << x << " row " << row;
             ++checked;

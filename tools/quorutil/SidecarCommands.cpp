@@ -141,8 +141,8 @@ int likMake(const CommandLine &cl, std::ostream &out, std::ostream &err)
     // another name, one that cannot be found.
     if (cl.positional().first().contains(QChar::ReplacementCharacter))
         return report(err, cl,
-                      util::Failure::other(QString::fromStdString(escapeForTerminal(
-                                               cl.positional().first().toUtf8())),
+                      util::Failure::other(QString::fromStdString(
+                                               escapeForTerminal(cl.positional().first().toUtf8())),
                                            QStringLiteral("the name is not UTF-8 text, which a "
                                                           "link file cannot hold")));
     const std::string image = localPath(cl.positional().first());

@@ -274,8 +274,8 @@ int plot(const CommandLine &cl, const QString &file, const std::vector<Series> &
         }
         auto *nodes = new QwtPlotCurve(QStringLiteral("nodes"));
         nodes->setStyle(QwtPlotCurve::NoCurve);
-        nodes->setSymbol(new QwtSymbol(QwtSymbol::Ellipse, QBrush(Qt::white), QPen(colour.darker(150), 2),
-                                       QSize(9, 9)));
+        nodes->setSymbol(new QwtSymbol(QwtSymbol::Ellipse, QBrush(Qt::white),
+                                       QPen(colour.darker(150), 2), QSize(9, 9)));
         nodes->setSamples(points);
         nodes->setItemAttribute(QwtPlotItem::Legend, false);
         nodes->setZ(10);
@@ -339,10 +339,11 @@ int bpfShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
     if (!util::readTonalCurves(path, bands, &failure))
         return report(err, cl, failure);
     if (util::holdsTonalCurve(path))
-        return report(err, cl,
-                      util::Failure::other(file, QStringLiteral(
-                                                     "not a break-point file: it holds Corrector "
-                                                     "curves ('quorutil lut' reads them)")));
+        return report(
+            err, cl,
+            util::Failure::other(file,
+                                 QStringLiteral("not a break-point file: it holds Corrector "
+                                                "curves ('quorutil lut' reads them)")));
     if (cl.isSet("--json")) {
         QJsonArray list;
         for (const util::NamedTonalCurve &band : bands) {
