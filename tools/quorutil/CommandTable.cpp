@@ -379,7 +379,9 @@ std::vector<CommandSpec> makeTable()
         {"gps time",
          "the time of day of SECONDS",
          {numberArg("SECONDS", 0, latestGpsSeconds)},
-         {},
+         {flag("--json",
+               "a JSON object: \"seconds\", \"timeOfDay\", \"gps\" and \"utc\" (ISO "
+               "8601) and \"gpsMinusUtc\"")},
          nullptr,
          gpsTime},
         {"gps las",

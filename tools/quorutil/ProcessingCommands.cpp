@@ -27,17 +27,6 @@ namespace quorutil {
 
 namespace {
 
-// The GPS and UTC lines for a whole-second instant counted from the week epoch.
-void printInstant(std::ostream &out, std::int64_t secondsFromEpoch)
-{
-    const std::int64_t gps = secondsFromEpoch + gpsEpochSinceOrigin;
-    out << "GPS date and time: " << gpsText(gps).toStdString() << "\n"
-        << "UTC date and time: " << utcText(gps).toStdString() << " (GPS - "
-        << std::to_string(gpsMinusUtc(gps)) << " s)\n";
-}
-
-} // namespace
-
 // Seconds from the week epoch the las conversions take: from the GPS origin 1980-01-06 to the
 // last whole-second week time the date conversion can take.
 constexpr double earliestGpsSeconds = -static_cast<double>(util::gpsWeekEpochSinceOrigin);
@@ -75,6 +64,8 @@ int printGpsInstant(const CommandLine &cl, std::ostream &out, std::ostream &err,
     return ExitOk;
 }
 
+} // namespace
+
 int gpsDate(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     const auto week = static_cast<std::int64_t>(cl.numberAt(0));
@@ -100,7 +91,7 @@ int gpsDate(const CommandLine &cl, std::ostream &out, std::ostream &err)
         double(util::gpsWeekEpochSinceOrigin) + double(week) * 604800.0 + secondsOfWeek, object);
 }
 
-int gpsTime(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
+int gpsTime(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     const double seconds = cl.numberAt(0);
     // timeFromGpsTime keeps the low 32 bits of the seconds (so it has always counted); the
@@ -108,9 +99,11 @@ int gpsTime(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
     // and time printed beside it are.
     const auto whole = static_cast<std::int64_t>(seconds);
     const QTime time = QTime(0, 0).addSecs(static_cast<int>(whole % 86400));
-    out << "GPS time of day: " << time.toString(QStringLiteral("HH:mm:ss")).toStdString() << "\n";
-    printInstant(out, static_cast<std::int64_t>(seconds));
-    return ExitOk;
+    const QString timeOfDay = time.toString(QStringLiteral("HH:mm:ss"));
+    if (!cl.isSet("--json"))
+        out << "GPS time of day: " << timeOfDay.toStdString() << "\n";
+    return printGpsInstant(cl, out, err, double(whole) + double(util::gpsWeekEpochSinceOrigin),
+                           QJsonObject {{"seconds", qint64(whole)}, {"timeOfDay", timeOfDay}});
 }
 
 int gpsLas(const CommandLine &cl, std::ostream &out, std::ostream &err)
