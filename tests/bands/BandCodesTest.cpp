@@ -108,3 +108,21 @@ TEST(ImageCode, RefusesShortNamesAndUnknownLetters)
         }
     }
 }
+
+// tests/data/bands/shared_lines.txt
+TEST(ImageCode, TellsBandsOfOneLineFromBandsOfSeveral)
+{
+    for (const quortest::TableRow &row : quortest::tableRows("bands/shared_lines.txt")) {
+        std::vector<std::string> bands;
+        for (const QString &band : QString::fromStdString(row[1]).split(' ', Qt::SkipEmptyParts))
+            bands.push_back(band.toStdString());
+        std::string why = "untouched";
+        EXPECT_EQ(util::bandsShareLine(bands, &why), row[0] == "true") << row.line;
+        if (row[0] == "true") {
+            EXPECT_EQ(why, "untouched") << row.line;
+        } else {
+            EXPECT_EQ(why.rfind(row[2], 0), 0u) << row.line << ": " << why;
+        }
+        EXPECT_EQ(util::bandsShareLine(bands), row[0] == "true") << row.line;
+    }
+}

@@ -60,7 +60,11 @@ TEST(BandCommands, PrintCodesAndRefuseWhatTheLibraryRefuses)
          "quorutil bands master: Band name too short: PA\n"},
         {{"bands", "code", "NIRB14A", "REDB14A", "GRNB14A"}, 0, "NRGB14A\n", ""},
         {{"bands", "code", "NRGBN00A"}, 0, "NRGBN00A\n", ""},
-        {{"bands", "code", "REDN00A", ""}, 1, "", "quorutil bands code: Band name too short: \n"},
+        {{"bands", "code", "REDN00A", ""},
+         1,
+         "",
+         "quorutil bands code: '': not a band name (such as REDN00A: RED, GRN, BLU, NIR or PAN, "
+         "then F, N or B, two digits and A or B)\n"},
         {{"bands", "split", "NRGBN00A"}, 0, "NIRN00A\nREDN00A\nGRNN00A\nBLUN00A\n", ""},
         {{"bands", "split", "PANF28A"}, 0, "PANF28A\n", ""},
         {{"bands", "split", "RGXN00A"},
@@ -84,6 +88,7 @@ TEST(ProductsCommand, ListsTheProductsOfTheInstalledConfiguration)
 {
     ScopedEnv develop("QUOR_DEVELOP", quortest::resourcePath("").toUtf8());
     const QString generator = bandsData("generator.xml");
+    const std::string config = quortest::resourcePath("etc/products.xml").toStdString();
     expectRows({
         {{"products", "REDN00A", "GRNN00A", "BLUN00A", "NIRN00A", "PANN00A"},
          0,
@@ -95,7 +100,12 @@ TEST(ProductsCommand, ListsTheProductsOfTheInstalledConfiguration)
          "RGBN00A yes\nNRGN00A no\nNRGBN00A no\nREDN00A yes\nGRNN00A yes\nBLUN00A yes\n"
          "NIRN00A no\n",
          ""},
-        {{"products", "--selected", "", "PANF27A", "XXX"}, 0, "PANF27A no\n", ""},
+        // A band no product is made from is a typing error: refused, not an empty answer.
+        {{"products", "--selected", "", "PANF27A", "XXX"},
+         1,
+         "",
+         "quorutil products: " + config
+             + ": no product is made from XXX (not a band of the map)\n"},
         {{"products", "--json", "PANB14A", "NIRB16A"},
          0,
          "[\n    \"PANB14A\",\n    \"NIRB16A\"\n]\n",
@@ -104,9 +114,17 @@ TEST(ProductsCommand, ListsTheProductsOfTheInstalledConfiguration)
          0,
          "[\n    {\n        \"name\": \"PANN00A\",\n        \"selected\": true\n    }\n]\n",
          ""},
-        {{"products", "--json", "XXX"}, 0, "[\n]\n", ""},
-        {{"products", "XXX", "", "-"}, 0, "", ""},
-        {{"products", "--config", generator, "", "REDN00A", "", "GRNN00A"}, 0, "RG\n", ""},
+        {{"products", "--json", "XXX"},
+         1,
+         "",
+         "quorutil products: " + config
+             + ": no product is made from XXX (not a band of the map)\n"},
+        {{"products", "XXX", "", "-"},
+         1,
+         "",
+         "quorutil products: " + config
+             + ": no product is made from XXX, '', - (not bands of the map)\n"},
+        {{"products", "--config", generator, "REDN00A", "GRNN00A"}, 0, "RG\n", ""},
         {{"products"}, 2, "", "quorutil products: needs at least one BAND\n"},
         {{"products", "--selected", "PANN00A,NIRN00A", "PANN00A"},
          2,

@@ -194,3 +194,26 @@ TEST(FileSessionNameGenerator, LoadPatternTakesATokenPatternAloneAndFailsWithout
         results,
         QStringList({"Can't load naming configuration.", "$PROJECT$.xmlish", "$PROJECT$.xmlish"}));
 }
+
+// Token patterns checked before use: tests/data/naming/pattern_checks.txt.
+TEST(FileSessionNameGenerator, TellsUnknownTokensFromKeywordsAndFormats)
+{
+    for (const quortest::TableRow &row : quortest::tableRows("naming/pattern_checks.txt", "tokens"))
+        EXPECT_EQ(FileSessionNameGenerator::unknownTokens(QString::fromStdString(row[0]))
+                      .join(',')
+                      .toStdString(),
+                  row[1])
+            << row.line;
+    // Each listed token name is one the generator fills in from the options.
+    Options options;
+    options.project = "p";
+    options.flightPlan = "f";
+    options.lineName = "l";
+    options.sensorType = "s";
+    options.band = "b";
+    options.serialNumber = 7;
+    for (const QString &token : FileSessionNameGenerator::tokenNames()) {
+        const FileSessionNameGenerator generator(options, '$' + token + '$');
+        EXPECT_FALSE(generator.createNameFromPattern().isEmpty()) << token.toStdString();
+    }
+}

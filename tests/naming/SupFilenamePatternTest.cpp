@@ -107,3 +107,18 @@ TEST(SupFilenamePattern, SurvivesRandomNames)
     }
     EXPECT_GT(readable, 20);
 }
+
+// Elements a support-file pattern takes nothing from: tests/data/naming/pattern_checks.txt.
+TEST(SupFilenamePattern, NamesThePatternElementsItTakesNothingFrom)
+{
+    for (const quortest::TableRow &row :
+         quortest::tableRows("naming/pattern_checks.txt", "unused")) {
+        QDomDocument document;
+        ASSERT_TRUE(document.setContent(QString::fromStdString(row[0]))) << row.line;
+        EXPECT_EQ(util::SupFilenamePattern::unusedElements(document.documentElement())
+                      .join(',')
+                      .toStdString(),
+                  row[1])
+            << row.line;
+    }
+}

@@ -58,30 +58,30 @@ TEST(GpsCommands, ShowGpsAndUtc)
     };
     const Row rows[] = {
         {{"gps", "date", "1024", "0"},
-         "GPS date: 2019-04-07\nGPS date and time: 2019-04-07 00:00:00\n"
-         "UTC date and time: 2019-04-06 23:59:42 (GPS - 18 s)\n"},
+         "GPS date: 2019-04-07\nGPS date and time: 2019-04-07T00:00:00\n"
+         "UTC date and time: 2019-04-06T23:59:42Z (GPS - 18 s)\n"},
         {{"gps", "date", "0", "86399.999"},
-         "GPS date: 1999-08-22\nGPS date and time: 1999-08-22 23:59:59\n"
-         "UTC date and time: 1999-08-22 23:59:46 (GPS - 13 s)\n"},
+         "GPS date: 1999-08-22\nGPS date and time: 1999-08-22T23:59:59\n"
+         "UTC date and time: 1999-08-22T23:59:46Z (GPS - 13 s)\n"},
         {{"gps", "time", "90061.7"},
-         "GPS time of day: 01:01:01\nGPS date and time: 1999-08-23 01:01:01\n"
-         "UTC date and time: 1999-08-23 01:00:48 (GPS - 13 s)\n"},
+         "GPS time of day: 01:01:01\nGPS date and time: 1999-08-23T01:01:01\n"
+         "UTC date and time: 1999-08-23T01:00:48Z (GPS - 13 s)\n"},
         // Beyond 2^32 seconds the time of day goes on with the date and time beside it.
         {{"gps", "time", "4294967296"},
-         "GPS time of day: 06:28:16\nGPS date and time: 2135-09-28 06:28:16\n"
-         "UTC date and time: 2135-09-28 06:27:58 (GPS - 18 s)\n"},
+         "GPS time of day: 06:28:16\nGPS date and time: 2135-09-28T06:28:16\n"
+         "UTC date and time: 2135-09-28T06:27:58Z (GPS - 18 s)\n"},
         {{"gps", "time", "4295053695.5"},
-         "GPS time of day: 06:28:15\nGPS date and time: 2135-09-29 06:28:15\n"
-         "UTC date and time: 2135-09-29 06:27:57 (GPS - 18 s)\n"},
+         "GPS time of day: 06:28:15\nGPS date and time: 2135-09-29T06:28:15\n"
+         "UTC date and time: 2135-09-29T06:27:57Z (GPS - 18 s)\n"},
         {{"gps", "las", "0"},
-         "LAS adjusted standard GPS time: -380684800\nGPS date and time: 1999-08-22 00:00:00\n"
-         "UTC date and time: 1999-08-21 23:59:47 (GPS - 13 s)\n"},
+         "LAS adjusted standard GPS time: -380684800\nGPS date and time: 1999-08-22T00:00:00\n"
+         "UTC date and time: 1999-08-21T23:59:47Z (GPS - 13 s)\n"},
         {{"gps", "las", "380684800"},
-         "LAS adjusted standard GPS time: 0\nGPS date and time: 2011-09-14 01:46:40\n"
-         "UTC date and time: 2011-09-14 01:46:25 (GPS - 15 s)\n"},
+         "LAS adjusted standard GPS time: 0\nGPS date and time: 2011-09-14T01:46:40\n"
+         "UTC date and time: 2011-09-14T01:46:25Z (GPS - 15 s)\n"},
         {{"gps", "las", "--", "-619315200"},
-         "LAS adjusted standard GPS time: -1000000000\nGPS date and time: 1980-01-06 00:00:00\n"
-         "UTC date and time: 1980-01-06 00:00:00 (GPS - 0 s)\n"},
+         "LAS adjusted standard GPS time: -1000000000\nGPS date and time: 1980-01-06T00:00:00\n"
+         "UTC date and time: 1980-01-06T00:00:00Z (GPS - 0 s)\n"},
     };
     for (const Row &row : rows) {
         const auto result = runTool(row.args);

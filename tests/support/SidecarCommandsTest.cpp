@@ -20,11 +20,14 @@ TEST(SidecarCommands, ShowChangeAndWriteWorldFiles)
 
     auto result = runTool({"tfw", "show", tfw});
     EXPECT_EQ(result.code, 0) << result.err;
-    EXPECT_EQ(result.out, "cell size x: 0.5\ncell size y: 0.5\nrotation x: 0\nrotation y: 0\n"
-                          "top-left x: 500000\ntop-left y: 5200000.125\n");
+    // GDAL's names: the pixel height with the file's sign, the corner and the centre apart.
+    EXPECT_EQ(result.out,
+              "pixel size: 0.5 x -0.5\nrotation: 0 0\n"
+              "upper-left corner: 499999.75 5200000.375\n"
+              "centre of the upper-left pixel: 500000 5200000.125\n");
 
-    result = runTool({"tfw", "minify", tfw, "4", "-o", "-", "--coord-precision=3",
-                      "--cell-precision", "1"});
+    result = runTool(
+        {"tfw", "minify", tfw, "4", "-o", "-", "--coord-precision=3", "--cell-precision", "1"});
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.out, "2.0\n0.000\n0.000\n-2.0\n500000.750\n5199999.375\n");
 
@@ -32,7 +35,8 @@ TEST(SidecarCommands, ShowChangeAndWriteWorldFiles)
     result = runTool({"tfw", "offset", tfw, "10", "-20", "--pixels", "-o", out,
                       "--coord-precision=2", "--cell-precision=2"});
     EXPECT_EQ(result.code, 0) << result.err;
-    EXPECT_EQ(quortest::readFile(out), "0.50\n0.00\n0.00\n-0.50\n500005.00\n5199990.12\n");
+    // Rows count downward, as in gdal_translate -srcwin: row -20 lies 10 m north.
+    EXPECT_EQ(quortest::readFile(out), "0.50\n0.00\n0.00\n-0.50\n500005.00\n5200010.12\n");
 
     // Negative numbers are arguments, not options.
     result = runTool({"tfw", "offset", tfw, "-1.5", "2", "-o", "-", "--coord-precision=1",
@@ -60,7 +64,8 @@ TEST(SidecarCommands, BadInputIsOneLineAndExitOne)
 {
     QTemporaryDir dir;
     quortest::writeFile(dir.filePath("bad.tfw"), "1 2 3\n");
-    quortest::writeFile(dir.filePath("bad.lik"), "<reference version=\"2\"><URI>x</URI></reference>");
+    quortest::writeFile(dir.filePath("bad.lik"),
+                        "<reference version=\"2\"><URI>x</URI></reference>");
     for (const quortest::TableRow &row : quortest::tableRows("support/sidecars/commands.txt")) {
         const auto inDir = [&](const std::string &text) {
             return QString::fromStdString(text).replace("{dir}", dir.path());

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QFile>
 
 #include <sys/stat.h>
@@ -45,38 +47,55 @@ TEST(SupCommand, ShowPrintsEveryKeywordAndGoesOnAfterAnUnreadableFile)
           "    PHOTO_DATE              2011-01-15 12:34:58 CET (1295091298)\n",
           "    MAX_AND_MIN_ELEVATION   120.5 850\n",
           "    RECT_YOFFSET            100.25\n", // as the file holds it
-          "    FALSE_EASTING_POS       500000\n",
           "    IMAGE_ID                SN3001_110115_123458_PANF02A_L1\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
-    // Every keyword of the tests' own list, but IMAGE_LEVEL (the "Level:" line), has a line.
-    for (const quortest::KeywordRow &row : quortest::referenceKeywords())
-        EXPECT_EQ(r.out.find("\n    " + row.keyword + " ") == std::string::npos
-                      && r.out.find("\n    " + row.keyword + "\n") == std::string::npos,
-                  row.keyword == "IMAGE_LEVEL")
+    // With --defaults every keyword the level-1 loader reads has a line (IMAGE_LEVEL is the
+    // "Level:" line); the keywords of level 2 alone, which it never reads, have none.
+    const ToolResult all = runTool({"sup", "show", "--defaults", file});
+    ASSERT_EQ(all.code, 0) << all.err;
+    for (const quortest::KeywordRow &row : quortest::referenceKeywords()) {
+        const bool shown = all.out.find("\n    " + row.keyword + " ") != std::string::npos
+            || all.out.find("\n    " + row.keyword + "\n") != std::string::npos;
+        EXPECT_EQ(shown, row.keyword != "IMAGE_LEVEL" && row.levels.find('1') != std::string::npos)
             << row.keyword;
+        // Without it, what the file does not hold has no line.
+        if (!shown) {
+            EXPECT_EQ(r.out.find("\n    " + row.keyword + " "), std::string::npos) << row.keyword;
+        }
+    }
 }
 
-TEST(SupCommand, ShowJsonHoldsEveryKeyword)
+TEST(SupCommand, ShowJsonHoldsEveryKeywordOfTheFile)
 {
     const QString file = dataPath("support/golden_L1.sup");
+    quortest::ScopedEnv zone("TZ", "Europe/Zurich");
     const ToolResult r = runTool({"sup", "show", "--json", file});
     ASSERT_EQ(r.code, 0) << r.err;
     const QJsonObject l1 = QJsonDocument::fromJson(QByteArray::fromStdString(r.out))[0].toObject();
     EXPECT_EQ(l1["file"].toString(), file);
     EXPECT_EQ(l1["IMAGE_LEVEL"].toInt(), 1) << r.out;
-    EXPECT_EQ(l1["PHOTO_DATE"].toDouble(), 1295091298.0);
+    EXPECT_EQ(l1["PHOTO_DATE"].toString(), "2011-01-15T12:34:58+01:00");
     EXPECT_EQ(l1["LINE_STAGGERED"].toBool(), true);
     EXPECT_EQ(l1["MAX_AND_MIN_ELEVATION"].toArray(), (QJsonArray {120.5, 850}));
     EXPECT_EQ(l1["IMAGE_FILE_NAME"].toArray()[1].toObject()["lines"].toInt(), 24000);
     EXPECT_EQ(l1["VIEW_OF_LINE"].toString(), "FORWARD");
-    EXPECT_NE(r.out.find("\"FALSE_EASTING_POS\": 500000,"), std::string::npos);
 
-    // One member per keyword of the tests' own list, plus the file.
-    QStringList expected {"file"};
-    for (const quortest::KeywordRow &row : quortest::referenceKeywords())
-        expected << QString::fromStdString(row.keyword);
+    // One member per keyword the file holds ("present"), each one the level-1 loader reads,
+    // plus the file and that list.
+    QStringList expected {"file", "present"};
+    for (const QJsonValue &keyword : l1["present"].toArray())
+        expected << keyword.toString();
+    std::set<std::string> levelOne {"IMAGE_LEVEL"};
+    for (const quortest::KeywordRow &row : quortest::referenceKeywords()) {
+        if (row.levels.find('1') != std::string::npos)
+            levelOne.insert(row.keyword);
+    }
+    for (const QJsonValue &keyword : l1["present"].toArray())
+        EXPECT_EQ(levelOne.count(keyword.toString().toStdString()), 1u)
+            << keyword.toString().toStdString();
     expected.sort();
     EXPECT_EQ(l1.keys(), expected);
+    EXPECT_GT(expected.size(), 40);
 }
 
 TEST(SupCommand, ExportWritesWhatTheLibraryWritesOrLeavesTheOutputAlone)
@@ -93,8 +112,19 @@ TEST(SupCommand, ExportWritesWhatTheLibraryWritesOrLeavesTheOutputAlone)
     for (const auto &[options, expected] : rows) {
         const ToolResult r = runTool(QStringList {"sup", "export", input, "-o", out} + options);
         EXPECT_EQ(r.code, 0) << r.err;
-        EXPECT_EQ(r.out + r.err, "");
+        EXPECT_EQ(r.out, "");
         EXPECT_EQ(readFile(out).toStdString(), expected) << options.join(' ').toStdString();
+        // A level-1 file holds no level-2 keyword: what the level-2 file gets are defaults,
+        // and the tool says so.
+        EXPECT_EQ(r.err.empty(), options[1] == "1") << r.err;
+        if (options[1] == "2") {
+            EXPECT_EQ(r.err.rfind("quorutil sup export: " + input.toStdString()
+                                      + ": not in the file, written as the reader's defaults: "
+                                        "LAT_REF, ",
+                                  0),
+                      0u)
+                << r.err;
+        }
     }
     // "-o -": standard output.
     const ToolResult toStdout = runTool({"sup", "export", input, "--level", "2", "-o", "-"});

@@ -26,9 +26,8 @@ TEST(SupportFileImages, OnlySensorFilesAreAdded)
         const char *path;
         bool added;
     } rows[] = {
-        {"/data/a.vyn", true},  {"/data/a.VYN", true},  {"/data/a.Vynx", true},
-        {"a.tif", false},       {"/data/a.vy", false},  {"/data/vyn", false},
-        {"/data/a.vyn.tif", false},
+        {"/data/a.vyn", true}, {"/data/a.VYN", true}, {"/data/a.Vynx", true},     {"a.tif", false},
+        {"/data/a.vy", false}, {"/data/vyn", false},  {"/data/a.vyn.tif", false},
     };
     for (const auto &row : rows) {
         SupportFile record;
@@ -183,9 +182,10 @@ TEST(SupCheck, ReportsEveryMissingFileOfEverySupportFile)
 
     result = quortest::runTool({"sup", "check", goodSup, badSup, notSup});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.out, badSup.toStdString() + ": Image file: " + dir.filePath("b.vyn").toStdString()
-                              + " dosen't exist!\n" + badSup.toStdString()
-                              + ": Original calibration: \\no\\such.cal dosen't exist!\n");
+    EXPECT_EQ(result.out,
+              badSup.toStdString() + ": Image file: " + dir.filePath("b.vyn").toStdString()
+                  + " dosen't exist!\n" + badSup.toStdString()
+                  + ": Original calibration: \\no\\such.cal dosen't exist! (/no/such.cal)\n");
     EXPECT_EQ(result.err.rfind("quorutil sup check: " + notSup.toStdString(), 0), 0u) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
 

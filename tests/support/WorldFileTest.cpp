@@ -1,8 +1,8 @@
 // World files: reading, writing, resampling and moving, the writer beside an image, and GDAL as
 // an independent reader and writer of the same files.
 
-#include "util/strings/NumberFormat.h"
 #include "util/support/WorldFile.h"
+#include "util/strings/NumberFormat.h"
 #include "util/support/WorldFileWriter.h"
 
 #include "tests/common/TestUtil.h"
@@ -37,7 +37,10 @@ Numbers numbers(const util::WorldFile &t)
 class WorldFileTest : public ::testing::Test
 {
 protected:
-    std::string path(const char *name) const { return dir.filePath(QLatin1String(name)).toStdString(); }
+    std::string path(const char *name) const
+    {
+        return dir.filePath(QLatin1String(name)).toStdString();
+    }
     std::string write(const char *name, const QByteArray &text) const
     {
         quortest::writeFile(QString::fromStdString(path(name)), text);
@@ -52,12 +55,14 @@ protected:
 
 TEST_F(WorldFileTest, ReadsSixNumbersWithTheFourthNegated)
 {
-    const util::WorldFile tfw(write("a.tfw", "0.5\n0.01\n-0.02\n-0.5\n1000.25\n5000.75\nignored\n"));
+    const util::WorldFile tfw(
+        write("a.tfw", "0.5\n0.01\n-0.02\n-0.5\n1000.25\n5000.75\nignored\n"));
     ASSERT_TRUE(tfw.isValid());
     EXPECT_EQ(numbers(tfw), (Numbers {0.5, 0.01, -0.02, 0.5, 1000.25, 5000.75}));
 
     // Any white space separates the numbers; CR LF files read alike.
-    EXPECT_TRUE(util::WorldFile(write("b.tfw", "0.5 0.01\t-0.02\r\n-0.5  1000.25 5000.75")).isValid());
+    EXPECT_TRUE(
+        util::WorldFile(write("b.tfw", "0.5 0.01\t-0.02\r\n-0.5  1000.25 5000.75")).isValid());
 }
 
 TEST_F(WorldFileTest, AFailedReadKeepsWhatItReadAndIsNotValid)
@@ -200,8 +205,9 @@ protected:
 
 TEST_F(WorldFileGdal, GdalPlacesAnImageByOurWorldFile)
 {
-    run("gdal_translate", {"-q", "-of", "GTiff", QString::fromStdString(path("plain.pgm")),
-                           QString::fromStdString(path("img.tif"))});
+    run("gdal_translate",
+        {"-q", "-of", "GTiff", QString::fromStdString(path("plain.pgm")),
+         QString::fromStdString(path("img.tif"))});
     const util::WorldFileWriter writer(util::WorldFile(1000.0, 5000.0, 0.5, 0.25), 6, 6);
     writer.write(novRaster::ImageWriter(path("img.tif")));
 
@@ -212,19 +218,100 @@ TEST_F(WorldFileGdal, GdalPlacesAnImageByOurWorldFile)
     for (const QJsonValue &v : info.value(QStringLiteral("geoTransform")).toArray())
         gt.push_back(v.toDouble());
     // World files name the centre of the upper-left pixel, GDAL its corner: half a pixel apart.
-    EXPECT_THAT(gt, Pointwise(DoubleEq(),
-                              Numbers {1000.0 - 0.5 / 2, 0.5, 0, 5000.0 + 0.25 / 2, 0, -0.25}));
+    EXPECT_THAT(
+        gt, Pointwise(DoubleEq(), Numbers {1000.0 - 0.5 / 2, 0.5, 0, 5000.0 + 0.25 / 2, 0, -0.25}));
 }
 
 TEST_F(WorldFileGdal, AWorldFileGdalWritesReadsBack)
 {
     // Corners 100..108 by 194..200 for 4 x 3 pixels: 2 by 2 cells.
-    run("gdal_translate", {"-q", "-a_ullr", "100", "200", "108", "194", "-of", "GTiff", "-co",
-                           "TFW=YES", QString::fromStdString(path("plain.pgm")),
-                           QString::fromStdString(path("geo.tif"))});
+    run("gdal_translate",
+        {"-q", "-a_ullr", "100", "200", "108", "194", "-of", "GTiff", "-co", "TFW=YES",
+         QString::fromStdString(path("plain.pgm")), QString::fromStdString(path("geo.tif"))});
     const util::WorldFile tfw(path("geo.tfw"));
     ASSERT_TRUE(tfw.isValid());
     EXPECT_THAT(numbers(tfw), Pointwise(DoubleEq(), Numbers {2, 0, 0, 2, 101, 199}));
+}
+
+// The tool's grid functions against GDAL, grid by grid: tests/data/support/grids.txt.
+TEST_F(WorldFileGdal, GridFunctionsPlaceImagesWhereGdalDoes)
+{
+    const auto near = [](const Numbers &ours, const std::array<double, 6> &theirs,
+                         const std::string &what) {
+        for (std::size_t i = 0; i < 6; ++i)
+            EXPECT_NEAR(ours[i], theirs[i], 1e-7 * std::max(1.0, std::fabs(theirs[i])))
+                << what << " term " << i;
+    };
+    const auto fileNumbers = [](const util::WorldFile &wf) {
+        const std::array<double, 6> n = util::worldFileNumbers(wf);
+        return Numbers(n.begin(), n.end());
+    };
+    for (const quortest::TableRow &row : quortest::tableRows("support/grids.txt")) {
+        const QStringList n = QString::fromStdString(row[1]).split(' ');
+        const QStringList size = QString::fromStdString(row[2]).split(' ');
+        const int factor = std::stoi(row[3]);
+        const QStringList window = QString::fromStdString(row[4]).split(' ');
+        ASSERT_EQ(n.size(), 6) << row.line;
+        std::array<double, 6> numbersOfRow;
+        for (int i = 0; i < 6; ++i)
+            numbersOfRow[std::size_t(i)] = n[i].toDouble();
+        const util::WorldFile wf(numbersOfRow);
+        const int width = size[0].toInt(), height = size[1].toInt();
+
+        write("plain.pgm",
+              "P5\n" + size.join(' ').toLatin1() + "\n255\n" + QByteArray(width * height, '\x40'));
+        QDir(dir.path()).remove("img.tif");
+        run("gdal_translate",
+            {"-q", "-of", "GTiff", QString::fromStdString(path("plain.pgm")),
+             QString::fromStdString(path("img.tif"))});
+        ASSERT_TRUE(wf.saveAs(path("img.tfw"), 12, 12)) << row.line;
+
+        // gdalinfo names the same six numbers, the origin at the corner.
+        const QJsonObject info =
+            QJsonDocument::fromJson(
+                run("gdalinfo", {"-json", QString::fromStdString(path("img.tif"))}))
+                .object();
+        Numbers gdal;
+        for (const QJsonValue &v : info.value(QStringLiteral("geoTransform")).toArray())
+            gdal.push_back(v.toDouble());
+        ASSERT_EQ(gdal.size(), 6u) << row.line;
+        near(gdal, util::geoTransform(wf), row.line + ": geoTransform");
+
+        for (const char *out : {"min.tif", "min.tfw", "win.tif", "win.tfw"})
+            QDir(dir.path()).remove(QLatin1String(out));
+        run("gdal_translate",
+            {"-q", "-outsize", QString::number(width / factor), QString::number(height / factor),
+             "-co", "TFW=YES", QString::fromStdString(path("img.tif")),
+             QString::fromStdString(path("min.tif"))});
+        near(fileNumbers(util::WorldFile(path("min.tfw"))),
+             util::worldFileNumbers(util::minifiedGrid(wf, factor)), row.line + ": -outsize");
+
+        run("gdal_translate",
+            {"-q", "-srcwin", window[0], window[1], "2", "2", "-co", "TFW=YES",
+             QString::fromStdString(path("img.tif")), QString::fromStdString(path("win.tif"))});
+        near(fileNumbers(util::WorldFile(path("win.tfw"))),
+             util::worldFileNumbers(
+                 util::windowGrid(wf, window[0].toDouble(), window[1].toDouble())),
+             row.line + ": -srcwin");
+    }
+}
+
+TEST_F(WorldFileTest, FileNumbersRoundTripAndNonFiniteGridsAreTold)
+{
+    const std::array<double, 6> n {0.3, -0.05, 0.08, -0.4, -120.5, 77.25};
+    const util::WorldFile wf(n);
+    EXPECT_TRUE(wf.isValid());
+    EXPECT_EQ(util::worldFileNumbers(wf), n);
+    EXPECT_EQ(wf.cellSizeY(), 0.4); // the object's own sign
+    EXPECT_TRUE(util::isFinite(wf));
+    EXPECT_FALSE(util::isFinite(
+        util::minifiedGrid(util::WorldFile(std::array<double, 6> {10, 0, 0, -10, 0, 0}), 1e308)));
+    EXPECT_FALSE(util::isFinite(util::windowGrid(wf, std::nan(""), 0)));
+    // North-up, the new functions and the specified minify and offset agree.
+    util::WorldFile plain(1000, 5000, 0.5, 0.25);
+    const util::WorldFile minified = util::minifiedGrid(plain, 4);
+    plain.minify(4);
+    EXPECT_THAT(numbers(minified), Pointwise(DoubleEq(), numbers(plain)));
 }
 
 } // namespace

@@ -117,7 +117,8 @@ TEST(TonalCommands, StatsShowRangeReachAndMonotony)
                     "  range: 0 .. 0.9999695\n"
                     "  outside the nodes: none\n"
                     "  monotonic: yes\n|");
-    const quortest::ToolResult r = runTool({"lut", bandsFile, "--band", "GRN", "--stats", "--samples", "101"});
+    const quortest::ToolResult r =
+        runTool({"lut", bandsFile, "--band", "GRN", "--stats", "--samples", "101"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_THAT(r.out, testing::HasSubstr("band GRN: Spline, 4 nodes, 101 entries\n"));
 }
@@ -126,19 +127,19 @@ TEST(TonalCommands, ShowsTheBandsOfABreakPointFile)
 {
     EXPECT_EQ(run({"bpf", "show", bandsFile}),
               "0|" + bandsFile.toStdString()
-                  + ": 4 bands\n"
-                    "band BLU: Linear, 0 nodes\n"
-                    "band GRN: Spline, 4 nodes\n  1 0\n  0 0.5\n  0 0.7\n  0 0\n"
+                  + ": 4 bands\n" // in file order
                     "band RED: Linear, 3 nodes\n  0 0\n  0.501960784 0.392156863\n  1 1\n"
-                    "band red: Spline, 4 nodes\n  0 0\n  0.5001221 0.732600733\n  1 1\n  0 0\n|");
+                    "band red: Spline, 4 nodes\n  0 0\n  0.5001221 0.732600733\n  1 1\n  0 0\n"
+                    "band GRN: Spline, 4 nodes\n  1 0\n  0 0.5\n  0 0.7\n  0 0\n"
+                    "band BLU: Linear, 0 nodes\n|");
     const quortest::ToolResult r = runTool({"bpf", "show", bandsFile, "--json"});
     ASSERT_EQ(r.code, 0);
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_EQ(json["file"].toString(), bandsFile);
     const QJsonArray list = json["bands"].toArray();
     ASSERT_EQ(list.size(), 4);
-    EXPECT_EQ(list[2].toObject()["band"].toString(), "RED");
-    EXPECT_EQ(list[2].toObject()["nodes"].toArray()[1].toArray()[1].toDouble(), 100 / 255.0);
+    EXPECT_EQ(list[0].toObject()["band"].toString(), "RED");
+    EXPECT_EQ(list[0].toObject()["nodes"].toArray()[1].toArray()[1].toDouble(), 100 / 255.0);
     EXPECT_EQ(run({"bpf", "show", dataPath("tonal/bad_bpf_no_band.xml")}).substr(0, 2), "1|");
 }
 
@@ -203,11 +204,13 @@ TEST(TonalCommands, PlotsTheCurveWhereTheTableSays)
             const double output = table[std::size_t(std::min(65535.0, input * 65536))];
             // the slope widens the band of rows one column covers
             const double before = table[std::size_t(std::max(0.0, (input - 1.5 / width) * 65536))];
-            const double after = table[std::size_t(std::min(65535.0, (input + 1.5 / width) * 65536))];
+            const double after =
+                table[std::size_t(std::min(65535.0, (input + 1.5 / width) * 65536))];
             const int row = curvePixels.bottom - int(std::lround(output * height));
             const int spread = 3 + int(std::ceil(std::abs(after - before) * height));
             bool near = false;
-            for (int y = std::max(0, row - spread); y <= std::min(image.height() - 1, row + spread); ++y)
+            for (int y = std::max(0, row - spread); y <= std::min(image.height() - 1, row + spread);
+                 ++y)
                 near |= (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
             EXPECT_TRUE(near) << file.toStdString() << " column " << x << " row " << row;
             ++checked;

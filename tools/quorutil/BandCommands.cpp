@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <ostream>
+#include <set>
 #include <stdexcept>
 
 namespace quorutil {
@@ -72,6 +73,11 @@ int bandsMaster(const CommandLine &cl, std::ostream &out, std::ostream &err)
 
 int bandsCode(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
+    // The library joins whatever it is given: a nadir and a forward band would make a code of
+    // neither line, lower-case names a code of no band at all.
+    std::string why;
+    if (!util::bandsShareLine(toStd(cl.positional()), &why))
+        return cl.failure(err, why);
     return runBandOperation(cl, err, [&](const QStringList &bands) {
         out << util::createImageCode(toStd(bands)) << "\n";
     });
@@ -119,13 +125,33 @@ int productsCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
         QString invalid;
         if (!util::validateProductBandMap(&buffer, &invalid))
             return report(err, cl, util::Failure::other(config, invalid));
+        // A band no product is made from is a typing error, not a band without products.
+        std::set<std::string> known;
+        for (const std::string &product : generator.getProductList()) {
+            for (const std::string &band : generator.productToBands(product))
+                known.insert(band);
+        }
+        QStringList unknown;
+        for (const QString &band : bands) {
+            if (!known.count(band.toStdString()))
+                unknown << (band.isEmpty() ? QStringLiteral("''") : band);
+        }
+        if (!unknown.isEmpty())
+            return report(
+                err, cl,
+                util::Failure::other(config,
+                                     "no product is made from " + unknown.join(", ")
+                                         + (unknown.size() == 1 ? " (not a band of the map)"
+                                                                : " (not bands of the map)")));
 
         QJsonArray json;
+        int listed = 0;
         if (flagged) {
             QList<QPair<QString, bool>> given;
             for (const QString &band : bands)
                 given << qMakePair(band, selected.contains(band));
             for (const auto &product : generator.getAvailableProducts(given)) {
+                ++listed;
                 if (cl.isSet("--json"))
                     json.append(
                         QJsonObject {{"name", product.first}, {"selected", product.second}});
@@ -135,6 +161,7 @@ int productsCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
             }
         } else {
             for (const QString &product : generator.getAvailableProducts()) {
+                ++listed;
                 if (cl.isSet("--json"))
                     json.append(product);
                 else
@@ -143,6 +170,9 @@ int productsCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
         }
         if (cl.isSet("--json"))
             out << QJsonDocument(json).toJson(QJsonDocument::Indented).toStdString();
+        if (!listed)
+            err << "quorutil products: " << config.toStdString()
+                << ": no product can be made from these bands\n";
     } catch (const std::runtime_error &e) {
         return report(err, cl, util::Failure::other(config, QString::fromUtf8(e.what())));
     }

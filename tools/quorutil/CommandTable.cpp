@@ -39,13 +39,20 @@ std::vector<CommandSpec> makeTable()
          "print the level and every keyword of support files",
          {fileArg("FILE").repeat().orStdin()},
          {flag("--json",
-               "a JSON array with one object per file: \"file\" and one member per "
-               "keyword"),
+               "a JSON array with one object per file: \"file\", one member per "
+               "keyword the file holds (dates in ISO 8601 with their offset) and "
+               "\"present\", those keywords in file order; a file that cannot be read "
+               "has \"error\" instead"),
+          flag("--defaults",
+               "also list the keywords the file does not hold, with the value the "
+               "reader assumes for them, marked \"(not in the file)\""),
           flag("--force",
                "also show files that are damaged, empty or of an unsupported level "
                "(the problem still goes to standard error, but the exit code stays "
                "0)")},
-         "Prints the detected level and every keyword's value of each support file.\n",
+         "Prints the detected level and the value of every keyword each support file holds.\n"
+         "Keywords the file does not hold are counted, not shown: the reader would assume its\n"
+         "defaults for them (--defaults lists them, marked).\n",
          supShow},
         {"sup export",
          "write a support file as level 1 or level 2",
@@ -58,20 +65,27 @@ std::vector<CommandSpec> makeTable()
           flag("--no-level0-name", "leave out the LEVEL_0_NAME line (level 1)"),
           flag("--force", "export a damaged FILE as far as it could be read")},
          "Reads FILE and writes it as a level-1 or level-2 support file to OUT. OUT is replaced\n"
-         "only when the whole file could be written.\n",
+         "only when the whole file could be written. LEVEL_0_NAME stays as FILE writes it (a\n"
+         "level-0 FILE is itself the level-0 name). PHOTO_DATE and IMAGE_DATE lines that FILE\n"
+         "does not hold are left out, never made up; keywords written with the reader's\n"
+         "defaults are named on standard error.\n",
          supExport},
         {"sup check",
          "check that the files support files refer to exist",
-         {fileArg("FILE").repeat()},
+         {fileArg("FILE|DIR").repeat()},
          {flag("--quiet", "print nothing; only the exit code tells").alias("-q"),
+          flag("--recursive", "check the support files below each DIR too, not only in it"),
           flag("--json",
-               "a JSON array with one object per support file: \"file\", \"valid\" "
-               "and \"missing\" (the messages), or \"error\" when it could not be "
-               "read")},
+               "a JSON array with one object per support file: \"file\", \"valid\", "
+               "\"missing\" (the paths looked for) and \"messages\", or \"error\" "
+               "when it could not be read")},
          "Checks that every file each support file refers to exists: its image files,\n"
-         "orientation and calibration files and level-0 image. Names are tested as stored, so\n"
-         "relative ones against the current folder. One line per missing file, naming the\n"
-         "support file; exit code 1 when any file is missing or a support file cannot be read.\n",
+         "orientation and calibration files and the level-0 image it names. Relative names are\n"
+         "looked for in the support file's own folder, wherever the check is run from (a\n"
+         "backslash counts as a folder separator). A DIR stands for the support files (.sup) in\n"
+         "it. A name that is a folder, or that was cut at 254 characters, counts as missing. One\n"
+         "line per missing file, naming the support file; exit code 1 when any file is missing\n"
+         "or a support file cannot be read.\n",
          supCheck},
 
         {"tfw",
@@ -84,23 +98,35 @@ std::vector<CommandSpec> makeTable()
         {"tfw show",
          "print the six numbers of a world file",
          {fileArg("FILE").orStdin()},
-         {},
-         nullptr,
+         {flag("--json",
+               "a JSON object: \"geoTransform\" (as gdalinfo -json), \"worldFile\" "
+               "(the file's numbers in its order), \"pixelSize\", \"rotation\", "
+               "\"upperLeftCorner\" and \"upperLeftPixelCentre\"")},
+         "Prints the grid as GDAL names it: the pixel size with its signs (width, height:\n"
+         "negative for a north-up grid), the rotation terms (row, column), the upper-left corner\n"
+         "of the image (GDAL's origin) and the centre of its upper-left pixel (what the file\n"
+         "holds).\n",
          tfwShow},
         {"tfw minify",
          "the world file of the image resampled by FACTOR",
          {fileArg("FILE"), numberArg("FACTOR", 0, unbounded).above()},
          {tfwOutput, coordPrecision, cellPrecision},
          "Writes the world file of the image resampled so one pixel covers FACTOR x FACTOR\n"
-         "pixels.\n",
+         "pixels, as gdal_translate -outsize places it: the upper-left corner stays, pixel size\n"
+         "and rotation terms grow by FACTOR. A grid that overflows is refused.\n",
          tfwMinify},
         {"tfw offset",
          "the world file of the grid moved by DX, DY",
          {fileArg("FILE"), numberArg("DX", -unbounded, unbounded),
           numberArg("DY", -unbounded, unbounded)},
-         {flag("--pixels", "DX and DY count pixels, not map units"), tfwOutput, coordPrecision,
-          cellPrecision},
-         "Writes the world file of the grid moved by DX, DY map units.\n",
+         {flag("--pixels",
+               "DX and DY count columns and rows (rows downward), as gdal_translate "
+               "-srcwin DX DY does"),
+          tfwOutput, coordPrecision, cellPrecision},
+         "Writes the world file of the grid moved by DX, DY map units (DY positive to the\n"
+         "north), or with --pixels the world file of the window whose upper-left pixel is\n"
+         "column DX, row DY, as gdal_translate -srcwin places it (rotation terms included). A\n"
+         "grid that overflows is refused.\n",
          tfwOffset},
 
         {"lik",
@@ -113,7 +139,7 @@ std::vector<CommandSpec> makeTable()
          "print the image a link file points to, and whether it exists",
          {fileArg("FILE")},
          {},
-         nullptr,
+         "Prints the image FILE points to and whether it exists; exit code 1 when it does not.\n",
          likShow},
         {"lik make",
          "write a link file for an image",
@@ -231,7 +257,11 @@ std::vector<CommandSpec> makeTable()
          "Prints the file name (with --session the session name) that a naming pattern gives.\n"
          "Without --pattern or --collection the configured pattern is used, as the applications\n"
          "use it: a token pattern in quor.ini [NamingConfig], else the user's selected pattern\n"
-         "of the configured collection, else the built-in default.\n",
+         "of the configured collection, else the built-in default.\n"
+         "\n"
+         "The tokens of a token pattern: $PROJECT$, $FLIGHTPLAN$, $SERIAL$, $ABRVSERIAL$,\n"
+         "$LINENAME$, $LINENUMBER$, $SENSORTYPE$, $BAND$, and date-time formats of the letters\n"
+         "d M y h H m s z t and AP ($yyMMdd$, $hhmmss$). Any other token is refused.\n",
          nameCommand},
         {"supname", "support-file names: parse, rename", {}, {}, nullptr, nullptr},
         {"supname parse",
@@ -254,7 +284,10 @@ std::vector<CommandSpec> makeTable()
               .needed(),
           text("--id", "ID", "the pattern of that id in the collection"),
           flag("--ignore-prefix-error", "accept a NAME that cannot be read")},
-         "Prints the name that the pattern builds from NAME.\n",
+         "Prints the name that the pattern builds from NAME. A support-file pattern reads Date,\n"
+         "Time, Sensor, TileX, TileY, Angle, Band and Level with checked=\"2\"; a pattern that\n"
+         "takes nothing from NAME (a file-naming pattern, a whole collection) is refused, and\n"
+         "elements it ignores are named on standard error.\n",
          supnameRename},
 
         {"bands", "band names: ccd, master, code, split", {}, {}, nullptr, nullptr},
@@ -281,7 +314,8 @@ std::vector<CommandSpec> makeTable()
          {},
          "Prints the image code of bands that share direction, CCD number and line letter:\n"
          "their first letters and the first band's last four characters (REDN00A GRNN00A\n"
-         "BLUN00A give RGBN00A). A single band is its own code.\n",
+         "BLUN00A give RGBN00A). A single band is its own code. Bands of different lines\n"
+         "(REDN00A GRNF27A) and names that are no band names (lower case) are refused.\n",
          bandsCode},
         {"bands split",
          "print the band names of an image code",
@@ -304,7 +338,8 @@ std::vector<CommandSpec> makeTable()
                "and \"selected\"")},
          "Prints the products of the configuration that the available bands allow, one a line,\n"
          "in the configuration's order. The configuration is checked against the\n"
-         "installation's etc/schemas/products.xsd first.\n",
+         "installation's etc/schemas/products.xsd first. A BAND that no product of the\n"
+         "configuration is made from is refused.\n",
          productsCommand},
         {"pyramid",
          "build the image pyramids of images",
@@ -330,21 +365,34 @@ std::vector<CommandSpec> makeTable()
          nullptr},
         {"gps date",
          "the calendar date of a week and a time in it",
-         {integerArg("WEEK", 0, 7101), numberArg("SECONDS_OF_WEEK", 0, 604800).below()},
-         {},
-         nullptr,
+         {integerArg("WEEK", 0, 8125), numberArg("SECONDS_OF_WEEK", 0, 604800).below()},
+         {flag("--full-week",
+               "WEEK counts from the GPS origin 1980-01-06, as receivers, RINEX "
+               "and trajectory files count it (up to 8125)"),
+          flag("--json",
+               "a JSON object: \"week\", \"secondsOfWeek\", \"weeksFrom\", \"gps\" "
+               "and \"utc\" (ISO 8601) and \"gpsMinusUtc\"")},
+         "Prints the GPS date and time of a week and a time in it, in ISO 8601. WEEK counts\n"
+         "from 1999-08-22 (up to 7101), as the library does; a receiver's full week counts from\n"
+         "1980-01-06 (--full-week). A date in the future is warned about on standard error.\n",
          gpsDate},
         {"gps time",
          "the time of day of SECONDS",
          {numberArg("SECONDS", 0, latestGpsSeconds)},
-         {},
+         {flag("--json",
+               "a JSON object: \"seconds\", \"timeOfDay\", \"gps\" and \"utc\" (ISO "
+               "8601) and \"gpsMinusUtc\"")},
          nullptr,
          gpsTime},
         {"gps las",
          "the adjusted standard GPS time that LAS point clouds store",
-         {numberArg("SECONDS", earliestGpsSeconds, latestGpsSeconds)},
-         {},
-         nullptr,
+         {numberArg("SECONDS", earliestGpsSeconds - 380684800.0, latestGpsSeconds)},
+         {flag("--to-gps", "SECONDS is a LAS time: print the GPS time and date it stands for"),
+          flag("--json",
+               "a JSON object: \"seconds\", \"las\", \"gps\" and \"utc\" (ISO "
+               "8601) and \"gpsMinusUtc\"")},
+         "Prints the LAS adjusted standard GPS time (GPS seconds since 1980-01-06 less one\n"
+         "thousand million) of SECONDS from 1999-08-22, or with --to-gps the other way round.\n",
          gpsLas},
 
         {"lut",
@@ -353,7 +401,11 @@ std::vector<CommandSpec> makeTable()
          {integer("--samples", "N", 1, 1 << 24,
                   "entries of the table (entry i at input level i/(N-1)); without it 65536 "
                   "entries, one per 16-bit level (entry i at i/65536)"),
-          text("--band", "B", "the band of a break-point file that holds several"),
+          text("--band", "B",
+               "the band of a file that holds several: a break-point file or the "
+               "curve editor's file, in either's words (RED or Red, NIR or "
+               "Infrared); an editor's band without a curve of its own takes "
+               "\"All\""),
           choice("--format", "text|csv|binary",
                  "text: one output level a line (default); csv: index,input,output; binary: "
                  "32-bit little-endian floats"),
@@ -366,9 +418,10 @@ std::vector<CommandSpec> makeTable()
           integer("--height", "H", 50, 20000, "height of the picture in pixels (default 600)"),
           flag("--stats",
                "the table's range, the entries outside the nodes (extrapolated or "
-               "held) and whether the table is monotonic")},
+               "held) and whether the table is monotonic"),
+          flag("--check", "exit code 1 when the table falls anywhere (float noise aside)")},
          "Builds the lookup table of a tonal curve. CURVE is an XML file holding a Corrector\n"
-         "element or a break-point file.\n",
+         "element, a file of the curve editor (one curve per band) or a break-point file.\n",
          lutCommand},
         {"lut apply",
          "apply tonal curves to a raster through GDAL",
@@ -399,8 +452,9 @@ std::vector<CommandSpec> makeTable()
          {flag("--json",
                "a JSON object: \"file\" and \"bands\", each with \"band\", "
                "\"interpolation\" and \"nodes\"")},
-         "Prints the bands of a break-point file with the interpolation and the normalised\n"
-         "nodes (input level, output level) of each.\n",
+         "Prints the bands of a break-point file, in file order, with the interpolation and\n"
+         "the normalised nodes (input level, output level) of each. A file that holds no band\n"
+         "(a curve file, any other XML) is refused.\n",
          bpfShow},
         {"curves",
          "the tonal-curve editor",

@@ -59,7 +59,8 @@ int nameCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
     if (cl.isSet("--date-time")) {
         options.dateTime = QDateTime::fromString(cl.value("--date-time"), Qt::ISODate);
         if (!options.dateTime.isValid())
-            return cl.usageError(err, "not an ISO 8601 date and time: '"
+            return cl.usageError(err,
+                                 "not an ISO 8601 date and time: '"
                                      + cl.value("--date-time").toStdString() + "'");
     }
 
@@ -93,6 +94,24 @@ int nameCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
         pattern = FileSessionNameGenerator::loadPattern(
             cl.isSet("--session") ? FileSessionNameGenerator::SessionNaming
                                   : FileSessionNameGenerator::FileNaming);
+    }
+    if (!isXmlText(pattern)) {
+        // The generator reads any other token as a date-time format: "LINE_NAME" would come
+        // out as date text, "FOO" as nothing.
+        const QStringList unknown = FileSessionNameGenerator::unknownTokens(pattern);
+        if (!unknown.isEmpty()) {
+            QStringList shown, known;
+            for (const QString &token : unknown)
+                shown << (token.startsWith('$') ? token : '$' + token + '$');
+            for (const QString &token : FileSessionNameGenerator::tokenNames())
+                known << '$' + token + '$';
+            return cl.failure(
+                err,
+                std::string(unknown.size() == 1 ? "unknown token " : "unknown tokens ")
+                    + shown.join(", ").toStdString() + " in the pattern '" + pattern.toStdString()
+                    + "'; the tokens are " + known.join(", ").toStdString()
+                    + " and date-time formats such as $yyMMdd$ and $hhmmss$");
+        }
     }
     try {
         const FileSessionNameGenerator generator(options, pattern);
@@ -163,13 +182,37 @@ int supnameRename(const CommandLine &cl, std::ostream &out, std::ostream &err)
         return report(err, cl, failure);
     }
 
+    // A pattern for other names (a file-naming pattern, a whole collection) builds a name of
+    // separators alone.
+    const QDomElement pattern = document.documentElement();
+    QStringList unused = util::SupFilenamePattern::unusedElements(pattern);
+    unused.removeDuplicates();
+    const std::string source = patternFile.toStdString()
+        + (cl.isSet("--id") ? " (pattern " + cl.value("--id").toStdString() + ")" : std::string());
+    const char *vocabulary = "a support-file pattern reads Date, Time, Sensor, TileX, TileY, "
+                             "Angle, Band and Level with checked=\"2\"";
+    if (!unused.isEmpty()) {
+        bool anyUsed = false;
+        for (QDomElement child = pattern.firstChildElement(); !child.isNull();
+             child = child.nextSiblingElement())
+            anyUsed = anyUsed || !unused.contains(child.tagName());
+        if (!anyUsed)
+            return cl.failure(err,
+                              source + " takes nothing from support-file names: "
+                                  + unused.join(", ").toStdString() + " (" + vocabulary + ")");
+        err << "quorutil " << cl.command() << ": " << source << ": warning: takes nothing from "
+            << unused.join(", ").toStdString() << " (" << vocabulary << ")\n";
+    }
+
     util::SupFilenamePattern sup(name);
     if (cl.isSet("--ignore-prefix-error"))
         sup.ignoreErrorOnPrefix();
     QString newName;
     if (!sup.createNameFromPattern(document.documentElement(), newName))
-        return cl.failure(err, "cannot build a name from '" + name.toStdString()
-                                   + "' with this pattern");
+        return cl.failure(
+            err, "cannot build a name from '" + name.toStdString() + "' with this pattern");
+    if (newName.isEmpty())
+        return cl.failure(err, source + " builds an empty name from '" + name.toStdString() + "'");
     out << newName.toStdString() << "\n";
     return ExitOk;
 }

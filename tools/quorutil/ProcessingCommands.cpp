@@ -5,13 +5,17 @@
 #include "tools/quorutil/Tool.h"
 
 #include "util/processing/GpsTime.h"
+#include "util/processing/GpsWeeks.h"
 #include "util/processing/PyramidBuilder.h"
 #include "util/progress/ProgressInterfaceFancy.h"
 #include "util/progress/ProgressInterfaceStd.h"
 #include "util/strings/NumberFormat.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTime>
 
 #include <cmath>
@@ -23,34 +27,71 @@ namespace quorutil {
 
 namespace {
 
-// The GPS and UTC lines for a whole-second instant counted from the week epoch.
-void printInstant(std::ostream &out, std::int64_t secondsFromEpoch)
+// Seconds from the week epoch the las conversions take: from the GPS origin 1980-01-06 to the
+// last whole-second week time the date conversion can take.
+constexpr double earliestGpsSeconds = -static_cast<double>(util::gpsWeekEpochSinceOrigin);
+constexpr double latestGpsSeconds = 4294967295.0 + 604800.0;
+
+// One instant of the date and las commands: ISO 8601 in the GPS time scale and in UTC, as
+// text lines or one JSON object (with members of the command's own).
+int printGpsInstant(const CommandLine &cl, std::ostream &out, std::ostream &err,
+                    double gpsSecondsSinceOrigin, QJsonObject object)
 {
-    const std::int64_t gps = secondsFromEpoch + gpsEpochSinceOrigin;
-    out << "GPS date and time: " << gpsText(gps).toStdString() << "\n"
-        << "UTC date and time: " << utcText(gps).toStdString() << " (GPS - "
-        << std::to_string(gpsMinusUtc(gps)) << " s)\n";
+    const auto whole = static_cast<std::int64_t>(std::floor(gpsSecondsSinceOrigin));
+    const QString gps = gpsText(whole).replace(' ', 'T');
+    const QString utc = utcText(whole).replace(' ', 'T') + 'Z';
+    const int leap = gpsMinusUtc(whole);
+    if (cl.isSet("--json")) {
+        object.insert("gps", gps);
+        object.insert("utc", utc);
+        object.insert("gpsMinusUtc", leap);
+        out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+    } else {
+        out << "GPS date and time: " << gps.toStdString() << "\n"
+            << "UTC date and time: " << utc.toStdString() << " (GPS - " << std::to_string(leap)
+            << " s)\n";
+    }
+    // A week counted from the wrong epoch lands 19.6 years late.
+    const QDateTime when = QDateTime(QDate(1980, 1, 6), QTime(0, 0), Qt::UTC).addSecs(whole - leap);
+    if (when > QDateTime::currentDateTimeUtc())
+        err << "quorutil " << cl.command() << ": warning: " << utc.toStdString()
+            << " is in the future"
+            << (cl.command() == "gps date" && !cl.isSet("--full-week")
+                    ? "; a receiver, RINEX or a trajectory counts weeks from 1980-01-06 "
+                      "(--full-week)"
+                    : "")
+            << "\n";
+    return ExitOk;
 }
 
 } // namespace
 
-int gpsDate(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
+int gpsDate(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
-    const auto week = static_cast<std::uint32_t>(cl.numberAt(0));
+    const auto week = static_cast<std::int64_t>(cl.numberAt(0));
     const double secondsOfWeek = cl.numberAt(1);
-
+    const bool fullWeek = cl.isSet("--full-week");
+    if (!fullWeek && week > 7101)
+        return cl.usageError(err,
+                             "WEEK counted from 1999-08-22 goes up to 7101, not "
+                                 + std::to_string(week) + " (--full-week counts from 1980-01-06)");
+    QJsonObject object {{"week", qint64(week)},
+                        {"secondsOfWeek", secondsOfWeek},
+                        {"weeksFrom", fullWeek ? "1980-01-06" : "1999-08-22"}};
+    if (fullWeek)
+        return printGpsInstant(cl, out, err, util::gpsSecondsFromFullWeek(week, secondsOfWeek),
+                               object);
     QDate date;
-    dateFromGpsTime(quorunits::WholeSeconds::from_value(week * 604800u),
+    dateFromGpsTime(quorunits::WholeSeconds::from_value(std::uint32_t(week) * 604800u),
                     quorunits::Seconds::from_value(secondsOfWeek), date);
-    QTime time;
-    timeFromGpsTime(quorunits::Seconds::from_value(secondsOfWeek), time);
-    out << "GPS date: " << date.toString(QStringLiteral("yyyy-MM-dd")).toStdString() << "\n";
-    printInstant(out, static_cast<std::int64_t>(week) * 604800
-                          + static_cast<std::int64_t>(secondsOfWeek));
-    return ExitOk;
+    if (!cl.isSet("--json"))
+        out << "GPS date: " << date.toString(QStringLiteral("yyyy-MM-dd")).toStdString() << "\n";
+    return printGpsInstant(
+        cl, out, err,
+        double(util::gpsWeekEpochSinceOrigin) + double(week) * 604800.0 + secondsOfWeek, object);
 }
 
-int gpsTime(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
+int gpsTime(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     const double seconds = cl.numberAt(0);
     // timeFromGpsTime keeps the low 32 bits of the seconds (so it has always counted); the
@@ -58,19 +99,39 @@ int gpsTime(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
     // and time printed beside it are.
     const auto whole = static_cast<std::int64_t>(seconds);
     const QTime time = QTime(0, 0).addSecs(static_cast<int>(whole % 86400));
-    out << "GPS time of day: " << time.toString(QStringLiteral("HH:mm:ss")).toStdString() << "\n";
-    printInstant(out, static_cast<std::int64_t>(seconds));
-    return ExitOk;
+    const QString timeOfDay = time.toString(QStringLiteral("HH:mm:ss"));
+    if (!cl.isSet("--json"))
+        out << "GPS time of day: " << timeOfDay.toStdString() << "\n";
+    return printGpsInstant(cl, out, err, double(whole) + double(util::gpsWeekEpochSinceOrigin),
+                           QJsonObject {{"seconds", qint64(whole)}, {"timeOfDay", timeOfDay}});
 }
 
-int gpsLas(const CommandLine &cl, std::ostream &out, std::ostream & /*err*/)
+int gpsLas(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     const double seconds = cl.numberAt(0);
+    constexpr double lasShift = 1e9 - double(util::gpsWeekEpochSinceOrigin);
+    if (cl.isSet("--to-gps")) {
+        // SECONDS is a LAS time: what instant is it?
+        const double t = util::gpsTimeFromLasTime(seconds);
+        if (t > latestGpsSeconds)
+            return cl.usageError(
+                err, "a LAS time goes up to " + util::formatFixed(latestGpsSeconds - lasShift, 0));
+        if (!cl.isSet("--json"))
+            out << "GPS time (seconds from 1999-08-22): " << util::formatShortest(t) << "\n";
+        return printGpsInstant(cl, out, err, t + double(util::gpsWeekEpochSinceOrigin),
+                               QJsonObject {{"las", seconds}, {"seconds", t}});
+    }
+    if (seconds < earliestGpsSeconds)
+        return cl.usageError(err,
+                             "SECONDS counts from 1999-08-22 and starts at "
+                                 + util::formatFixed(earliestGpsSeconds, 0)
+                                 + " (--to-gps reads a LAS time)");
     const auto whole = static_cast<std::int64_t>(std::floor(seconds));
-    out << "LAS adjusted standard GPS time: "
-        << std::to_string(util::absoluteGPSTimeOffsetForLas(whole)) << "\n";
-    printInstant(out, whole);
-    return ExitOk;
+    const std::int64_t las = util::absoluteGPSTimeOffsetForLas(whole);
+    if (!cl.isSet("--json"))
+        out << "LAS adjusted standard GPS time: " << std::to_string(las) << "\n";
+    return printGpsInstant(cl, out, err, double(whole) + double(util::gpsWeekEpochSinceOrigin),
+                           QJsonObject {{"seconds", qint64(whole)}, {"las", qint64(las)}});
 }
 
 namespace {

@@ -9,6 +9,9 @@
 #include "util/support/WorldFile.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cmath>
 #include <ostream>
@@ -36,15 +39,23 @@ int tfwChange(const CommandLine &cl, bool isOffset, std::ostream &out, std::ostr
     const unsigned int precision[2] = {unsigned(cl.integer("--coord-precision", 10)),
                                        unsigned(cl.integer("--cell-precision", 10))};
 
-    util::WorldFile tfw(0, 0, 0, 0);
-    if (!readWorldFile(cl, cl.positional().first(), tfw, err))
+    util::WorldFile read(0, 0, 0, 0);
+    if (!readWorldFile(cl, cl.positional().first(), read, err))
         return ExitFailure;
+    // Both as GDAL places the grid (gdal_translate -outsize, -srcwin): the specified minify
+    // keeps the rotation terms, and rows count downward.
+    util::WorldFile tfw = read;
     if (!isOffset)
-        tfw.minify(values[0]);
+        tfw = util::minifiedGrid(read, values[0]);
     else if (cl.isSet("--pixels"))
-        tfw.applyOffset(values[0] * tfw.cellSizeX(), values[1] * tfw.cellSizeY());
+        tfw = util::windowGrid(read, values[0], values[1]);
     else
         tfw.applyOffset(values[0], values[1]);
+    if (!util::isFinite(tfw))
+        return cl.failure(err,
+                          cl.positional().first().toStdString()
+                              + ": the new grid is not finite (a number overflowed); "
+                                "nothing written");
 
     util::Failure failure;
     if (!writeToOutput(
@@ -64,12 +75,35 @@ int tfwShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
     util::WorldFile tfw(0, 0, 0, 0);
     if (!readWorldFile(cl, cl.inputPath(0), tfw, err))
         return ExitFailure;
-    out << "cell size x: " << util::formatShortest(tfw.cellSizeX()) << "\n"
-        << "cell size y: " << util::formatShortest(tfw.cellSizeY()) << "\n"
-        << "rotation x: " << util::formatShortest(tfw.rotX()) << "\n"
-        << "rotation y: " << util::formatShortest(tfw.rotY()) << "\n"
-        << "top-left x: " << util::formatShortest(tfw.topLeftX()) << "\n"
-        << "top-left y: " << util::formatShortest(tfw.topLeftY()) << "\n";
+    // GDAL's names and order: the file holds A, D, B, E, C, F; GDAL's geotransform is the
+    // corner x, A, B, the corner y, D, E.
+    const std::array<double, 6> gt = util::geoTransform(tfw);
+    const std::array<double, 6> file = util::worldFileNumbers(tfw);
+    const auto shortest = [](double v) { return util::formatShortest(v); };
+    if (cl.isSet("--json")) {
+        const auto array = [](std::initializer_list<double> values) {
+            QJsonArray a;
+            for (const double v : values)
+                a.append(v); // not finite: null
+            return a;
+        };
+        const QJsonObject object {
+            {"file", cl.positional().first()},
+            {"geoTransform", array({gt[0], gt[1], gt[2], gt[3], gt[4], gt[5]})},
+            {"worldFile", array({file[0], file[1], file[2], file[3], file[4], file[5]})},
+            {"pixelSize", array({gt[1], gt[5]})},
+            {"rotation", array({gt[2], gt[4]})},
+            {"upperLeftCorner", array({gt[0], gt[3]})},
+            {"upperLeftPixelCentre", array({file[4], file[5]})},
+        };
+        out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+        return ExitOk;
+    }
+    out << "pixel size: " << shortest(gt[1]) << " x " << shortest(gt[5]) << "\n"
+        << "rotation: " << shortest(gt[2]) << " " << shortest(gt[4]) << "\n"
+        << "upper-left corner: " << shortest(gt[0]) << " " << shortest(gt[3]) << "\n"
+        << "centre of the upper-left pixel: " << shortest(file[4]) << " " << shortest(file[5])
+        << "\n";
     return ExitOk;
 }
 
@@ -92,6 +126,10 @@ int likShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
     // The name is the file's content: shown escaped, as the monitor shows network texts.
     out << "image: " << escapeForTerminal(QByteArray::fromStdString(lik.imgFilePath())) << "\n"
         << "exists: " << (lik.existsImage() ? "yes" : "no") << "\n";
+    if (!lik.existsImage())
+        return cl.failure(err,
+                          cl.positional().first().toStdString() + ": the image " + lik.imgFilePath()
+                              + " does not exist");
     return ExitOk;
 }
 
@@ -103,15 +141,16 @@ int likMake(const CommandLine &cl, std::ostream &out, std::ostream &err)
     // another name, one that cannot be found.
     if (cl.positional().first().contains(QChar::ReplacementCharacter))
         return report(err, cl,
-                      util::Failure::other(QString::fromStdString(escapeForTerminal(
-                                               cl.positional().first().toUtf8())),
+                      util::Failure::other(QString::fromStdString(
+                                               escapeForTerminal(cl.positional().first().toUtf8())),
                                            QStringLiteral("the name is not UTF-8 text, which a "
                                                           "link file cannot hold")));
     const std::string image = localPath(cl.positional().first());
     const QString dest = cl.value("--output");
-    util::LikFile lik(image, dest.isEmpty() || dest == QLatin1String("-")
-                                 ? util::LikFile::computeLikFilePathFromGivenPath(image)
-                                 : localPath(dest));
+    util::LikFile lik(image,
+                      dest.isEmpty() || dest == QLatin1String("-")
+                          ? util::LikFile::computeLikFilePathFromGivenPath(image)
+                          : localPath(dest));
     util::Failure failure;
     const bool ok = writeToOutput(
         dest.isEmpty() ? QString::fromStdString(lik.likFilePath()) : dest, out,

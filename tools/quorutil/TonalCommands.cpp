@@ -13,6 +13,7 @@
 #include "util/tonal/TonalCurve.h"
 #include "util/tonal/TonalCurveConverter.h"
 #include "util/tonal/TonalCurveFile.h"
+#include "util/tonal/TonalCurveSet.h"
 
 #include <qwt_legend.h>
 #include <qwt_plot.h>
@@ -80,34 +81,48 @@ double inputLevel(int i, int requested)
 int loadSeries(const CommandLine &cl, const QString &file, std::vector<Series> &series,
                std::ostream &err)
 {
-    QByteArray bytes;
-    QMap<QString, util::TonalCurve> curves;
     util::Failure failure;
-    if (!util::readWholeFile(file, bytes, &failure)
-        || !util::parseTonalCurves(bytes, file, cl.isSet("--validate"), curves, &failure))
+    if (cl.isSet("--validate") && util::holdsTonalCurve(file)) {
+        util::TonalCurve checked;
+        if (!util::readTonalCurveFile(file, checked, true, &failure))
+            return report(err, cl, failure);
+    }
+    // Every curve: a lone Corrector, each band of the curve editor's file, each band of a
+    // break-point file, in file order.
+    QVector<util::NamedTonalCurve> curves;
+    if (!util::readTonalCurves(file, curves, &failure))
         return report(err, cl, failure);
-    if (curves.contains(QString())) {
-        if (cl.isSet("--band"))
-            return cl.usageError(err,
-                                 "--band applies to break-point files; " + file.toStdString()
-                                     + " holds a Corrector element");
-        series.push_back({QString(), curves.value(QString()), {}});
+    QStringList names;
+    for (const util::NamedTonalCurve &c : curves)
+        names << c.band;
+    if (!cl.isSet("--band")) {
+        for (const util::NamedTonalCurve &c : curves)
+            series.push_back({c.band, c.curve, {}});
         return ExitOk;
     }
-    if (curves.isEmpty())
-        return report(err, cl.command(),
-                      util::Failure::other(file, QStringLiteral("holds no band")));
-    QStringList bands = curves.keys();
-    if (cl.isSet("--band"))
-        bands = QStringList {cl.value("--band")};
-    for (const QString &band : bands) {
-        if (!curves.contains(band))
-            return report(
-                err, cl.command(),
-                util::Failure::other(file, QStringLiteral("Band not found in bpf file: ") + band));
-        series.push_back({band, curves.value(band), {}});
+    const QString band = cl.value("--band");
+    if (curves.size() == 1 && curves.front().band.isEmpty())
+        return cl.usageError(err,
+                             "--band applies to files with bands; " + file.toStdString()
+                                 + " holds one Corrector element");
+    const int at = util::findTonalBand(curves, band);
+    if (at >= 0) {
+        series.push_back({curves[at].band, curves[at].curve, {}});
+        return ExitOk;
     }
-    return ExitOk;
+    // In the curve editor's files a colour band without a curve of its own follows "All".
+    const int all = util::findTonalBand(curves, QStringLiteral("All"));
+    const QString colour = util::tonalBandColour(band);
+    if (all >= 0 && QStringList {"RED", "GRN", "BLU", "NIR"}.contains(colour)) {
+        err << "quorutil " << cl.command() << ": " << file.toStdString() << ": "
+            << band.toStdString() << " has no curve of its own: the curve of "
+            << curves[all].band.toStdString() << " applies\n";
+        series.push_back({band, curves[all].curve, {}});
+        return ExitOk;
+    }
+    return cl.failure(err,
+                      file.toStdString() + ": no band " + band.toStdString() + " (it holds "
+                          + names.join(", ").toStdString() + ")");
 }
 
 std::string label(const QString &file, const Series &s)
@@ -184,30 +199,23 @@ void printStats(std::ostream &out, const QString &file, const Series &s, int req
         out << "none\n";
     else
         out << std::to_string(below) << " entries below input " << number(first).toStdString()
-            << ", " << std::to_string(above) << " above input " << number(last).toStdString() << "\n";
+            << ", " << std::to_string(above) << " above input " << number(last).toStdString()
+            << "\n";
 
-    // Falling stretches invert contrast; the first one is named.
-    int falls = 0;
-    int start = -1, end = -1;
-    for (int i = 0; i + 1 < n; ++i) {
-        if (!(t[std::size_t(i) + 1] < t[std::size_t(i)]))
-            continue;
-        if (i == 0 || !(t[std::size_t(i)] < t[std::size_t(i) - 1]))
-            ++falls;
-        if (start < 0)
-            start = i;
-        if (start >= 0 && end < 0 && (i + 2 >= n || !(t[std::size_t(i) + 2] < t[std::size_t(i) + 1])))
-            end = i + 1;
-    }
+    // Falling stretches invert contrast; the first one is named. Float noise on a flat stretch
+    // is no fall of its own.
+    const auto stretches = util::fallingStretches(t);
+    const int falls = int(stretches.size());
     if (!falls) {
         out << "  monotonic: yes\n";
         return;
     }
-    out << "  monotonic: no, " << std::to_string(falls) << (falls == 1 ? " falling stretch" : " falling stretches")
-        << ", the first from input " << number(inputLevel(start, requested)).toStdString()
-        << " to " << number(inputLevel(end, requested)).toStdString() << " (output "
-        << number(t[std::size_t(start)]).toStdString() << " to "
-        << number(t[std::size_t(end)]).toStdString() << ")\n";
+    const std::size_t start = stretches.front().first, end = stretches.front().second;
+    out << "  monotonic: no, " << std::to_string(falls)
+        << (falls == 1 ? " falling stretch" : " falling stretches") << ", the first from input "
+        << number(inputLevel(int(start), requested)).toStdString() << " to "
+        << number(inputLevel(int(end), requested)).toStdString() << " (output "
+        << number(t[start]).toStdString() << " to " << number(t[end]).toStdString() << ")\n";
 }
 
 double finiteOr(double value, double fallback)
@@ -266,8 +274,8 @@ int plot(const CommandLine &cl, const QString &file, const std::vector<Series> &
         }
         auto *nodes = new QwtPlotCurve(QStringLiteral("nodes"));
         nodes->setStyle(QwtPlotCurve::NoCurve);
-        nodes->setSymbol(new QwtSymbol(QwtSymbol::Ellipse, QBrush(Qt::white), QPen(colour.darker(150), 2),
-                                       QSize(9, 9)));
+        nodes->setSymbol(new QwtSymbol(QwtSymbol::Ellipse, QBrush(Qt::white),
+                                       QPen(colour.darker(150), 2), QSize(9, 9)));
         nodes->setSamples(points);
         nodes->setItemAttribute(QwtPlotItem::Legend, false);
         nodes->setZ(10);
@@ -325,47 +333,42 @@ int writeTable(const CommandLine &cl, const Series &s, int requested, std::ostre
 int bpfShow(const CommandLine &cl, std::ostream &out, std::ostream &err)
 {
     const QString file = cl.positional().first();
-    QByteArray bytes;
-    QMap<QString, util::TonalCurve> curves;
+    const QString path = cl.inputPath(0);
+    QVector<util::NamedTonalCurve> bands;
     util::Failure failure;
-    if (!util::readWholeFile(cl.inputPath(0), bytes, &failure)
-        || !util::parseTonalCurves(bytes, cl.inputPath(0), false, curves, &failure))
+    if (!util::readTonalCurves(path, bands, &failure))
         return report(err, cl, failure);
-    if (curves.contains(QString()))
-        return report(err, cl.command(),
-                      util::Failure::other(file,
-                                           QStringLiteral("holds a Corrector element, not "
-                                                          "break points")));
-    {
-        const QStringList bands = curves.keys();
-        if (cl.isSet("--json")) {
-            QJsonArray list;
-            for (const QString &band : bands) {
-                const util::TonalCurve curve = curves.value(band);
-                QJsonArray nodes;
-                for (const QPointF &p : curve.getNodes())
-                    nodes.append(QJsonArray {p.x(), p.y()});
-                list.append(QJsonObject {{"band", band},
-                                         {"interpolation", curve.getInterpolationString()},
-                                         {"nodes", nodes}});
-            }
-            out << QJsonDocument(QJsonObject {{"file", file}, {"bands", list}})
-                       .toJson(QJsonDocument::Indented)
-                       .toStdString();
-            return ExitOk;
+    if (util::holdsTonalCurve(path))
+        return report(
+            err, cl,
+            util::Failure::other(file,
+                                 QStringLiteral("not a break-point file: it holds Corrector "
+                                                "curves ('quorutil lut' reads them)")));
+    if (cl.isSet("--json")) {
+        QJsonArray list;
+        for (const util::NamedTonalCurve &band : bands) {
+            QJsonArray nodes;
+            for (const QPointF &p : band.curve.getNodes())
+                nodes.append(QJsonArray {p.x(), p.y()});
+            list.append(QJsonObject {{"band", band.band},
+                                     {"interpolation", band.curve.getInterpolationString()},
+                                     {"nodes", nodes}});
         }
-        out << file.toStdString() << ": " << std::to_string(bands.size())
-            << (bands.size() == 1 ? " band" : " bands") << "\n";
-        for (const QString &band : bands) {
-            const util::TonalCurve curve = curves.value(band);
-            const auto &nodes = curve.getNodes();
-            out << "band " << band.toStdString() << ": "
-                << curve.getInterpolationString().toStdString() << ", "
-                << std::to_string(nodes.size()) << (nodes.size() == 1 ? " node" : " nodes") << "\n";
-            for (const QPointF &p : nodes)
-                out << "  " << number(p.x()).toStdString() << " " << number(p.y()).toStdString()
-                    << "\n";
-        }
+        out << QJsonDocument(QJsonObject {{"file", file}, {"bands", list}})
+                   .toJson(QJsonDocument::Indented)
+                   .toStdString();
+        return ExitOk;
+    }
+    out << file.toStdString() << ": " << std::to_string(bands.size())
+        << (bands.size() == 1 ? " band" : " bands") << "\n";
+    for (const util::NamedTonalCurve &band : bands) {
+        const auto &nodes = band.curve.getNodes();
+        out << "band " << band.band.toStdString() << ": "
+            << band.curve.getInterpolationString().toStdString() << ", "
+            << std::to_string(nodes.size()) << (nodes.size() == 1 ? " node" : " nodes") << "\n";
+        for (const QPointF &p : nodes)
+            out << "  " << number(p.x()).toStdString() << " " << number(p.y()).toStdString()
+                << "\n";
     }
     return ExitOk;
 }
@@ -375,8 +378,8 @@ int lutCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
     const int requested = int(cl.integer("--samples", -1));
     if ((cl.isSet("--width") || cl.isSet("--height")) && !cl.isSet("--plot"))
         return cl.usageError(err, "--width and --height go with --plot");
-    const bool table = !(cl.isSet("--plot") || cl.isSet("--stats")) || cl.isSet("--format")
-        || cl.isSet("--output");
+    const bool table = !(cl.isSet("--plot") || cl.isSet("--stats") || cl.isSet("--check"))
+        || cl.isSet("--format") || cl.isSet("--output");
 
     const QString file = cl.positional().first();
     std::vector<Series> series;
@@ -384,12 +387,13 @@ int lutCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
     if (code != ExitOk)
         return code;
     if (table && series.size() > 1)
-        return cl.usageError(err, file.toStdString() + " holds bands " + [&] {
-            QStringList names;
-            for (const Series &s : series)
-                names << s.band;
-            return names.join(", ").toStdString();
-        }() + ": pick one with --band");
+        return cl.usageError(
+            err, file.toStdString() + " holds bands " + [&] {
+                QStringList names;
+                for (const Series &s : series)
+                    names << s.band;
+                return names.join(", ").toStdString();
+            }() + ": pick one with --band");
 
     for (Series &s : series) {
         try {
@@ -404,13 +408,31 @@ int lutCommand(const CommandLine &cl, std::ostream &out, std::ostream &err)
     if (cl.isSet("--stats"))
         for (const Series &s : series)
             printStats(out, file, s, requested);
+    // --check: a table that falls anywhere inverts contrast there; a script tests the code.
+    int falling = 0;
+    std::string firstFalling;
+    for (const Series &s : series) {
+        if (cl.isSet("--check") && !util::fallingStretches(s.table).empty()) {
+            if (!falling++)
+                firstFalling = label(file, s);
+        }
+    }
     if (cl.isSet("--plot")) {
         code = plot(cl, file, series, requested, err);
         if (code != ExitOk)
             return code;
     }
-    if (table)
-        return writeTable(cl, series.front(), requested, out, err);
+    if (table) {
+        code = writeTable(cl, series.front(), requested, out, err);
+        if (code != ExitOk)
+            return code;
+    }
+    if (falling)
+        return cl.failure(
+            err,
+            firstFalling + ": the table falls"
+                + (falling > 1 ? " (and " + std::to_string(falling - 1) + " more of its curves)"
+                               : std::string()));
     return ExitOk;
 }
 

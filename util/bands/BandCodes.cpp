@@ -138,4 +138,58 @@ void splitImageCode(const std::string &code, std::vector<std::string> &bands)
     }
 }
 
+bool isCcdBandName(const std::string &name)
+{
+    if (name.size() != 7)
+        return false;
+    const std::string colour = name.substr(0, 3);
+    const bool knownColour =
+        colour == "RED" || colour == "GRN" || colour == "BLU" || colour == "NIR" || colour == "PAN";
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return knownColour && (name[3] == 'F' || name[3] == 'N' || name[3] == 'B') && digit(name[4])
+        && digit(name[5]) && (name[6] == 'A' || name[6] == 'B');
+}
+
+namespace {
+
+// An image code as createImageCode makes it: band letters, then direction, CCD number and line
+// letter (RGBN00A, PNB14A).
+bool isImageCode(const std::string &code)
+{
+    if (code.size() < 5)
+        return false;
+    const std::string suffix = code.substr(code.size() - 4);
+    for (std::size_t i = 0; i + 4 < code.size(); ++i) {
+        if (std::string("PNRGB").find(code[i]) == std::string::npos)
+            return false;
+    }
+    return isCcdBandName("RED" + suffix);
+}
+
+} // namespace
+
+bool bandsShareLine(const std::vector<std::string> &bands, std::string *why)
+{
+    const auto refuse = [why](std::string text) {
+        if (why)
+            *why = std::move(text);
+        return false;
+    };
+    if (bands.empty())
+        return refuse("no band");
+    if (bands.size() == 1 && isImageCode(bands.front()))
+        return true; // its own code
+    for (const std::string &band : bands) {
+        const std::string shown = band.empty() ? "''" : band;
+        if (!isCcdBandName(band))
+            return refuse(shown
+                          + ": not a band name (such as REDN00A: RED, GRN, BLU, NIR or PAN, "
+                            "then F, N or B, two digits and A or B)");
+        if (band.substr(3) != bands.front().substr(3))
+            return refuse(band + ": not on the line of " + bands.front() + " (" + band.substr(3)
+                          + " is not " + bands.front().substr(3) + ")");
+    }
+    return true;
+}
+
 } // namespace util

@@ -42,4 +42,14 @@ UTIL_EXPORT std::string createImageCode(const std::vector<std::string> &bands);
 /// untouched.
 UTIL_EXPORT void splitImageCode(const std::string &code, std::vector<std::string> &bands);
 
+/// True when name is a CCD band name as the sensor writes it: a colour (RED, GRN, BLU, NIR,
+/// PAN), a viewing direction (F, N, B), a two-digit CCD number and a line letter (A, B), in
+/// upper case: REDN00A, PANF28A.
+UTIL_EXPORT bool isCcdBandName(const std::string &name);
+/// True when bands can make one image code: each a CCD band name, and all of the same direction,
+/// CCD number and line letter (REDN00A GRNN00A, not REDN00A GRNF27A, which createImageCode would
+/// merge into a code of neither line). Otherwise *why (when given) names the band and the reason.
+/// No band is false; one CCD band name is true.
+UTIL_EXPORT bool bandsShareLine(const std::vector<std::string> &bands, std::string *why = nullptr);
+
 } // namespace util

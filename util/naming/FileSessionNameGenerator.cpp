@@ -324,6 +324,65 @@ QString FileSessionNameGenerator::addToken(QString const &token) const
     return formatDateTime(m_options.dateTime, token);
 }
 
+QStringList FileSessionNameGenerator::tokenNames()
+{
+    return {QStringLiteral("PROJECT"),    QStringLiteral("FLIGHTPLAN"),
+            QStringLiteral("SERIAL"),     QStringLiteral("ABRVSERIAL"),
+            QStringLiteral("LINENAME"),   QStringLiteral("LINENUMBER"),
+            QStringLiteral("SENSORTYPE"), QStringLiteral("BAND")};
+}
+
+namespace {
+
+// Whether QDateTime::toString would read every letter of format as a field, rather than copy
+// it as text: any other letter outside quotes is a typing error in a file-name pattern.
+bool isDateTimeFormat(const QString &format)
+{
+    bool quoted = false;
+    for (int i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || !c.isLetter())
+            continue;
+        if (QStringLiteral("dMyhHmszt").contains(c))
+            continue;
+        if (c == QLatin1Char('a') || c == QLatin1Char('A')) {
+            if (i + 1 < format.size()
+                && (format.at(i + 1) == QLatin1Char('p') || format.at(i + 1) == QLatin1Char('P')))
+                ++i;
+            continue;
+        }
+        return false;
+    }
+    return !format.isEmpty();
+}
+
+} // namespace
+
+QStringList FileSessionNameGenerator::unknownTokens(QString const &tokenPattern)
+{
+    const QStringList names = tokenNames();
+    const QChar delimiter = sTokenDelimiter.at(0);
+    QStringList unknown;
+    int open = -1;
+    for (int i = 0; i < tokenPattern.size(); ++i) {
+        if (tokenPattern.at(i) != delimiter)
+            continue;
+        if (open < 0) {
+            open = i;
+            continue;
+        }
+        const QString token = tokenPattern.mid(open + 1, i - open - 1);
+        if (!names.contains(token) && !isDateTimeFormat(token))
+            unknown << token;
+        open = -1;
+    }
+    if (open >= 0)
+        unknown << tokenPattern.mid(open);
+    return unknown;
+}
+
 QString FileSessionNameGenerator::getLineNumber(unsigned int offset) const
 {
     // Unsigned on purpose: a startnumber of -1 counts one down.

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -74,6 +75,16 @@ public:
     /// element other than "Patterns", or no pattern of that id.
     static bool loadPattern(QString const &fileName, QString const &id, QString &pattern,
                             Failure *failure);
+
+    /// The tokens a token pattern may name besides date-time formats: PROJECT, FLIGHTPLAN,
+    /// SERIAL, ABRVSERIAL, LINENAME, LINENUMBER, SENSORTYPE, BAND.
+    static QStringList tokenNames();
+    /// The tokens of a token pattern that are neither tokenNames() nor a date-time format
+    /// (Qt's letters d M y h H m s z t and AP/ap, other characters than letters, and quoted
+    /// text): the generator would treat "LINE_NAME" as a format and write date text for it,
+    /// or nothing without a date. An empty token is listed as "", a token left open at the
+    /// end with its "$".
+    static QStringList unknownTokens(QString const &tokenPattern);
 
     /// The name from the generator's own pattern. Throws std::runtime_error
     /// "Can't create a name. No pattern given and no document loaded." without a pattern,

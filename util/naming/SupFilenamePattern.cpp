@@ -290,6 +290,40 @@ bool SupFilenamePattern::createNameFromPattern(QDomNode const &pattern, QString 
     return m_ignoreError || ok;
 }
 
+QStringList SupFilenamePattern::unusedElements(QDomNode const &pattern)
+{
+    static const char *const parts[][4] = {{"Date", "Year", "Month", "Day"},
+                                           {"Time", "Hour", "Minute", "Second"}};
+    static const char *const plain[] = {"Sensor", "TileX", "TileY", "Angle", "Band", "Level"};
+    QStringList unused;
+    for (QDomElement child = pattern.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        const QString tag = child.tagName();
+        bool used = false;
+        bool known = false;
+        for (const auto &entry : parts) {
+            if (tag != QLatin1String(entry[0]))
+                continue;
+            known = true;
+            for (int i = 1; i < 4 && !used; ++i) {
+                const QDomElement sub = child.firstChildElement(QLatin1String(entry[i]));
+                used = !sub.isNull() && isChecked(sub);
+            }
+        }
+        for (const char *name : plain) {
+            if (tag == QLatin1String(name)) {
+                known = true;
+                used = isChecked(child);
+            }
+        }
+        // Only the first of a tag counts; a second one is never read.
+        if (known && used && child.previousSiblingElement(tag).isNull())
+            continue;
+        unused << tag;
+    }
+    return unused;
+}
+
 bool SupFilenamePattern::addBandAndAngle(QDomNode const &pattern,
                                          QMap<QString, QString> &attributes,
                                          QMap<int, QString> &pieces) const

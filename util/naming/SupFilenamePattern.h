@@ -50,6 +50,12 @@ public:
     /// own position, as one or two checked band pieces always do.
     bool createNameFromPattern(QDomNode const &pattern, QString &name) const override;
 
+    /// The child elements of pattern that createNameFromPattern() takes nothing from, by tag
+    /// name in document order: tags other than Date, Time, Sensor, TileX, TileY, Angle, Band
+    /// and Level (a file-naming pattern's SerialNumber, Project, ...), those not checked
+    /// (checked == 2; a file-naming pattern's checked="1" is not), and Date or Time without a
+    /// checked Year, Month, Day or Hour, Minute, Second. Empty when every child counts.
+    static QStringList unusedElements(QDomNode const &pattern);
     /// From now on a held name that cannot be parsed no longer makes createNameFromPattern()
     /// return false.
     void ignoreErrorOnPrefix();

@@ -1,5 +1,6 @@
 list(APPEND UTIL_PUBLIC_HEADERS
-    support/SupportFile.h)
+    support/SupportFile.h
+    support/SupportFileContent.h)
 list(APPEND UTIL_SOURCES
     support/SupportFile.cpp
     support/SupportFileReader.cpp
@@ -9,6 +10,7 @@ list(APPEND UTIL_SOURCES
     support/SupportFileScanner.cpp
     support/SupportFileWriter.cpp
     support/SupportFileImages.cpp
+    support/SupportFileContent.cpp
     support/SupportFileIO_p.h
     support/SupportFileIO_linux.cpp)
 list(APPEND UTIL_PUBLIC_HEADERS

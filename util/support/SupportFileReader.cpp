@@ -5,6 +5,7 @@
 // says what value follows and where it goes.
 
 #include "util/support/SupportFile.h"
+#include "util/support/SupportFileContent.h"
 
 #include "util/support/SupportFileFields_p.h"
 #include "util/support/SupportFileIO_p.h"
@@ -73,11 +74,13 @@ bool hasControlCharacters(std::string_view word)
 class SupportFileReader
 {
 public:
-    SupportFileReader(SupportFile &record, std::string_view text, Problem &problem)
+    SupportFileReader(SupportFile &record, std::string_view text, Problem &problem,
+                      std::vector<SupportFileEntry> *entries)
         : m_record(record)
         , m_text(text)
         , m_in(text)
         , m_problem(problem)
+        , m_entries(entries)
     {
     }
 
@@ -89,7 +92,7 @@ public:
     /// What loadFile and loadFileChecked share. failure: why the file could not be read (then
     /// *opened is false) or the first problem met in it (reason empty when none).
     static int run(SupportFile &record, const std::string &path, bool quiet, bool *opened,
-                   Failure *failure);
+                   Failure *failure, std::vector<SupportFileEntry> *entries = nullptr);
 
 private:
     friend struct NumbersInto;
@@ -107,8 +110,9 @@ private:
     bool date(bool quoted, std::int64_t &field, const Field &f);
     template<typename Enum> bool enumeration(Enum &field, const Field &f);
     bool imageFileBlock(std::vector<SupportFile::ImageMinification> &list, const Field &f);
-    /// False only for a broken image-file block, which ends the load.
-    bool read(const Field &f);
+    /// False only for a broken image-file block, which ends the load. *stored: whether the
+    /// field took a value.
+    bool read(const Field &f, bool *stored);
 
     /// The next word, or false after noting that the keyword's value is missing.
     bool valueWord(std::string_view &w, const Field &f);
@@ -129,8 +133,32 @@ private:
     std::string_view m_text;
     detail::Scanner m_in;
     Problem &m_problem;
+    std::vector<SupportFileEntry> *m_entries;
     int m_valuesRead = 0; // of the keyword being read
+    // Set by the readers of rest-of-line values, which tell better than the span what the
+    // value was.
+    std::string_view m_value;
+    bool m_valueSet = false;
+    bool m_cut = false;
+    // Line numbers of entries, counted on as the load goes (Scanner::lineAt counts from the
+    // start each time).
+    std::size_t m_linePos = 0;
+    int m_line = 1;
+
+    int lineOf(std::size_t pos);
 };
+
+int SupportFileReader::lineOf(std::size_t pos)
+{
+    pos = std::min(pos, m_text.size());
+    for (; m_linePos < pos; ++m_linePos) {
+        const char c = m_text[m_linePos];
+        if (c == '\n'
+            || (c == '\r' && (m_linePos + 1 >= m_text.size() || m_text[m_linePos + 1] != '\n')))
+            ++m_line;
+    }
+    return m_line;
+}
 
 int SupportFileReader::checkImageLevel(std::string_view text, Problem &problem, std::size_t *at)
 {
@@ -261,6 +289,9 @@ bool SupportFileReader::quotedLine(std::string &field, const Field &f)
         m_problem.note(at, std::string(f.keyword) + " needs a value in double quotes");
     const std::string_view value = detail::unquote(line);
     field.assign(value.data(), value.size());
+    m_value = value;
+    m_valueSet = true;
+    m_cut = cut;
     return true;
 }
 
@@ -273,9 +304,15 @@ bool SupportFileReader::date(bool quoted, std::int64_t &field, const Field &f)
         return false;
     }
     const std::string_view text = quoted ? detail::unquote(line) : detail::trimBlanks(line);
-    // An empty date is what the writer writes for one that the C library cannot format.
-    if (detail::convertDateTime(text, field) || text.empty())
+    // An empty date is what the writer writes for one that the C library cannot format; it
+    // leaves the field as it was.
+    if (detail::convertDateTime(text, field)) {
+        m_value = text;
+        m_valueSet = true;
         return true;
+    }
+    if (text.empty())
+        return false;
     m_problem.note(at, std::string(f.keyword) + " is no date: " + shown(text));
     return false;
 }
@@ -293,7 +330,8 @@ bool SupportFileReader::imageFileBlock(std::vector<SupportFile::ImageMinificatio
         return broken(std::string(f.keyword) + " without its level at the end of the file");
     if (!detail::parseInteger(w, entry.level))
         return broken("the level is no integer: " + shown(w));
-    if (!m_in.restOfLine(line))
+    bool cut = false;
+    if (!m_in.restOfLine(line, &cut))
         return broken("no file name at the end of the file");
     const std::string_view name = detail::unquote(line);
     entry.fileName.assign(name.data(), name.size());
@@ -309,6 +347,9 @@ bool SupportFileReader::imageFileBlock(std::vector<SupportFile::ImageMinificatio
             return broken(std::string(keyword) + " needs an integer, not " + shown(w));
     }
     list.push_back(std::move(entry));
+    m_value = name;
+    m_valueSet = true;
+    m_cut = cut;
     return true;
 }
 
@@ -318,12 +359,12 @@ struct NumbersInto
     SupportFileReader &reader;
     const Field &f;
 
-    void operator()(double SupportFile::*m) { reader.number(reader.m_record.*m, f); }
-    template<std::size_t N> void operator()(std::array<double, N> SupportFile::*m)
+    bool operator()(double SupportFile::*m) { return reader.number(reader.m_record.*m, f); }
+    template<std::size_t N> bool operator()(std::array<double, N> SupportFile::*m)
     {
-        reader.numbers(reader.m_record.*m, f);
+        return reader.numbers(reader.m_record.*m, f);
     }
-    template<typename Other> void operator()(Other) { }
+    template<typename Other> bool operator()(Other) { return false; }
 };
 
 struct EnumInto
@@ -331,61 +372,68 @@ struct EnumInto
     SupportFileReader &reader;
     const Field &f;
 
-    template<typename T> void operator()(T SupportFile::*m)
+    template<typename T> bool operator()(T SupportFile::*m)
     {
         if constexpr (std::is_enum_v<T>)
-            reader.enumeration(reader.m_record.*m, f);
+            return reader.enumeration(reader.m_record.*m, f);
+        return false;
     }
-    void operator()(std::monostate) { }
+    bool operator()(std::monostate) { return false; }
 };
 
-bool SupportFileReader::read(const Field &f)
+bool SupportFileReader::read(const Field &f, bool *stored)
 {
+    bool &ok = *stored;
+    ok = false;
     switch (f.form) {
     case ValueForm::Word:
-        word(target<std::string>(f.member), f);
+        ok = word(target<std::string>(f.member), f);
         break;
     case ValueForm::QuotedLine:
-        quotedLine(target<std::string>(f.member), f);
+        ok = quotedLine(target<std::string>(f.member), f);
         break;
     case ValueForm::Integer:
-        integer(target<int>(f.member), f);
+        ok = integer(target<int>(f.member), f);
         break;
     case ValueForm::Numbers:
-        std::visit(NumbersInto {*this, f}, f.member);
+        ok = std::visit(NumbersInto {*this, f}, f.member);
         break;
     case ValueForm::Element: {
         double value;
-        if (number(value, f))
+        ok = number(value, f);
+        if (ok)
             target<std::array<double, 4>>(f.member)[f.index] = value;
         break;
     }
     case ValueForm::RowOffset: {
         double value;
-        if (number(value, f))
+        ok = number(value, f);
+        if (ok)
             target<double>(f.member) = value + 1.0; // the record counts lines from 1
         break;
     }
     case ValueForm::ElevationRange: {
         std::array<double, 2> minMax;
-        if (numbers(minMax, f)) {
+        ok = numbers(minMax, f);
+        if (ok) {
             target<double>(f.member) = minMax[0];
             target<double>(f.second) = minMax[1];
         }
         break;
     }
     case ValueForm::Flag:
-        flag(target<bool>(f.member), f);
+        ok = flag(target<bool>(f.member), f);
         break;
     case ValueForm::Enumeration:
-        std::visit(EnumInto {*this, f}, f.member);
+        ok = std::visit(EnumInto {*this, f}, f.member);
         break;
     case ValueForm::QuotedDate:
     case ValueForm::PlainDate:
-        date(f.form == ValueForm::QuotedDate, target<std::int64_t>(f.member), f);
+        ok = date(f.form == ValueForm::QuotedDate, target<std::int64_t>(f.member), f);
         break;
     case ValueForm::ImageFiles:
-        return imageFileBlock(target<std::vector<SupportFile::ImageMinification>>(f.member), f);
+        ok = imageFileBlock(target<std::vector<SupportFile::ImageMinification>>(f.member), f);
+        return ok;
     case ValueForm::Level:
         break; // read by the detection
     }
@@ -405,7 +453,18 @@ bool SupportFileReader::load(int level, const std::string &path)
         if (!f || !(f->levels & bit))
             continue;
         m_valuesRead = 0;
-        if (!read(*f))
+        m_valueSet = false;
+        m_cut = false;
+        const std::size_t start = m_in.position();
+        bool stored = false;
+        const bool goOn = read(*f, &stored);
+        if (stored && m_entries) {
+            const std::string_view value = m_valueSet
+                ? m_value
+                : detail::trimBlanks(m_text.substr(start, m_in.position() - start));
+            m_entries->push_back({f->keyword, std::string(value), lineOf(offsetOf(w)), m_cut});
+        }
+        if (!goOn)
             return false;
     }
     m_record.m_l0ImageName = path;
@@ -413,7 +472,7 @@ bool SupportFileReader::load(int level, const std::string &path)
 }
 
 int SupportFileReader::run(SupportFile &record, const std::string &path, bool quiet, bool *opened,
-                           Failure *failure)
+                           Failure *failure, std::vector<SupportFileEntry> *entries)
 {
     std::string text;
     if (!detail::readWholeFile(path, text, failure)) {
@@ -440,12 +499,20 @@ int SupportFileReader::run(SupportFile &record, const std::string &path, bool qu
             std::cerr << "Unsupported image level" << std::endl;
         problem.note(levelAt, "unsupported image level " + std::to_string(level), Problem::Stop);
     } else {
-        SupportFileReader(record, text, problem).load(level, path);
+        if (entries && levelAt != std::string_view::npos) {
+            detail::Scanner at(text);
+            at.seek(levelAt);
+            std::string_view keyword, value;
+            at.word(keyword);
+            at.word(value);
+            entries->push_back({"IMAGE_LEVEL", std::string(value), lines.lineAt(levelAt), false});
+        }
+        SupportFileReader(record, text, problem, entries).load(level, path);
     }
     if (problem.found && failure)
-        *failure = Failure::document(QFile::decodeName(path.c_str()),
-                                     int(lines.lineAt(problem.position)), 0,
-                                     QString::fromStdString(problem.what));
+        *failure =
+            Failure::document(QFile::decodeName(path.c_str()), int(lines.lineAt(problem.position)),
+                              0, QString::fromStdString(problem.what));
     return level;
 }
 
@@ -471,14 +538,41 @@ SupportFile::ReadStatus SupportFile::loadFileChecked(const std::string &path, Fa
 // --- The forms of 6.2 that reported through a QString --------------------------------------
 // Programs built against them still find these symbols; the headers offer the Failure forms.
 
-SupportFile::ReadStatus SupportFile::loadFileChecked(const std::string &path,
-                                                     QString *errorString)
+SupportFile::ReadStatus SupportFile::loadFileChecked(const std::string &path, QString *errorString)
 {
     Failure failure;
     const ReadStatus status = loadFileChecked(path, &failure);
     if (errorString)
         *errorString = failure.text();
     return status;
+}
+
+SupportFile::ReadStatus loadSupportFileContent(SupportFile &record, const std::string &path,
+                                               std::vector<SupportFileEntry> *entries,
+                                               Failure *failure)
+{
+    std::vector<SupportFileEntry> listed;
+    bool opened = false;
+    Failure found;
+    SupportFileReader::run(record, path, true, &opened, &found, &listed);
+    if (entries)
+        *entries = std::move(listed);
+    const bool damaged = !found.reason.isEmpty();
+    if (failure)
+        *failure = std::move(found);
+    if (!opened)
+        return SupportFile::ReadStatus::Unreadable;
+    return damaged ? SupportFile::ReadStatus::Damaged : SupportFile::ReadStatus::Complete;
+}
+
+const SupportFileEntry *findEntry(const std::vector<SupportFileEntry> &entries,
+                                  const std::string &keyword)
+{
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (it->keyword == keyword)
+            return &*it;
+    }
+    return nullptr;
 }
 
 } // namespace util

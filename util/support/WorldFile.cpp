@@ -54,6 +54,17 @@ WorldFile::WorldFile(std::pair<double, double> topLeft, double angle, double cel
 {
 }
 
+WorldFile::WorldFile(const std::array<double, 6> &n)
+    : m_valid(true)
+    , m_topLeftX(n[4])
+    , m_topLeftY(n[5])
+    , m_cellSizeX(n[0])
+    , m_cellSizeY(-n[3])
+    , m_rotX(n[2])
+    , m_rotY(n[1])
+{
+}
+
 bool WorldFile::read(const std::string &path)
 {
     return read(path, nullptr);
@@ -123,6 +134,43 @@ void WorldFile::applyOffset(double dx, double dy)
 {
     m_topLeftX += dx;
     m_topLeftY += dy;
+}
+
+std::array<double, 6> worldFileNumbers(const WorldFile &wf)
+{
+    return {wf.cellSizeX(), wf.rotY(), wf.rotX(), -wf.cellSizeY(), wf.topLeftX(), wf.topLeftY()};
+}
+
+std::array<double, 6> geoTransform(const WorldFile &wf)
+{
+    const auto [a, d, b, e, c, f] = worldFileNumbers(wf);
+    return {c - 0.5 * a - 0.5 * b, a, b, f - 0.5 * d - 0.5 * e, d, e};
+}
+
+// Both keep the upper-left corner of GDAL's geotransform where it belongs and work on the
+// centre that the file holds directly, which loses no precision to a round trip.
+WorldFile minifiedGrid(const WorldFile &wf, double factor)
+{
+    const auto [a, d, b, e, c, f] = worldFileNumbers(wf);
+    const double grow = 0.5 * (factor - 1.0);
+    return WorldFile(std::array<double, 6> {a * factor, d * factor, b * factor, e * factor,
+                                            c + grow * (a + b), f + grow * (d + e)});
+}
+
+WorldFile windowGrid(const WorldFile &wf, double column, double row)
+{
+    const auto [a, d, b, e, c, f] = worldFileNumbers(wf);
+    return WorldFile(
+        std::array<double, 6> {a, d, b, e, c + column * a + row * b, f + column * d + row * e});
+}
+
+bool isFinite(const WorldFile &wf)
+{
+    for (const double value : worldFileNumbers(wf)) {
+        if (!std::isfinite(value))
+            return false;
+    }
+    return true;
 }
 
 } // namespace util

@@ -3,6 +3,7 @@
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"
 
+#include <array>
 #include <string>
 #include <utility>
 
@@ -24,6 +25,10 @@ public:
     /// A grid turned by angle (radians) with square cells of cellSize, its upper-left pixel at
     /// topLeft (x, y).
     WorldFile(std::pair<double, double> topLeft, double angle, double cellSize);
+    /// The six numbers in the order the file holds them (A, D, B, E, C, F: pixel width, row
+    /// rotation, column rotation, pixel height with its sign, centre of the upper-left pixel),
+    /// valid.
+    explicit WorldFile(const std::array<double, 6> &fileNumbers);
 
     /// Reads the six numbers (separated by any white space; what follows the sixth is not
     /// read). False, and not valid, when the path is empty, the file cannot be opened or is
@@ -65,5 +70,27 @@ private:
     double m_rotX = 0.0;
     double m_rotY = 0.0;
 };
+
+/// The six numbers of wf in file order (A, D, B, E, C, F), the fourth with the file's sign.
+UTIL_EXPORT std::array<double, 6> worldFileNumbers(const WorldFile &wf);
+
+/// The same grid as GDAL's geotransform: upper-left corner x, pixel width, column rotation,
+/// upper-left corner y, row rotation, pixel height (negative north-up). The corner is half a
+/// pixel up and left of the world file's centre, along the rotated axes.
+UTIL_EXPORT std::array<double, 6> geoTransform(const WorldFile &wf);
+
+/// The grid of the image reduced by factor in both directions, as `gdal_translate -outsize`
+/// places it: the upper-left corner stays, all four of the pixel size and rotation terms grow
+/// by factor. (WorldFile::minify keeps the rotation terms and moves the centre along the
+/// unrotated axes, which puts a rotated grid elsewhere.)
+UTIL_EXPORT WorldFile minifiedGrid(const WorldFile &wf, double factor);
+
+/// The grid of the window whose upper-left pixel is pixel (column, row) of wf, as
+/// `gdal_translate -srcwin column row ...` places it: rows count downward, and the rotation
+/// terms move the origin too.
+UTIL_EXPORT WorldFile windowGrid(const WorldFile &wf, double column, double row);
+
+/// True when all six numbers are finite.
+UTIL_EXPORT bool isFinite(const WorldFile &wf);
 
 } // namespace util

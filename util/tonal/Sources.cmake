@@ -3,6 +3,7 @@ list(APPEND UTIL_PUBLIC_HEADERS
     tonal/TonalCurveConverter.h
     tonal/BpfConverter.h
     tonal/TonalCurveFile.h
+    tonal/TonalCurveSet.h
     tonal/CurveEditor.h
     tonal/CurveEditorWidget.h
     tonal/CurveEditorWindow.h
@@ -13,6 +14,7 @@ list(APPEND UTIL_SOURCES
     tonal/TonalCurveConverter.cpp
     tonal/BpfConverter.cpp
     tonal/TonalCurveFile.cpp
+    tonal/TonalCurveSet.cpp
     tonal/TonalXml_p.h
     tonal/TonalNumbers_p.h
     tonal/TonalXml.cpp

@@ -1,0 +1,248 @@
+// quorutil sup as an operator reads it: what the files hold, never the record's defaults, and
+// the files they refer to, found beside them.
+
+#include "tests/common/TestUtil.h"
+#include "tests/common/ToolRun.h"
+#include "tests/support/SupportTestUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using quortest::runTool;
+using quortest::ToolResult;
+
+namespace {
+
+const char *const levelTwoWithoutDates = "SUPPORT_FILE quor\n"
+                                         "IMAGE_ID \"ortho 7\"\n"
+                                         "LAT_REF 5250000\n"
+                                         "LON_REF 500000\n"
+                                         "INTERLINE_DIST 0.25\n"
+                                         "INTERPIXEL_DIST 0.25\n"
+                                         "PROJECTION_TYPE UTM_PROJECTION\n"
+                                         "ZONE 32\n";
+
+QString sample(const char *name)
+{
+    return quortest::resourcePath(QStringLiteral("samples/") + QLatin1String(name));
+}
+
+QJsonArray jsonArray(const std::string &text)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(text)).array();
+}
+
+// Runs in folder, and comes back.
+class InFolder
+{
+public:
+    explicit InFolder(const QString &folder)
+        : m_before(QDir::currentPath())
+    {
+        QDir::setCurrent(folder);
+    }
+    ~InFolder() { QDir::setCurrent(m_before); }
+
+private:
+    QString m_before;
+};
+
+} // namespace
+
+TEST(SupContent, ShowPrintsWhatTheFileHoldsAndNoDefaults)
+{
+    // A level-1 strip at 47.4 N, 8.5 E names no ellipsoid, grid or zone.
+    const ToolResult r = runTool({"sup", "show", sample("SN3001_110115_123458_PANF02A_L1.sup")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const char *absent : {"ELLIPSOID", "NAD_83", "GRID_NAME", "UTM_11N", "ZONE", "LAT_REF"})
+        EXPECT_EQ(r.out.find(absent), std::string::npos) << absent << "\n" << r.out;
+    // The level-0 image the file names, not the path of the file read.
+    EXPECT_NE(r.out.find("    LEVEL_0_NAME            "
+                         "/data/sn3001/110115/SN3001_110115_123458_PANF02A_L0.sup\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("    ANCHOR_LATITUDE         47.376887\n"), std::string::npos) << r.out;
+
+    QTemporaryDir dir;
+    const std::string l2 = quortest::writeText(dir, "ortho.sup", levelTwoWithoutDates);
+    const ToolResult two = runTool({"sup", "show", QString::fromStdString(l2)});
+    ASSERT_EQ(two.code, 0) << two.err;
+    EXPECT_EQ(two.out.find("PHOTO_DATE"), std::string::npos) << two.out;
+    EXPECT_EQ(two.out.find("ELLIPSOID"), std::string::npos) << two.out;
+    EXPECT_NE(two.out.find("    ZONE                    32\n"), std::string::npos) << two.out;
+    // What the reader assumes for the rest is there on request, marked as such.
+    const ToolResult all = runTool({"sup", "show", "--defaults", QString::fromStdString(l2)});
+    ASSERT_EQ(all.code, 0) << all.err;
+    EXPECT_NE(all.out.find("    ELLIPSOID               NAD_83 (not in the file)\n"),
+              std::string::npos)
+        << all.out;
+    EXPECT_NE(all.out.find("    PHOTO_DATE              "), std::string::npos) << all.out;
+}
+
+TEST(SupContent, ShowJsonSaysWhichKeywordsWerePresent)
+{
+    QTemporaryDir dir;
+    const std::string l2 = quortest::writeText(dir, "ortho.sup", levelTwoWithoutDates);
+    const ToolResult r = runTool({"sup", "show", "--json", QString::fromStdString(l2),
+                                  sample("SN3001_110115_123458_PANF02A_L1.sup")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const QJsonArray files = jsonArray(r.out);
+    ASSERT_EQ(files.size(), 2) << r.out;
+    const QJsonObject ortho = files[0].toObject();
+    EXPECT_FALSE(ortho.contains("PHOTO_DATE"));
+    EXPECT_FALSE(ortho.contains("ELLIPSOID"));
+    EXPECT_EQ(ortho.value("ZONE").toInt(), 32);
+    QStringList present;
+    for (const QJsonValue &v : ortho.value("present").toArray())
+        present << v.toString();
+    EXPECT_EQ(present.join(','),
+              "SUPPORT_FILE,IMAGE_ID,LAT_REF,LON_REF,INTERLINE_DIST,"
+              "INTERPIXEL_DIST,PROJECTION_TYPE,ZONE");
+    const QJsonObject strip = files[1].toObject();
+    EXPECT_EQ(strip.value("LEVEL_0_NAME").toString(),
+              "/data/sn3001/110115/SN3001_110115_123458_PANF02A_L0.sup");
+    EXPECT_FALSE(strip.contains("GRID_NAME"));
+}
+
+TEST(SupContent, JsonDatesAreIso8601WithTheirOffset)
+{
+    const QString file = sample("SN3001_110115_123458_PANF02A_L1.sup");
+    for (const auto &[tz, photo, image] :
+         {std::make_tuple("Europe/Zurich", "2011-01-15T12:34:58+01:00",
+                          "2011-01-17T09:14:27+01:00"),
+          std::make_tuple("UTC", "2011-01-15T12:34:58+00:00", "2011-01-17T09:14:27+00:00"),
+          std::make_tuple("America/Los_Angeles", "2011-01-15T12:34:58-08:00",
+                          "2011-01-17T09:14:27-08:00")}) {
+        quortest::ScopedEnv zone("TZ", tz);
+        const ToolResult r = runTool({"sup", "show", "--json", file});
+        ASSERT_EQ(r.code, 0) << r.err;
+        const QJsonObject o = jsonArray(r.out)[0].toObject();
+        EXPECT_EQ(o.value("PHOTO_DATE").toString().toStdString(), photo) << tz;
+        EXPECT_EQ(o.value("IMAGE_DATE").toString().toStdString(), image) << tz;
+    }
+}
+
+TEST(SupContent, ShowAndCheckListUnreadableFilesAlike)
+{
+    QTemporaryDir dir;
+    const QString good = sample("SN3001_110115_123458_PANF02A_L1.sup");
+    const QString bad = dir.filePath("missing.sup");
+    for (const char *command : {"show", "check"}) {
+        const ToolResult r = runTool({"sup", command, "--json", good, bad, good});
+        EXPECT_EQ(r.code, 1) << command;
+        const QJsonArray files = jsonArray(r.out);
+        ASSERT_EQ(files.size(), 3) << command << "\n" << r.out;
+        EXPECT_EQ(files[1].toObject().value("file").toString(), bad) << command;
+        EXPECT_TRUE(files[1].toObject().value("error").toString().contains("No such file"))
+            << command;
+        EXPECT_FALSE(files[0].toObject().contains("error")) << command;
+        // The failure is also the usual one line on standard error.
+        EXPECT_NE(r.err.find("quorutil sup " + std::string(command) + ": " + bad.toStdString()
+                             + ": No such file or directory\n"),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
+TEST(SupContent, ExportKeepsTheLevelZeroNameAndInventsNoDates)
+{
+    QTemporaryDir dir;
+    const QString out1 = dir.filePath("strip.sup");
+    const ToolResult r = runTool({"sup", "export", sample("SN3001_110115_123458_PANF02A_L1.sup"),
+                                  "--level", "1", "-o", out1});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const QByteArray strip = quortest::readFile(out1);
+    EXPECT_TRUE(
+        strip.contains("LEVEL_0_NAME   /data/sn3001/110115/SN3001_110115_123458_PANF02A_L0.sup\n"))
+        << strip.toStdString();
+    EXPECT_TRUE(strip.contains("PHOTO_DATE \"Sat Jan 15 12:34:58 2011\"")) << strip.toStdString();
+
+    const QString l2 =
+        QString::fromStdString(quortest::writeText(dir, "ortho.sup", levelTwoWithoutDates));
+    for (const char *level : {"1", "2"}) {
+        const QString out = dir.filePath(QStringLiteral("out%1.sup").arg(level));
+        const ToolResult e = runTool({"sup", "export", l2, "--level", level, "-o", out});
+        ASSERT_EQ(e.code, 0) << e.err;
+        const QByteArray text = quortest::readFile(out);
+        EXPECT_FALSE(text.contains("PHOTO_DATE")) << text.toStdString();
+        EXPECT_FALSE(text.contains("IMAGE_DATE")) << text.toStdString();
+        EXPECT_NE(e.err.find("PHOTO_DATE"), std::string::npos) << e.err;
+        // What the file holds comes through.
+        EXPECT_TRUE(text.contains("IMAGE_ID \"ortho 7\"")) << text.toStdString();
+    }
+}
+
+TEST(SupContent, CheckFindsReferencedFilesBesideTheSupportFile)
+{
+    QTemporaryDir dir;
+    QDir root(dir.path());
+    ASSERT_TRUE(root.mkpath("flight/line1/orientation") && root.mkpath("flight/line1/sub")
+                && root.mkpath("flight/calib") && root.mkpath("elsewhere")
+                && root.mkpath("flight/line1/folder.tif"));
+    for (const char *file : {"flight/line1/a.tif", "flight/line1/orientation/a.odf",
+                             "flight/calib/c.cal", "flight/raw.vyn"})
+        quortest::writeFile(dir.filePath(file), "x");
+    const std::string good = quortest::writeText(
+        dir, "flight/line1/a.sup",
+        "SUPPORT_FILE quor\nIMAGE_LEVEL 1\nIMAGE_FILE_NAME 1 \"a.tif\"\nLINES 1\nSAMPLES 1\n"
+        "ORIGINAL_ORIENTATION orientation/a.odf\nORIGINAL_CALIBRATION ..\\calib\\c.cal\n"
+        "LEVEL_0_NAME ../raw.vyn\n");
+    const std::string bad = quortest::writeText(
+        dir, "flight/line1/sub/b.sup",
+        "SUPPORT_FILE quor\nIMAGE_LEVEL 1\nIMAGE_FILE_NAME 1 \"../folder.tif\"\nLINES 1\nSAMPLES "
+        "1\n"
+        "IMAGE_FILE_NAME 2 \"b_2.tif\"\nLINES 1\nSAMPLES 1\nLEVEL_0_NAME ../../raw0.vyn\n");
+    InFolder elsewhere(dir.filePath("elsewhere"));
+
+    const ToolResult ok = runTool({"sup", "check", QString::fromStdString(good)});
+    EXPECT_EQ(ok.code, 0) << ok.err << ok.out;
+    EXPECT_EQ(ok.out, "");
+
+    const ToolResult r = runTool({"sup", "check", "--json", QString::fromStdString(bad)});
+    EXPECT_EQ(r.code, 1);
+    const QJsonObject o = jsonArray(r.out)[0].toObject();
+    EXPECT_FALSE(o.value("valid").toBool());
+    QStringList missing;
+    for (const QJsonValue &v : o.value("missing").toArray())
+        missing << v.toString();
+    const QString sub = dir.filePath("flight/line1/sub/");
+    EXPECT_EQ(missing.join(','), sub + "../folder.tif," + sub + "b_2.tif," + sub + "../../raw0.vyn")
+        << r.out;
+    EXPECT_EQ(o.value("messages").toArray().size(), 3) << r.out;
+    EXPECT_TRUE(o.value("messages").toArray()[0].toString().contains("folder")) << r.out;
+
+    // A folder is checked file by file; --recursive goes below it.
+    const ToolResult flat = runTool({"sup", "check", dir.filePath("flight/line1")});
+    EXPECT_EQ(flat.code, 0) << flat.err << flat.out;
+    const ToolResult deep = runTool({"sup", "check", "--recursive", dir.filePath("flight")});
+    EXPECT_EQ(deep.code, 1);
+    EXPECT_NE(deep.out.find("b.sup: Image file: b_2.tif dosen't exist!"), std::string::npos)
+        << deep.out;
+    const ToolResult none = runTool({"sup", "check", dir.filePath("elsewhere")});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_NE(none.err.find("no support file"), std::string::npos) << none.err;
+    // --help says where relative names are looked for.
+    EXPECT_NE(runTool({"sup", "check", "--help"}).out.find("support file's own folder"),
+              std::string::npos);
+}
+
+TEST(SupContent, CheckReportsAnImageNameThatWasCut)
+{
+    QTemporaryDir dir;
+    const QString name(300, 'n');
+    // The cut name (its first 251 characters) exists, as a folder here.
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QString(251, 'n')));
+    const std::string file = quortest::writeText(
+        dir, "long.sup",
+        ("SUPPORT_FILE quor\nIMAGE_FILE_NAME 1 \"" + name + "\"\nLINES 1\nSAMPLES 1\n")
+            .toStdString());
+    const ToolResult r = runTool({"sup", "check", QString::fromStdString(file)});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("was cut at 254 characters"), std::string::npos) << r.out;
+}
