@@ -94,6 +94,11 @@ QString tonalBandColour(const QString &band)
 
 int findTonalBand(const QVector<NamedTonalCurve> &curves, const QString &band)
 {
+    // A band named exactly so wins: a file may hold "RED" and "red" as two bands.
+    for (int i = 0; i < curves.size(); ++i) {
+        if (curves[i].band == band)
+            return i;
+    }
     const QString wanted = tonalBandColour(band);
     for (int i = 0; i < curves.size(); ++i) {
         if (tonalBandColour(curves[i].band) == wanted)

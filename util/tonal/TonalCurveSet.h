@@ -41,7 +41,8 @@ UTIL_EXPORT bool readTonalCurves(const QString &fileName, QVector<NamedTonalCurv
 /// "NIR", "All", "composite"). A name of neither vocabulary comes back in upper case.
 UTIL_EXPORT QString tonalBandColour(const QString &band);
 
-/// The index in curves of band, compared by tonalBandColour; -1 when there is none.
+/// The index in curves of the band named band, else of the first compared equal by
+/// tonalBandColour; -1 when there is none.
 UTIL_EXPORT int findTonalBand(const QVector<NamedTonalCurve> &curves, const QString &band);
 
 /// The stretches over which a lookup table falls, as (first, last) entry indexes: each runs
