@@ -29,18 +29,16 @@ QByteArray iniText(int keys, int firstKey, int sections)
     return text;
 }
 
-void BM_MergeIniFiles(benchmark::State &state)
+// Times merging source into a destination that holds original again before each merge.
+void timeMerges(benchmark::State &state, const QByteArray &source, const QByteArray &original)
 {
-    const int keys = static_cast<int>(state.range(0));
     QTemporaryDir dir;
-    const QString source = dir.filePath("source.ini");
+    const std::string sourcePath = dir.filePath("source.ini").toStdString();
     const QString destination = dir.filePath("destination.ini");
-    QFile sourceFile(source);
+    QFile sourceFile(QString::fromStdString(sourcePath));
     sourceFile.open(QIODevice::WriteOnly);
-    sourceFile.write(iniText(keys, keys / 40, 20)); // half the keys are new to the destination
+    sourceFile.write(source);
     sourceFile.close();
-    const QByteArray original = iniText(keys, 0, 20);
-
     for (auto _ : state) {
         state.PauseTiming();
         QFile out(destination);
@@ -48,8 +46,15 @@ void BM_MergeIniFiles(benchmark::State &state)
         out.write(original);
         out.close();
         state.ResumeTiming();
-        util::IniTool::mergeIniFiles(source.toStdString(), destination.toStdString());
+        util::IniTool::mergeIniFiles(sourcePath, destination.toStdString());
     }
+}
+
+void BM_MergeIniFiles(benchmark::State &state)
+{
+    const int keys = static_cast<int>(state.range(0));
+    // Half the keys are new to the destination.
+    timeMerges(state, iniText(keys, keys / 40, 20), iniText(keys, 0, 20));
 }
 
 // N sections of three keys each into a destination that holds every second one: the cost of
@@ -68,23 +73,7 @@ QByteArray sectionsText(int sections, int step)
 void BM_MergeManySections(benchmark::State &state)
 {
     const int sections = static_cast<int>(state.range(0));
-    QTemporaryDir dir;
-    const QString source = dir.filePath("source.ini");
-    const QString destination = dir.filePath("destination.ini");
-    QFile sourceFile(source);
-    sourceFile.open(QIODevice::WriteOnly);
-    sourceFile.write(sectionsText(sections, 1));
-    sourceFile.close();
-    const QByteArray original = sectionsText(sections, 2);
-    for (auto _ : state) {
-        state.PauseTiming();
-        QFile out(destination);
-        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        out.write(original);
-        out.close();
-        state.ResumeTiming();
-        util::IniTool::mergeIniFiles(source.toStdString(), destination.toStdString());
-    }
+    timeMerges(state, sectionsText(sections, 1), sectionsText(sections, 2));
     state.SetComplexityN(sections);
 }
 

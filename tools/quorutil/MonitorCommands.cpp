@@ -372,7 +372,7 @@ MonitorTable::Event MonitorTable::receive(const QByteArray &bytes, const std::st
     return Status;
 }
 
-std::string MonitorTable::render(const std::string &where) const
+std::vector<const MonitorTable::Job *> MonitorTable::inOrder() const
 {
     std::vector<const Job *> rows;
     rows.reserve(m_jobs.size());
@@ -380,6 +380,12 @@ std::string MonitorTable::render(const std::string &where) const
         rows.push_back(&job);
     std::sort(rows.begin(), rows.end(),
               [](const Job *a, const Job *b) { return a->order < b->order; });
+    return rows;
+}
+
+std::string MonitorTable::render(const std::string &where) const
+{
+    const std::vector<const Job *> rows = inOrder();
 
     // 98 columns: a terminal of 100 shows every row on one line.
     std::string out = "Listening for progress datagrams on " + where + "\n"
@@ -430,12 +436,7 @@ QJsonObject MonitorTable::lastJobJson() const
 
 QByteArray MonitorTable::snapshotJson(qint64 nowMs) const
 {
-    std::vector<const Job *> rows;
-    rows.reserve(m_jobs.size());
-    for (const Job &job : m_jobs.items)
-        rows.push_back(&job);
-    std::sort(rows.begin(), rows.end(),
-              [](const Job *a, const Job *b) { return a->order < b->order; });
+    const std::vector<const Job *> rows = inOrder();
     QJsonArray jobs;
     for (const Job *job : rows)
         jobs.append(jobJson(*job));

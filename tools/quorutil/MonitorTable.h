@@ -76,6 +76,8 @@ private:
         qint64 firstSeen = 0;
         double rate = -1; // percent per second, -1 while unknown
     };
+    /// The jobs in the order they were first seen.
+    std::vector<const Job *> inOrder() const;
     static QJsonObject jobJson(const Job &job);
     struct Sender
     {
