@@ -482,32 +482,4 @@ bool parseInteger(const QString &arg, long long &value)
     return true;
 }
 
-int dispatchSubcommand(const char *command, const std::string &usage,
-                       std::initializer_list<Subcommand> subs, const QStringList &args,
-                       std::ostream &out, std::ostream &err)
-{
-    if (args.isEmpty()) {
-        err << "quorutil " << command << ": missing subcommand\n\n" << usage;
-        return ExitUsage;
-    }
-    const QString &sub = args.first();
-    if (sub == QLatin1String("--help") || sub == QLatin1String("-h")) {
-        out << usage;
-        return ExitOk;
-    }
-    for (const Subcommand &s : subs) {
-        if (sub == QLatin1String(s.name))
-            return s.run(args.mid(1), out, err);
-    }
-    if (sub.startsWith(QLatin1Char('-')) && sub.size() > 1) {
-        err << "quorutil " << command << ": unknown option "
-            << sub.section(QLatin1Char('='), 0, 0).toStdString() << "\n\n"
-            << usage;
-        return ExitUsage;
-    }
-    err << "quorutil " << command << ": unknown subcommand '" << sub.toStdString() << "'\n\n"
-        << usage;
-    return ExitUsage;
-}
-
 } // namespace quorutil

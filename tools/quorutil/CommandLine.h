@@ -38,7 +38,7 @@ enum class ValueKind {
 };
 
 /// One option a command takes ("--level", optionally a short name "-o"), or one of its
-/// positional arguments (a name without dashes: "FILE"). Old-style specs
+/// positional arguments (a name without dashes: "FILE"). Old-style entries
 /// ({"--level", nullptr, true}) still work: a value without a kind is text.
 struct OptionSpec
 {
@@ -159,16 +159,5 @@ bool parseInteger(const QString &arg, long long &value);
 /// The words an entry's range or choices give its value: "an integer from 1 to 16777216",
 /// "a number greater than 0", "text, csv or binary"; empty for text and paths.
 std::string valueDescription(const OptionSpec &spec);
-
-/// Dispatches "COMMAND SUB ..." to the subcommand named by the first argument; "--help" or no
-/// argument prints the usage (exit 0 or 2), an unknown subcommand is a usage error.
-struct Subcommand
-{
-    const char *name;
-    int (*run)(const QStringList &args, std::ostream &out, std::ostream &err);
-};
-int dispatchSubcommand(const char *command, const std::string &usage,
-                       std::initializer_list<Subcommand> subs, const QStringList &args,
-                       std::ostream &out, std::ostream &err);
 
 } // namespace quorutil
