@@ -4,6 +4,7 @@
 // redraw and the preview's repaint, driven by a mouse move on the canvas as a user makes it.
 // Target: 33 ms a frame (30 frames a second), offscreen.
 
+#include "bench/BenchMain.h"
 #include "util/tonal/CurveEditor.h"
 #include "util/tonal/CurveEditorWidget.h"
 #include "util/tonal/CurveEditorWindow.h"
@@ -126,11 +127,5 @@ int main(int argc, char **argv)
     // Widgets need a GUI application; no display is needed for the measurement.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }
