@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # install-test.sh [DIST]: installs the Debian packages in DIST (default dist/; built with
 # scripts/package when it holds none) on this machine with apt, so that their dependencies come
-# from Debian's archive; runs the tool, reads its manual page, builds the consumer project
-# against /usr through the CMake package and through pkg-config; then purges them and checks
-# that the machine is as before: the same packages in the same states, and no file the packages
-# brought still there.
+# from Debian's archive; runs the tool, reads its manual page and the API reference, builds the
+# consumer project against /usr through the CMake package and through pkg-config; then purges
+# them and checks that the machine is as before: the same packages in the same states, and no
+# file the packages brought still there.
 # It changes the machine's package set: run it as root on a throw-away machine (CI).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 dist=$(realpath -m "${1:-$root/dist}")
-ours=(libquorutil6 libquorutil-imagery6 libquorutil-dev quorutil)
+ours=(libquorutil6 libquorutil-imagery6 libquorutil-dev libquorutil-doc quorutil)
 ours+=(python3-quorutil)
 
 fail() {
@@ -119,6 +119,17 @@ if [ -s "$work/man.err" ]; then
     cat "$work/man.err" >&2
     fail "man warns about quorutil.1"
 fi
+
+# The API reference: its front page and a class page, with no link to a page it lacks.
+html=/usr/share/doc/libquorutil-doc/html
+[ -f "$html/index.html" ] || fail "$html/index.html is missing"
+grep -q 'How failures are reported' "$html/index.html" || fail "the reference has no guide"
+[ -f "$html/classutil_1_1SupportFile.html" ] || fail "the reference has no page for SupportFile"
+for page in "$html"/*.html; do
+    grep -o 'href="[^"#:]*\.html' "$page" | sed 's/^href="//'
+done | sort -u | while IFS= read -r target; do
+    [ -f "$html/$target" ] || fail "the reference links to $target, which it lacks"
+done
 
 # The development package serves a project of its own, through CMake and through pkg-config.
 bash "$root/tests/consumer/build-consumer.sh" /usr "lib/$multiarch" "$root/tests/consumer" \
