@@ -35,7 +35,7 @@ int main(int argc, char **argv)
             for (float level : table)
                 std::cout << ' ' << level;
             std::cout << '\n';
-        } catch (const std::runtime_error &e) { // the specified converter throws
+        } catch (const std::runtime_error &e) { // the converter throws for a curve it refuses
             std::cerr << "stretch: " << argv[1] << ": " << e.what() << '\n';
             return 1;
         }
