@@ -1,5 +1,8 @@
 #pragma once
 
+/// \file
+/// Replacing the content of a file whole or not at all.
+
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"
 
@@ -10,7 +13,7 @@
 namespace util {
 
 /// Replaces the content of the file at path with size bytes from data, by the library's rule
-/// for replacing files (docs/replacing-files.md): a failed write leaves the old content as it
+/// for replacing files (docs/replacing-files.md). A failed write leaves the old content as it
 /// was, and nothing the file system knows about the file is lost.
 /// - Links are followed; the file they point to gets the content, the links stay.
 /// - A directory is refused; a device, FIFO or socket is written through, never replaced.
@@ -21,7 +24,13 @@ namespace util {
 ///   files) is rewritten in place after its new size has been reserved, so a full medium or a
 ///   file size limit fails before a byte changes.
 /// - A missing file is created with mode 0666 less the umask.
-/// Returns false on failure, with a system error naming path in *failure (when given).
+///
+/// \param path the file to replace; an empty path fails with ENOENT
+/// \param data the new content
+/// \param size the number of bytes at data
+/// \param[out] failure receives the failure when given (a system error naming path); may be
+/// null
+/// \return true when the new content is in place, false on failure
 UTIL_EXPORT bool writeFileAtomically(const QString &path, const char *data, std::size_t size,
                                      Failure *failure = nullptr);
 

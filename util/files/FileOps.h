@@ -1,5 +1,8 @@
 #pragma once
 
+/// \file
+/// Copying a file with progress and deleting a directory tree.
+
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"
 
@@ -30,11 +33,20 @@ class ProgressInterface;
 /// - "Failed to copy from <src> to <dst>: <errno>" on any other failure (27, EFBIG, beyond the
 ///   file size limit);
 /// - "Failed to copy from <src> to <dst>: the source changed size during the copy".
+///
+/// \param src the file to copy
+/// \param dst where the copy goes
+/// \param progress receives the progress of the copy; may be null
 UTIL_EXPORT void copyFile(const std::string &src, const std::string &dst,
                           ProgressInterface *progress);
-/// As copyFile(src, dst, progress), reporting instead of throwing: false with the failure in
+/// As copyFile(src, dst, progress), reporting instead of throwing. False with the failure in
 /// *failure (when given): a system error naming src when it cannot be opened, naming dst when
 /// writing fails, or src "changed size during the copy".
+/// \param src the file to copy
+/// \param dst where the copy goes
+/// \param progress receives the progress of the copy; may be null
+/// \param[out] failure receives the failure when given; may be null
+/// \return true when the copy is in place, false on failure
 UTIL_EXPORT bool copyFile(const std::string &src, const std::string &dst,
                           ProgressInterface *progress, Failure *failure);
 
@@ -49,11 +61,18 @@ UTIL_EXPORT bool copyFile(const std::string &src, const std::string &dst,
 ///   ("lnk/"), and so is every link inside the tree;
 /// - path is refused (false, nothing deleted) when it is empty, names the root ("/", "//"), or
 ///   its last component is "." or ".." ("DIR/.", "..", "a/../"), trailing slashes ignored.
+///
+/// \param path the directory tree to delete
+/// \return true when the tree is gone or was never a directory, false when the walk stopped or
+/// path was refused
 UTIL_EXPORT bool removeDir(const std::string &path);
-/// As removeDir(path), but strict about what path names, for callers that report it: false
+/// As removeDir(path), but strict about what path names, for callers that report it. False
 /// with a system error naming path when nothing is there (ENOENT) or it is neither a directory
 /// nor a link to one (ENOTDIR); with error EINVAL and the reason "refused: ..." when path was
 /// refused; on any other failure naming the entry that could not be deleted.
+/// \param path the directory tree to delete
+/// \param[out] failure receives the failure when given; may be null
+/// \return true when the tree was there and is gone, false otherwise
 UTIL_EXPORT bool removeDir(const std::string &path, Failure *failure);
 
 } // namespace util

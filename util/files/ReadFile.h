@@ -1,5 +1,8 @@
 #pragma once
 
+/// \file
+/// Reading a whole input into memory, with a bound on its size.
+
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"
 
@@ -18,7 +21,14 @@ constexpr std::size_t defaultMaxReadSize = std::size_t(64) << 20;
 /// device) up to its end, or a Qt resource (":/..."). False, with the failure in *failure (when
 /// given), when it cannot be opened or read (a system error: a directory gives EISDIR), is
 /// another kind of file such as a socket ("not a file to read"), or holds more than maxBytes
-/// ("larger than 64 MiB"); bytes is then empty.
+/// ("larger than 64 MiB"); bytes is then empty. A resource that Qt cannot open fails with
+/// "no such resource".
+/// \param path the input to read
+/// \param[out] bytes receives the content; emptied first
+/// \param[out] failure receives the failure when given; may be null
+/// \param maxBytes the most bytes to take; more than 2 GiB less 64 bytes (what a QByteArray
+/// holds) counts as that
+/// \return true when bytes holds the whole input, false on failure
 UTIL_EXPORT bool readWholeFile(const QString &path, QByteArray &bytes, Failure *failure = nullptr,
                                std::size_t maxBytes = defaultMaxReadSize);
 
