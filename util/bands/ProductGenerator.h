@@ -1,5 +1,8 @@
 #pragma once
 
+/// \file
+/// Which products of the configuration a list of available bands allows.
+
 #include "util/UtilExport.h"
 #include "util/bands/ProductBandMapper.h"
 
@@ -19,18 +22,28 @@ namespace util {
 /// candidate whose bands, joined without separators, equal a product's band key makes that
 /// product available. So a true-colour product must list red, green, blue in that order, a
 /// colour-infrared one near infrared, red, green.
+/// \ingroup bands
 class UTIL_EXPORT ProductGenerator : public ProductBandMapper
 {
 public:
-    /// Reads the configuration as ProductBandMapper does (and throws what it throws) and keeps
-    /// the available bands, in the caller's order.
+    /// Reads the configuration and keeps the available bands, in the caller's order.
+    ///
+    /// The configuration is read as ProductBandMapper reads it, with the same exceptions.
+    /// \param device the configuration, as for ProductBandMapper
+    /// \param bands the available band names
     ProductGenerator(QIODevice *device, const QStringList &bands);
 
     /// The products the bands allow, each once, in the configuration's order.
+    /// \return the product names
     QStringList getAvailableProducts();
-    /// Replaces the band list by the given names and returns the products they allow, each
-    /// flagged true when all its bands are among the names given as selected. When several
-    /// candidates make one product, the flag of the last candidate (singles come last) counts.
+    /// Replaces the band list by the given names and returns the products they allow.
+    ///
+    /// Each product is flagged true when all its bands are among the names given as selected.
+    /// When several candidates make one product, the flag of the last candidate (singles come
+    /// last) counts.
+    /// \param bands the band names, each with whether it is selected
+    /// \return the products the bands allow, each once in the configuration's order, with its
+    /// flag
     QList<QPair<QString, bool>> getAvailableProducts(QList<QPair<QString, bool>> bands);
 
 private:

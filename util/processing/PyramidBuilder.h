@@ -1,5 +1,8 @@
 #pragma once
 
+/// \file
+/// Running the external pyramid builder on one image.
+
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"
 
@@ -8,8 +11,10 @@
 
 namespace util {
 
-/// Builds the image pyramid of one image by running the external builder as
-/// `program image -external`, and waits for it to end, without a time-out.
+/// Builds the image pyramid of one image with the external builder.
+///
+/// The builder runs as `program image -external`; the call waits for it to end, without a
+/// time-out.
 ///
 /// messages is cleared, then filled with report lines: the command line, then on success
 /// "Processor elapsed seconds: N" (this process's processor time, whole seconds); on failure
@@ -22,16 +27,28 @@ namespace util {
 /// The builder reads an empty standard input; of what it writes only the last
 /// PyramidResult::tailBytes of each stream are kept. An image whose name starts with '-' is
 /// passed as "./NAME", so that the builder cannot take it for an option.
+///
+/// \param program the builder: a path, or a bare name looked up on PATH
+/// \param image the image whose pyramid is built
+/// \param[out] messages cleared, then receives the report lines
+/// \return true when the builder succeeded
 UTIL_EXPORT bool createOrthoVistaPyramid(const std::string &program, const std::string &image,
                                          std::vector<std::string> &messages);
 
-/// As above, but gives up on a builder still running after timeoutMs milliseconds (negative:
-/// wait for ever): the builder's whole process group is killed and the failure lines report
-/// "timed out".
+/// As above, but gives up on a builder still running after timeoutMs milliseconds.
+///
+/// A negative timeoutMs waits for ever. At the time-out the builder's whole process group is killed
+/// and the failure lines report "timed out".
+/// \param program the builder: a path, or a bare name looked up on PATH
+/// \param image the image whose pyramid is built
+/// \param[out] messages cleared, then receives the report lines
+/// \param timeoutMs the time-out in milliseconds; negative for none
+/// \return true when the builder succeeded in time
 UTIL_EXPORT bool createOrthoVistaPyramid(const std::string &program, const std::string &image,
                                          std::vector<std::string> &messages, int timeoutMs);
 
 /// How one run of a pyramid builder went.
+/// \ingroup processing
 struct UTIL_EXPORT PyramidResult
 {
     /// The most bytes of each output stream kept: its end.
@@ -49,7 +66,8 @@ struct UTIL_EXPORT PyramidResult
     bool standardOutputCut = false; ///< standardOutput lost its beginning
     double elapsedSeconds = 0; ///< wall-clock time from start to end
 
-    /// Started, ended normally with exit code 0.
+    /// Whether the builder started, ended normally and returned 0.
+    /// \return true for a successful run
     bool succeeded() const { return started && !crashed && !timedOut && exitCode == 0; }
 };
 
@@ -58,11 +76,28 @@ struct UTIL_EXPORT PyramidResult
 /// program: "No such file or directory" when there is none (or none on PATH for a bare name),
 /// "Permission denied" when it is not executable (or a folder), and the system's reason for
 /// anything else; result.started is then false.
+/// \param program the builder: a path, or a bare name looked up on PATH
+/// \param image the image whose pyramid is built
+/// \param timeoutMs the time-out in milliseconds; negative for none
+/// \param[out] result reset, then receives the description of the run
+/// \param[out] failure receives the failure when the builder cannot be started, when given;
+/// may be null
+/// \return true when the builder succeeded in time
 UTIL_EXPORT bool buildPyramid(const std::string &program, const std::string &image, int timeoutMs,
                               PyramidResult &result, Failure *failure = nullptr);
 
-/// createOrthoVistaPyramid() with the run described in result as buildPyramid() describes it:
-/// the same return value and report lines, for callers that need more than the lines.
+/// createOrthoVistaPyramid() with the run described in result as buildPyramid() describes it.
+///
+/// It gives the same return value and report lines, for callers that need more than the
+/// lines.
+/// \param program the builder: a path, or a bare name looked up on PATH
+/// \param image the image whose pyramid is built
+/// \param[out] messages cleared, then receives the report lines
+/// \param timeoutMs the time-out in milliseconds; negative for none
+/// \param[out] result reset, then receives the description of the run
+/// \param[out] failure receives the failure when the builder cannot be started, when given;
+/// may be null
+/// \return true when the builder succeeded in time
 UTIL_EXPORT bool createOrthoVistaPyramid(const std::string &program, const std::string &image,
                                          std::vector<std::string> &messages, int timeoutMs,
                                          PyramidResult &result, Failure *failure = nullptr);

@@ -1,5 +1,8 @@
 #pragma once
 
+/// \file
+/// The UDP progress datagram: its format, encoded and parsed in one place.
+
 #include "util/UtilExport.h"
 
 #include <QByteArray>
@@ -29,43 +32,81 @@ namespace util {
 /// Anything else, including empty texts, control characters, NUL bytes and non-UTF-8 bytes,
 /// survives encode() and parse() unchanged. Texts come back as raw bytes: whoever shows them on
 /// a terminal must escape control characters first.
+/// \ingroup progress
 class UTIL_EXPORT ProgressDatagram
 {
 public:
-    enum Kind { Malformed, Start, Finish, Status };
+    /// What a datagram is.
+    enum Kind {
+        Malformed, ///< not a datagram of the format; also a default-constructed one
+        Start, ///< a start notice: "Starting " and the task name
+        Finish, ///< a finish notice: "Finished " and the task name
+        Status ///< a status with the seven job texts and the progress
+    };
 
     /// A malformed datagram (kind() == Malformed, no texts).
     ProgressDatagram();
+    /// Copies other.
+    /// \param other the datagram copied
     ProgressDatagram(const ProgressDatagram &other);
+    /// Makes this datagram a copy of other.
+    /// \param other the datagram copied
+    /// \return this datagram
     ProgressDatagram &operator=(const ProgressDatagram &other);
+    /// Destroys the datagram.
     ~ProgressDatagram();
 
+    /// A start notice.
+    /// \param taskName the task's name, carried byte for byte
+    /// \return the notice (kind() == Start)
     static ProgressDatagram startNotice(const std::string &taskName);
+    /// A finish notice.
+    /// \param taskName the task's name, carried byte for byte
+    /// \return the notice (kind() == Finish)
     static ProgressDatagram finishNotice(const std::string &taskName);
-    /// A status with the seven job texts (p[0] is p1), the fraction done (0.0 to 1.0) and the
-    /// total amount. The layout follows p1; the general layout carries no p4 and no total.
+    /// A status with the seven job texts, the fraction done and the total amount. The layout
+    /// follows p1; the general layout carries no p4 and no total.
+    /// \param properties the job texts p1 to p7 (properties[0] is p1)
+    /// \param fraction the part done, 0.0 to 1.0
+    /// \param total the total amount (carried in the rectifier layout only)
+    /// \return the status (kind() == Status)
     static ProgressDatagram status(const std::string (&properties)[7], double fraction,
                                    double total);
 
-    /// Takes received bytes apart. Anything that is neither a notice nor a status of one of the
-    /// two layouts with well-formed numbers comes back with kind() == Malformed.
+    /// Takes received bytes apart.
+    /// \param bytes the datagram as received
+    /// \return the datagram; anything that is neither a notice nor a status of one of the two
+    /// layouts with well-formed numbers comes back with kind() == Malformed and no texts
     static ProgressDatagram parse(const QByteArray &bytes);
 
-    /// The bytes to send; empty for a malformed datagram.
+    /// The bytes to send.
+    /// \return the datagram in the format above; empty for a malformed datagram
     QByteArray encode() const;
 
+    /// What the datagram is.
+    /// \return its kind
     Kind kind() const;
     /// The task name of a start or finish notice.
+    /// \return the name; empty for a status or a malformed datagram
     const std::string &taskName() const;
-    /// Job text n (1 to 7) of a status; empty otherwise. Text 4 is empty in the general layout.
+    /// Job text n of a status.
+    /// \param n the text's number, 1 to 7
+    /// \return the text; empty for any other n, for anything but a status, and for text 4 in
+    /// the general layout
     const std::string &property(int n) const;
-    /// True for a status in the rectifier layout.
+    /// Whether the datagram is a status in the rectifier layout.
+    /// \return true for a status in the rectifier layout
     bool isRectifierLayout() const;
-    /// Percentage done of a status (in the rectifier layout: done / total x 100, 0 when the
-    /// total is 0).
+    /// Percentage done of a status.
+    /// \return the percentage as carried in the general layout; in the rectifier layout
+    /// done / total x 100, 0 when the total is 0; 0 for anything but a status
     double percent() const;
-    /// Total and amount done of a status in the rectifier layout; 0 in the general layout.
+    /// Total amount of a status in the rectifier layout.
+    /// \return the total; 0 in the general layout and for anything but a status
     double total() const;
+    /// Amount done of a status in the rectifier layout.
+    /// \return the amount, fraction x total; 0 in the general layout and for anything but a
+    /// status
     double done() const;
 
 private:
