@@ -1,5 +1,8 @@
 #pragma once
 
+/// \file
+/// The converter that samples a tonal curve into a lookup table.
+
 #include "util/UtilExport.h"
 #include "util/tonal/TonalCurve.h"
 
@@ -29,13 +32,20 @@ namespace util {
 ///  - spline: the clamped spline value at input level 1;
 ///  - linear: the value at input level min(1, last node's x) on the last segment reached, which
 ///    is the last node's output when the nodes end at or left of 1 (the curve is held flat).
+/// \ingroup tonal
 class UTIL_EXPORT TonalCurveConverter
 {
 public:
     /// An empty Linear curve, an empty table, 65536 samples with step 2^-16.
     TonalCurveConverter();
+    /// A copy of other, with its stored curve and table.
+    /// \param other the converter copied.
     TonalCurveConverter(const TonalCurveConverter &other);
+    /// Makes this converter a copy of other, with its stored curve and table.
+    /// \param other the converter copied.
+    /// \return this converter.
     TonalCurveConverter &operator=(const TonalCurveConverter &other);
+    /// Destroys the converter and its table.
     ~TonalCurveConverter();
 
     /// The table for curve with samples entries; a negative samples asks for the default
@@ -47,7 +57,11 @@ public:
     ///  - for Gamma: "Gamma interpolation only possible between 3 points", "Too many points for
     ///    a gamma interpolation", "Too many points for a gamma interpolation - bad
     ///    configuration", "Internal error - nodes are not meeting gamma preconditions".
+    ///
     /// A curve that failed is never taken as stored: asking again runs the generator again.
+    /// \param curve the curve sampled.
+    /// \param samples the number of entries; negative for the default.
+    /// \return the table of output levels, one entry per sample.
     const std::vector<float> &getLUT(const TonalCurve &curve, int samples);
 
 private:
