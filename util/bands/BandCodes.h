@@ -2,6 +2,7 @@
 
 /// \file
 /// Band names and image codes: the reference band of a set, codes made and taken apart.
+/// \ingroup bands
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// The product-to-band map of the configuration, read from XML.
+/// \ingroup bands
 
 #include "util/UtilExport.h"
 

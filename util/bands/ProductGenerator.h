@@ -2,6 +2,7 @@
 
 /// \file
 /// Which products of the configuration a list of available bands allows.
+/// \ingroup bands
 
 #include "util/UtilExport.h"
 #include "util/bands/ProductBandMapper.h"

@@ -2,6 +2,7 @@
 
 /// \file
 /// Reading CCD names (band names) out of file names.
+/// \ingroup bands
 
 #include "util/UtilExport.h"
 

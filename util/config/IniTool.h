@@ -2,6 +2,7 @@
 
 /// \file
 /// Merging INI files line by line.
+/// \ingroup config
 
 #include "util/UtilExport.h"
 

@@ -6,6 +6,7 @@
 /// Paths are 8-bit strings with '/' as separator and no trailing '/' added. Two environment
 /// variables redirect them: "QUOR_DEVELOP" moves the whole installation root, "QUOR_INI" names
 /// another settings file.
+/// \ingroup config
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// The wait cursor for the lifetime of an object.
+/// \ingroup config
 
 #include "util/UtilExport.h"
 

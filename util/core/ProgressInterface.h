@@ -2,6 +2,7 @@
 
 /// \file
 /// The progress contract through which the library's long operations report.
+/// \ingroup core
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// One subtask of a long operation, which reporters and the progress dialog show.
+/// \ingroup core
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// Replacing the content of a file whole or not at all.
+/// \ingroup files
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

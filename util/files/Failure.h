@@ -2,6 +2,7 @@
 
 /// \file
 /// The failure value through which the library's added functions report why they failed.
+/// \ingroup files
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// Copying a file with progress and deleting a directory tree.
+/// \ingroup files
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

@@ -2,6 +2,7 @@
 
 /// \file
 /// Replacing a file with one that another writer creates by name.
+/// \ingroup files
 
 #include "util/UtilExport.h"
 

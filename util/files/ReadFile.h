@@ -2,6 +2,7 @@
 
 /// \file
 /// Reading a whole input into memory, with a bound on its size.
+/// \ingroup files
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

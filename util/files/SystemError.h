@@ -2,6 +2,7 @@
 
 /// \file
 /// An error number with its reason, as one text.
+/// \ingroup files
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// An owning wrapper of a C stdio file with a line reader.
+/// \ingroup files
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// Tonal curves applied to a raster through GDAL, block by block, into a new raster.
+/// \ingroup imagery
 
 #include "util/UtilImageryExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// Reading a raster at reduced size, with its histograms, for a curve editor's preview.
+/// \ingroup imagery
 
 #include "util/UtilImageryExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// File and session names from XML or token naming patterns.
+/// \ingroup naming
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

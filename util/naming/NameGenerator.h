@@ -2,6 +2,7 @@
 
 /// \file
 /// The common interface of the name generators.
+/// \ingroup naming
 
 #include "util/UtilExport.h"
 

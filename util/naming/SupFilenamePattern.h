@@ -2,6 +2,7 @@
 
 /// \file
 /// Support-file names taken apart into their attributes and rebuilt after a naming pattern.
+/// \ingroup naming
 
 #include "util/UtilExport.h"
 #include "util/naming/NameGenerator.h"

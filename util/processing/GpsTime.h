@@ -6,6 +6,7 @@
 /// Times are counted in seconds from the start of GPS week 0 of the second GPS week epoch,
 /// 1999-08-22 00:00:00, as Boost.Units quantities of the library's own unit system, whose one
 /// base unit is the second.
+/// \ingroup processing
 
 #include "util/UtilExport.h"
 

@@ -6,6 +6,7 @@
 /// The library's own GPS times count from the second GPS week epoch, 1999-08-22 (see
 /// GpsTime.h); a receiver, a RINEX file or a trajectory gives full weeks from the GPS origin,
 /// 1980-01-06, and LAS files give adjusted standard GPS time.
+/// \ingroup processing
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// Running the external pyramid builder on one image.
+/// \ingroup processing
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

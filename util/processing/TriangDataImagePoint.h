@@ -2,6 +2,7 @@
 
 /// \file
 /// One image measurement of a named object point, carried through triangulation.
+/// \ingroup processing
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// The UDP progress datagram: its format, encoded and parsed in one place.
+/// \ingroup progress
 
 #include "util/UtilExport.h"
 

@@ -5,5 +5,6 @@
 ///
 /// The progress contract moved beneath the file family, which reports through it; this header
 /// keeps programs that include it from here building.
+/// \ingroup progress
 
 #include "util/core/ProgressInterface.h"

@@ -2,6 +2,7 @@
 
 /// \file
 /// The console reporter with a self-overwriting status line.
+/// \ingroup progress
 
 #include "util/UtilExport.h"
 #include "util/core/ProgressInterface.h"

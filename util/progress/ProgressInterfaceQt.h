@@ -2,6 +2,7 @@
 
 /// \file
 /// The reporter that relays progress as Qt signals.
+/// \ingroup progress
 
 #include "util/UtilExport.h"
 #include "util/core/ProgressInterface.h"

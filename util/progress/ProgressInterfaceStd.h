@@ -2,6 +2,7 @@
 
 /// \file
 /// The plain console reporter, one line per event.
+/// \ingroup progress
 
 #include "util/UtilExport.h"
 #include "util/core/ProgressInterface.h"

@@ -2,6 +2,7 @@
 
 /// \file
 /// The reporter that announces a batch job's progress in UDP datagrams.
+/// \ingroup progress
 
 #include "util/UtilExport.h"
 #include "util/core/ProgressInterface.h"

@@ -2,6 +2,7 @@
 
 /// \file
 /// The modal progress dialog that follows a ProgressInterfaceQt relay.
+/// \ingroup progress
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// File-name assembly on QString paths.
+/// \ingroup strings
 
 #include "util/UtilExport.h"
 

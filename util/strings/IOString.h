@@ -2,6 +2,7 @@
 
 /// \file
 /// Path dissection on 8-bit paths.
+/// \ingroup strings
 
 #include "util/UtilExport.h"
 

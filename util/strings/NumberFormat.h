@@ -5,6 +5,7 @@
 ///
 /// Applications call setlocale(LC_ALL, "") at start-up, so printf-style formatting would pick
 /// up a decimal comma; file formats must not.
+/// \ingroup strings
 
 #include "util/UtilExport.h"
 

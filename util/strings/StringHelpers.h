@@ -2,6 +2,7 @@
 
 /// \file
 /// Angles as degrees, minutes and seconds, and a tokenizer with quoting and escaping.
+/// \ingroup strings
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// Image link files: small XML files that name where an image really is.
+/// \ingroup support
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

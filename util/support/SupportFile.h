@@ -2,6 +2,7 @@
 
 /// \file
 /// The in-memory form of an image support file, read and written.
+/// \ingroup support
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

@@ -6,6 +6,7 @@
 /// What a support file itself holds, as opposed to the record's defaults: a record lists every
 /// field, and a field the file does not mention keeps its default (ELLIPSOID NAD_83, a date of
 /// "now"). Programs that show or convert files tell the two apart with these functions.
+/// \ingroup support
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

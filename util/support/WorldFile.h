@@ -3,6 +3,7 @@
 /// \file
 /// World files: the six numbers that place a raster in map coordinates, and grids derived
 /// from them.
+/// \ingroup support
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

@@ -2,6 +2,7 @@
 
 /// \file
 /// Writing a world file beside the image that a raster image writer produces.
+/// \ingroup support
 
 #include "util/UtilExport.h"
 #include "util/support/WorldFile.h"

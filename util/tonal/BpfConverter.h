@@ -2,6 +2,7 @@
 
 /// \file
 /// The break-point file reader: one tonal curve per band.
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 #include "util/tonal/TonalCurve.h"

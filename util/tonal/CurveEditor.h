@@ -3,6 +3,7 @@
 /// \file
 /// The model behind the tonal-curve editor: a curve for all bands, band-specific curves, and
 /// the rules by which they are edited.
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// The tonal-curve editor as a widget: the plot, its controls and the image's histograms.
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// The curve editor's main window: curve files, break-point imports, undo and an image preview.
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

@@ -2,6 +2,7 @@
 
 /// \file
 /// The preview of an image with a curve editor's curves applied.
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// The image the curve editor shows, as plain data, with its check and its completion.
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 

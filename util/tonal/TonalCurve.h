@@ -2,6 +2,7 @@
 
 /// \file
 /// The tonal curve: its nodes, its interpolation and its XML form.
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// The converter that samples a tonal curve into a lookup table.
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 #include "util/tonal/TonalCurve.h"

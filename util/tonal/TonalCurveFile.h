@@ -3,6 +3,7 @@
 /// \file
 /// Reading tonal curves from files and bytes: a lone Corrector, or the bands of a break-point
 /// file.
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

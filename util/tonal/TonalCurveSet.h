@@ -4,6 +4,7 @@
 /// Every curve of a curve file, whatever wrote it: a single Corrector, the curve editor's file
 /// (one Corrector per band) or a break-point file, with the bands in the order the file gives
 /// them, and band names compared across the two vocabularies (RED and Red).
+/// \ingroup tonal
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

@@ -2,6 +2,7 @@
 
 /// \file
 /// Comparing two XML files whatever the order of attributes and sibling nodes.
+/// \ingroup xml
 
 #include "util/UtilExport.h"
 

@@ -2,6 +2,7 @@
 
 /// \file
 /// Reading XML files, bytes and texts with bounded nesting, the failure as a value.
+/// \ingroup xml
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"

@@ -2,6 +2,7 @@
 
 /// \file
 /// Validating XML documents against a W3C XML Schema.
+/// \ingroup xml
 
 #include "util/UtilExport.h"
 #include "util/files/Failure.h"
