@@ -137,9 +137,7 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
     EXPECT_EQ(result.err,
               "quorutil pyramid: " + dir.filePath("none").toStdString()
                   + ": No such file or directory\n");
-    QFile::setPermissions(builder, QFile::ReadOwner);
-    result = runTool({"pyramid", "--tool", builder, "--progress=none", "y"});
-    EXPECT_EQ(result.err, "quorutil pyramid: " + builder.toStdString() + ": Permission denied\n");
+    // (The other reasons a builder cannot start are the library's rows.)
     QFile::setPermissions(builder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     quortest::writeFile(builder, "#!/bin/sh\nkill -SEGV $$\n");
     result = runTool({"pyramid", "--tool", builder, "--progress=none", "y"});
