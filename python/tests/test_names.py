@@ -15,7 +15,7 @@ NAMING = SOURCE_DIR / "tests" / "data" / "naming"
 def supname_rows():
     for line in (NAMING / "supnames.txt").read_text().splitlines():
         if line and not line.startswith("#"):
-            attributes, name = line.split(" <- ")
+            attributes, name = line.split(" | ")
             yield name, dict(a.split("=", 1) for a in attributes.split())
 
 

@@ -119,11 +119,8 @@ def test_failures_name_the_file(tmp_path):
     with pytest.raises(ValueError) as e:
         quorutil.apply_curve(curve, tmp_path / "not.tif", tmp_path / "out.tif")
     assert e.value.filename == str(tmp_path / "not.tif")
-    with pytest.raises(ValueError) as e:
+    with pytest.raises(ValueError):
         quorutil.TonalCurve.read(TONAL_DATA / "bad_corrector_one_node.xml").lookup_table()
-    with pytest.raises(FileNotFoundError) as e:
-        quorutil.TonalCurve.read(tmp_path / "none.xml")
-    assert e.value.errno == 2 and e.value.filename == str(tmp_path / "none.xml")
 
 
 def test_creation_options_reach_the_driver(tmp_path):

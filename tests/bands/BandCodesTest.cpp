@@ -10,34 +10,29 @@
 
 #include <stdexcept>
 
-using quortest::bandsTable;
-using quortest::joined;
 using quortest::nameList;
+using quortest::TableRow;
+using quortest::tableRows;
+using testing::PrintToString;
 
 TEST(VynString, FindsCcdNameAndColourInTheBaseName)
 {
-    const auto rows = bandsTable("ccd_names.txt");
-    ASSERT_GE(rows.size(), 15);
-    for (const QStringList &row : rows) {
-        ASSERT_EQ(row.size(), 3) << row.join('|').toStdString();
-        const std::string path = row[0].toStdString();
-        EXPECT_EQ(util::VynString::getCcdNaming(path), row[1].toStdString()) << path;
-        EXPECT_EQ(util::VynString::getShortColorCode(path), row[2].toStdString()) << path;
+    for (const TableRow &row : tableRows("bands/ccd_names.txt")) {
+        EXPECT_EQ(util::VynString::getCcdNaming(row[0]), row[1]) << row.line;
+        EXPECT_EQ(util::VynString::getShortColorCode(row[0]), row[2]) << row.line;
     }
 }
 
 TEST(MasterBand, PrefersSmallPanThenSmallGreenThenPanGreenSmallFirst)
 {
-    const auto rows = bandsTable("master_bands.txt");
-    ASSERT_GE(rows.size(), 10);
-    for (const QStringList &row : rows) {
+    for (const TableRow &row : tableRows("bands/master_bands.txt")) {
         const std::vector<std::string> bands = nameList(row[0]);
-        const unsigned int expected = row[1].toUInt();
-        EXPECT_EQ(util::masterBand(bands), expected) << joined(bands);
+        const unsigned int expected = std::stoul(row[1]);
+        EXPECT_EQ(util::masterBand(bands), expected) << row.line;
         QStringList qbands;
         for (const std::string &band : bands)
             qbands << QString::fromStdString(band);
-        EXPECT_EQ(util::masterBand(qbands), expected) << joined(bands) << " (QStringList)";
+        EXPECT_EQ(util::masterBand(qbands), expected) << row.line << " (QStringList)";
     }
 }
 
@@ -57,7 +52,7 @@ TEST(GetNIRChannel, FindsNirAnywhereInTheName)
         {{"nirn00a", "PANNIR", "NI"}, 1, {-1, 0, -1}},
     };
     for (const Row &row : rows) {
-        EXPECT_EQ(util::getNIRChannel(row.bands), row.index) << joined(row.bands);
+        EXPECT_EQ(util::getNIRChannel(row.bands), row.index) << PrintToString(row.bands);
         for (std::size_t i = 0; i < row.bands.size(); ++i)
             EXPECT_EQ(util::getNIRChannel(row.bands[i]), row.each[i]) << row.bands[i];
     }
@@ -65,31 +60,23 @@ TEST(GetNIRChannel, FindsNirAnywhereInTheName)
 
 TEST(ImageCode, CreatesAndSplitsCodes)
 {
-    const auto rows = bandsTable("image_codes.txt");
-    ASSERT_GE(rows.size(), 10);
-    for (const QStringList &row : rows) {
-        ASSERT_EQ(row.size(), 3) << row.join('|').toStdString();
+    for (const TableRow &row : tableRows("bands/image_codes.txt")) {
         const std::vector<std::string> bands = nameList(row[1]);
-        const std::string code = row[2].toStdString();
         if (row[0] != "split") {
-            EXPECT_EQ(util::createImageCode(bands), code) << joined(bands);
+            EXPECT_EQ(util::createImageCode(bands), row[2]) << row.line;
         }
         if (row[0] != "create") {
             std::vector<std::string> split = {"left over"};
-            util::splitImageCode(code, split);
-            EXPECT_EQ(split, bands) << code;
+            util::splitImageCode(row[2], split);
+            EXPECT_EQ(split, bands) << row.line;
         }
     }
 }
 
 TEST(ImageCode, RefusesShortNamesAndUnknownLetters)
 {
-    const auto rows = bandsTable("bad_codes.txt");
-    ASSERT_GE(rows.size(), 8);
-    for (const QStringList &row : rows) {
-        ASSERT_EQ(row.size(), 4) << row.join('|').toStdString();
+    for (const TableRow &row : tableRows("bands/bad_codes.txt")) {
         const std::vector<std::string> args = nameList(row[1]);
-        const std::string name = row.join(" | ").toStdString();
         const std::vector<std::string> before = {"untouched"};
         std::vector<std::string> bands = before;
         try {
@@ -99,12 +86,12 @@ TEST(ImageCode, RefusesShortNamesAndUnknownLetters)
                 util::masterBand(args);
             else
                 util::createImageCode(args);
-            ADD_FAILURE() << name << ": nothing thrown";
+            ADD_FAILURE() << row.line << ": nothing thrown";
         } catch (const std::runtime_error &e) {
-            EXPECT_EQ(QString(e.what()).trimmed(), row[3]) << name;
+            EXPECT_EQ(QString(e.what()).trimmed().toStdString(), row[3]) << row.line;
         }
         if (row[0] == "split") {
-            EXPECT_EQ(bands, row[2] == "untouched" ? before : nameList(row[2])) << name;
+            EXPECT_EQ(bands, row[2] == "untouched" ? before : nameList(row[2])) << row.line;
         }
     }
 }
@@ -112,10 +99,8 @@ TEST(ImageCode, RefusesShortNamesAndUnknownLetters)
 // tests/data/bands/shared_lines.txt
 TEST(ImageCode, TellsBandsOfOneLineFromBandsOfSeveral)
 {
-    for (const quortest::TableRow &row : quortest::tableRows("bands/shared_lines.txt")) {
-        std::vector<std::string> bands;
-        for (const QString &band : QString::fromStdString(row[1]).split(' ', Qt::SkipEmptyParts))
-            bands.push_back(band.toStdString());
+    for (const TableRow &row : tableRows("bands/shared_lines.txt")) {
+        const std::vector<std::string> bands = nameList(row[1]);
         std::string why = "untouched";
         EXPECT_EQ(util::bandsShareLine(bands, &why), row[0] == "true") << row.line;
         if (row[0] == "true") {

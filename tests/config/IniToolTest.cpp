@@ -142,7 +142,6 @@ TEST(IniTool, FailuresLeaveTheDestinationUntouched)
     EXPECT_EQ(readFile(dest.c_str()), "[A]\r\nx=5\r\n");
 }
 
-// Two merges into one file at once take turns: neither loses the other's additions.
 TEST(IniTool, APipeIsASourceAndADeviceIsNot)
 {
     QTemporaryDir dir;
@@ -168,6 +167,7 @@ TEST(IniTool, APipeIsASourceAndADeviceIsNot)
     EXPECT_EQ(quortest::readFile(dest), "[a]\nx=1\ny=2\n\r\n[b]\nz=3\n");
 }
 
+// Two merges into one file at once take turns: neither loses the other's additions.
 TEST(IniTool, ConcurrentMergesIntoOneFileLoseNothing)
 {
     QTemporaryDir dir;

@@ -10,6 +10,7 @@
 #include <random>
 #include <stdexcept>
 
+using quortest::cell;
 using quortest::namingData;
 using util::FileSessionNameGenerator;
 using Options = FileSessionNameGenerator::Options;
@@ -93,8 +94,8 @@ TEST(FileSessionNameGenerator, NamesOrRefusesEachPatternOfTheTables)
     odd.lineName = "Proj/ct Müritz Cafe\u0301 m\u00b2/\u0663!";
     for (const auto &[file, options] :
          {std::pair("patterns_example.txt", exampleOptions()), std::pair("patterns_odd.txt", odd)})
-        for (const QStringList &row : quortest::namingTable(file))
-            EXPECT_EQ(nameOf(row.value(1), options), row.at(0)) << row.join(" <- ").toStdString();
+        for (const quortest::TableRow &row : quortest::tableRows(QString("naming/") + file))
+            EXPECT_EQ(nameOf(cell(row, 1), options), cell(row, 0)) << row.line;
     // Keywords are case-sensitive: others are date-time formats.
     EXPECT_EQ(nameOf("$project$"),
               QDateTime(QDate(2011, 1, 15), QTime(12, 34, 58)).toString("project"));

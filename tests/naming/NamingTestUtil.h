@@ -14,14 +14,10 @@ inline QString namingData(const QString &file)
     return QString::fromUtf8(readFile(dataPath("naming/" + file)));
 }
 
-/// The rows of a table under tests/data/naming: one a line, cells separated by " <- ", lines
-/// beginning with "#" left out.
-inline QList<QStringList> namingTable(const QString &file)
+/// Cell i of a table row as text, or fallback where the row is shorter.
+inline QString cell(const TableRow &row, std::size_t i, const QString &fallback = QString())
 {
-    QList<QStringList> rows;
-    for (const QString &line : tableLines("naming/" + file))
-        rows << line.split(" <- ");
-    return rows;
+    return i < row.cells.size() ? QString::fromStdString(row[i]) : fallback;
 }
 
 } // namespace quortest

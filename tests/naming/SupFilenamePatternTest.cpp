@@ -9,7 +9,8 @@
 
 #include <random>
 
-using quortest::namingTable;
+using quortest::cell;
+using quortest::TableRow;
 using util::SupFilenamePattern;
 
 namespace {
@@ -44,13 +45,13 @@ QString rename(const QString &held, const QString &patternXml, QString name = QS
 
 TEST(SupFilenamePattern, ReadsTheAttributesOfReadableNamesOnly)
 {
-    for (const QStringList &row : namingTable("supnames.txt"))
-        EXPECT_EQ(attributesOf(row.value(1)), row.at(0)) << row.value(1).toStdString();
+    for (const TableRow &row : quortest::tableRows("naming/supnames.txt"))
+        EXPECT_EQ(attributesOf(cell(row, 1)), cell(row, 0)) << row.line;
     EXPECT_EQ(attributesOf(""), "unreadable");
-    for (const QStringList &row : namingTable("bad_supnames.txt")) {
-        EXPECT_EQ(attributesOf(row.at(0)), "unreadable") << row.at(0).toStdString();
-        EXPECT_TRUE(rename(row.at(0), quortest::namingData("worked_sup_pattern.xml"))
-                        .startsWith("refused: "));
+    for (const QString &name : quortest::tableLines("naming/bad_supnames.txt")) {
+        EXPECT_EQ(attributesOf(name), "unreadable") << name.toStdString();
+        EXPECT_TRUE(
+            rename(name, quortest::namingData("worked_sup_pattern.xml")).startsWith("refused: "));
     }
 }
 
@@ -62,8 +63,8 @@ TEST(SupFilenamePattern, ReadsDatesAndTimesAsQtDoes)
             && QTime::fromString(time, "hhmmss").isValid();
         EXPECT_EQ(attributesOf(held) != "unreadable", valid) << held.toStdString();
     };
-    for (const QStringList &row : namingTable("dates.txt"))
-        check(row.at(0), row.value(1));
+    for (const TableRow &row : quortest::tableRows("naming/dates.txt"))
+        check(cell(row, 0), cell(row, 1));
     std::mt19937 random(3);
     for (int round = 0; round < 3000; ++round)
         check(QString("%1").arg(random() % 1000000, 6, 10, QChar('0')),
@@ -74,9 +75,9 @@ TEST(SupFilenamePattern, RebuildsNamesAfterEachPatternOfTheTable)
 {
     EXPECT_EQ(rename(ortho, quortest::namingData("worked_sup_pattern.xml")),
               "AB_110115_1234_3001_PANF02AL1_012_034_ortho");
-    for (const QStringList &row : namingTable("renames.txt"))
-        EXPECT_EQ(rename(row.value(2, ortho), row.value(1), row.value(3)), row.at(0))
-            << row.join(" <- ").toStdString();
+    for (const TableRow &row : quortest::tableRows("naming/renames.txt"))
+        EXPECT_EQ(rename(cell(row, 2, ortho), cell(row, 1), cell(row, 3)), cell(row, 0))
+            << row.line;
 }
 
 TEST(SupFilenamePattern, SurvivesRandomNames)

@@ -60,9 +60,6 @@ TEST(GpsCommands, ShowGpsAndUtc)
         {{"gps", "date", "1024", "0"},
          "GPS date: 2019-04-07\nGPS date and time: 2019-04-07T00:00:00\n"
          "UTC date and time: 2019-04-06T23:59:42Z (GPS - 18 s)\n"},
-        {{"gps", "date", "0", "86399.999"},
-         "GPS date: 1999-08-22\nGPS date and time: 1999-08-22T23:59:59\n"
-         "UTC date and time: 1999-08-22T23:59:46Z (GPS - 13 s)\n"},
         {{"gps", "time", "90061.7"},
          "GPS time of day: 01:01:01\nGPS date and time: 1999-08-23T01:01:01\n"
          "UTC date and time: 1999-08-23T01:00:48Z (GPS - 13 s)\n"},
@@ -76,9 +73,6 @@ TEST(GpsCommands, ShowGpsAndUtc)
         {{"gps", "las", "0"},
          "LAS adjusted standard GPS time: -380684800\nGPS date and time: 1999-08-22T00:00:00\n"
          "UTC date and time: 1999-08-21T23:59:47Z (GPS - 13 s)\n"},
-        {{"gps", "las", "380684800"},
-         "LAS adjusted standard GPS time: 0\nGPS date and time: 2011-09-14T01:46:40\n"
-         "UTC date and time: 2011-09-14T01:46:25Z (GPS - 15 s)\n"},
         {{"gps", "las", "--", "-619315200"},
          "LAS adjusted standard GPS time: -1000000000\nGPS date and time: 1980-01-06T00:00:00\n"
          "UTC date and time: 1980-01-06T00:00:00Z (GPS - 0 s)\n"},
@@ -92,15 +86,12 @@ TEST(GpsCommands, ShowGpsAndUtc)
 
 TEST(GpsCommands, RejectNonNumbersAndOutOfRangeValuesAsUsageErrors)
 {
+    // What the command line refuses for every command is its own rows (tool/values.txt); here
+    // each argument's range and the week limit of the library's count.
     const QStringList bad[] = {
-        {"gps", "date", "x", "0"},      {"gps", "date", "-1", "0"},
-        {"gps", "date", "7102", "0"},   {"gps", "date", "1.5", "0"},
-        {"gps", "date", "1", "604800"}, {"gps", "date", "1", "-0.5"},
-        {"gps", "date", "1", "nan"},    {"gps", "date", "1"},
-        {"gps", "time", "inf"},         {"gps", "time", "--", "-1"},
-        {"gps", "time", "1e300"},       {"gps", "time", "12abc"},
-        {"gps", "las", ""},             {"gps", "las", "--", "-619315201"},
-        {"gps", "las", "1", "2"},       {"gps", "week"},
+        {"gps", "date", "x", "0"},    {"gps", "date", "-1", "0"},   {"gps", "date", "7102", "0"},
+        {"gps", "date", "1", "-0.5"}, {"gps", "time", "--", "-1"},  {"gps", "time", "1e300"},
+        {"gps", "las", "--", "-619315201"}, {"gps", "las", "1", "2"}, {"gps", "week"},
     };
     for (const QStringList &args : bad) {
         const auto result = runTool(args);
@@ -146,9 +137,7 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
     EXPECT_EQ(result.err,
               "quorutil pyramid: " + dir.filePath("none").toStdString()
                   + ": No such file or directory\n");
-    QFile::setPermissions(builder, QFile::ReadOwner);
-    result = runTool({"pyramid", "--tool", builder, "--progress=none", "y"});
-    EXPECT_EQ(result.err, "quorutil pyramid: " + builder.toStdString() + ": Permission denied\n");
+    // (The other reasons a builder cannot start are the library's rows.)
     QFile::setPermissions(builder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     quortest::writeFile(builder, "#!/bin/sh\nkill -SEGV $$\n");
     result = runTool({"pyramid", "--tool", builder, "--progress=none", "y"});
@@ -156,8 +145,7 @@ TEST(PyramidCommand, PrintsEachReportAndFailsWhenOneBuilderFails)
               "quorutil pyramid: y: " + builder.toStdString() + " crashed (signal 11, SIGSEGV)\n");
 
     for (const QStringList &args :
-         {QStringList{"pyramid", "x.tif"}, QStringList{"pyramid", "--tool", builder},
-          QStringList{"pyramid", "--tool", builder, "--timeout", "-1", "x"},
+         {QStringList{"pyramid", "--tool", builder, "--timeout", "-1", "x"},
           QStringList{"pyramid", "--tool", builder, "--progress", "udp", "x"}})
         EXPECT_EQ(runTool(args).code, 2) << args.join(' ').toStdString();
 }
