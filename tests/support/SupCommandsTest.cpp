@@ -192,22 +192,3 @@ TEST(SupCommand, ShowRefusesDevicesAndFifosAtOnce)
         EXPECT_EQ(r.err, "quorutil sup show: " + file.toStdString() + ": not a regular file\n");
     }
 }
-
-TEST(SupCommand, UsageErrorsExitWithCodeTwoAndTheUsage)
-{
-    const QString f = dataPath("support/golden_L1.sup");
-    for (const QStringList &args :
-         {QStringList {"sup", "show"},
-          {"sup", "export", f, "--level", "1"},
-          {"sup", "export", f, "-o", "x.sup"},
-          {"sup", "export", f, "--level", "3", "-o", "x.sup"},
-          {"sup", "export", f, f, "--level", "1", "-o", "x.sup"},
-          {"sup", "export", f, "--level", "2", "-o", "x.sup", "--relative-names"}}) {
-        const ToolResult r = runTool(args);
-        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
-        EXPECT_EQ(r.err.rfind("quorutil sup " + args[1].toStdString() + ": ", 0), 0u) << r.err;
-        EXPECT_NE(r.err.find("\n\nUsage: quorutil sup " + args[1].toStdString()), std::string::npos)
-            << r.err;
-        EXPECT_EQ(r.out, "");
-    }
-}

@@ -294,27 +294,6 @@ TEST(CurveCommands, DrawsTheWindowIntoAPicture)
     EXPECT_GT(pixelsNear(image, QColor(30, 60, 210)), 300);
 }
 
-TEST(CurveCommands, UsageErrorsAndFailures)
-{
-    QTemporaryDir dir;
-    for (const quortest::TableRow &row : quortest::tableRows("tonal/curves_usage.txt")) {
-        const auto fill = [&](const std::string &cell) {
-            return QString::fromStdString(cell)
-                .replace("$M", dir.filePath("nosuch.xml"))
-                .replace("$D", dir.path())
-                .replace("$L", dataPath("tonal/bad_corrector_lowercase.xml"));
-        };
-        const int code = std::stoi(row[0]);
-        const std::string err = fill(row[2]).toStdString();
-        const quortest::ToolResult r = runTool(fill(row[1]).split(' '));
-        EXPECT_EQ(r.code, code) << row.line;
-        EXPECT_EQ(r.err.substr(0, err.size()), err) << row.line;
-        if (code == 1) {
-            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        }
-    }
-}
-
 TEST(CurveCommands, FailsInOneLineWithoutADisplay)
 {
     QProcess tool;

@@ -62,25 +62,6 @@ TEST(TonalCommands, PrintsAndWritesTables)
     }
 }
 
-TEST(TonalCommands, UsageErrorsAndFailures)
-{
-    const QStringList rows = quortest::tableLines("tonal/lut_usage.txt");
-    ASSERT_GE(rows.size(), 13);
-    for (QString row : rows) {
-        row.replace("$G", gammaFile).replace("$B", bandsFile).replace("\\n", "\n");
-        const QStringList args = row.section('|', 1, 1).split(' ');
-        const std::string errStart = row.section('|', 2).toStdString();
-        const int code = row.section('|', 0, 0).toInt();
-        const quortest::ToolResult r = runTool(args);
-        EXPECT_EQ(r.code, code) << row.toStdString();
-        EXPECT_EQ(r.err.rfind(errStart, 0), 0u) << row.toStdString() << " printed: " << r.err;
-        if (code == 1) {
-            EXPECT_EQ(r.err, errStart);
-        }
-        EXPECT_EQ(r.out, "");
-    }
-}
-
 // Every malformed curve file gives its one line and exit code; none crashes the tool.
 TEST(TonalCommands, BadFilesGiveOneLine)
 {
