@@ -40,21 +40,6 @@ QJsonArray jsonArray(const std::string &text)
     return QJsonDocument::fromJson(QByteArray::fromStdString(text)).array();
 }
 
-// Runs in folder, and comes back.
-class InFolder
-{
-public:
-    explicit InFolder(const QString &folder)
-        : m_before(QDir::currentPath())
-    {
-        QDir::setCurrent(folder);
-    }
-    ~InFolder() { QDir::setCurrent(m_before); }
-
-private:
-    QString m_before;
-};
-
 } // namespace
 
 // The keywords a level-1 file shows with and without --defaults: SupCommandsTest.
@@ -211,7 +196,7 @@ TEST(SupContent, CheckFindsReferencedFilesBesideTheSupportFile)
         "SUPPORT_FILE quor\nIMAGE_LEVEL 1\nIMAGE_FILE_NAME 1 \"../folder.tif\"\nLINES 1\nSAMPLES "
         "1\n"
         "IMAGE_FILE_NAME 2 \"b_2.tif\"\nLINES 1\nSAMPLES 1\nLEVEL_0_NAME ../../raw0.vyn\n");
-    InFolder elsewhere(dir.filePath("elsewhere"));
+    const quortest::InFolder elsewhere(dir.filePath("elsewhere"));
 
     const ToolResult ok = runTool({"sup", "check", QString::fromStdString(good)});
     EXPECT_EQ(ok.code, 0) << ok.err << ok.out;

@@ -151,10 +151,8 @@ TEST(SupportFileImages, ValidWhenEveryReferencedFileExists)
     SupportFile relative;
     relative.addImage("a.vyn", lines, samples, 1, false, "");
     EXPECT_FALSE(relative.isValid(false));
-    const QString old = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const quortest::InFolder inside(dir.path());
     EXPECT_TRUE(relative.isValid(false));
-    QDir::setCurrent(old);
 }
 
 TEST(SupCheck, ReportsEveryMissingFileOfEverySupportFile)

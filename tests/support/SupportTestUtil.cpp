@@ -167,6 +167,17 @@ std::string writeText(const QTemporaryDir &dir, const std::string &name, const s
     return path.toStdString();
 }
 
+InFolder::InFolder(const QString &folder)
+    : m_before(QDir::currentPath())
+{
+    EXPECT_TRUE(QDir::setCurrent(folder)) << folder.toStdString();
+}
+
+InFolder::~InFolder()
+{
+    QDir::setCurrent(m_before);
+}
+
 void requireGdalPrograms()
 {
     if (QStandardPaths::findExecutable(QStringLiteral("gdal_translate")).isEmpty()

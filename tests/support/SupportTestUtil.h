@@ -52,6 +52,19 @@ struct KeywordRow
 };
 std::vector<KeywordRow> referenceKeywords();
 
+/// Makes folder the current one while alive (a failure when it cannot), then goes back.
+class InFolder
+{
+public:
+    explicit InFolder(const QString &folder);
+    ~InFolder();
+    InFolder(const InFolder &) = delete;
+    InFolder &operator=(const InFolder &) = delete;
+
+private:
+    QString m_before;
+};
+
 /// Skips the test when GDAL's programs are missing (fails it on CI, which installs them); call
 /// it from SetUp.
 void requireGdalPrograms();

@@ -166,10 +166,10 @@ TEST_F(WorldFileTest, WriterPutsTheFileBesideTheImageUnderItsBaseName)
     EXPECT_EQ(contents(path("img.tfw")), "0.50\n0.000\n0.000\n-0.25\n100.000\n200.000\n");
 
     // A relative image path lands beside the image, not in some other folder.
-    const QString old = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    writer.write(novRaster::ImageWriter("rel.tif"));
-    QDir::setCurrent(old);
+    {
+        const quortest::InFolder inside(dir.path());
+        writer.write(novRaster::ImageWriter("rel.tif"));
+    }
     EXPECT_TRUE(QFile::exists(QString::fromStdString(path("rel.tfw"))));
 }
 
