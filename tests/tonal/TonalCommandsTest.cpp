@@ -65,16 +65,15 @@ TEST(TonalCommands, PrintsAndWritesTables)
 // Every malformed curve file gives its one line and exit code; none crashes the tool.
 TEST(TonalCommands, BadFilesGiveOneLine)
 {
-    const QStringList rows = quortest::tableLines("tonal/bad_files.txt");
-    ASSERT_GE(rows.size(), 18);
-    for (const QString &row : rows) {
-        const QStringList f = row.split('|');
-        const QString file = dataPath("tonal/" + f[0]);
+    const std::vector<quortest::TableRow> rows = quortest::tableRows("tonal/bad_files.txt");
+    ASSERT_GE(rows.size(), 18u);
+    for (const quortest::TableRow &row : rows) {
+        const QString file = dataPath(QString::fromStdString("tonal/" + row[0]));
         const quortest::ToolResult r = runTool({"lut", file, "--samples", "16"});
-        EXPECT_EQ(r.code, f[1].toInt()) << f[0].toStdString();
-        EXPECT_EQ(r.err, QString(f[2]).replace("$F", file).toStdString() + "\n")
-            << f[0].toStdString();
-        EXPECT_EQ(r.out, "") << f[0].toStdString();
+        EXPECT_EQ(r.code, std::stoi(row[1])) << row.line;
+        EXPECT_EQ(r.err, QString::fromStdString(row[2]).replace("$F", file).toStdString() + "\n")
+            << row.line;
+        EXPECT_EQ(r.out, "") << row.line;
     }
 }
 
