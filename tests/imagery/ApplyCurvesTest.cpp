@@ -121,7 +121,8 @@ TEST_F(ApplyCurves, OutputDescribesItselfAsTheInputDoes)
     shape.width = 100;
     shape.height = 70;
     shape.bands = 4;
-    shape.creationOptions << tiled(32, 32) << "NBITS=12" << "COMPRESS=DEFLATE";
+    shape.creationOptions << tiled(32, 32) << "NBITS=12"
+                          << "COMPRESS=DEFLATE";
     shape.descriptions = QStringList {"RED", "GRN", "BLU", "NIR"};
     shape.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_Undefined};
     shape.hasNodata = true;

@@ -46,7 +46,8 @@ TEST_F(TfwCommandsGdal, ShowNamesTheNumbersAsGdalinfoDoes)
 {
     for (const char *tfw : {"north_up.tfw", "rotated.tfw"}) {
         const QString tif = image(tfw);
-        const QJsonObject gdal = QJsonDocument::fromJson(runGdal("gdalinfo", {"-json", tif})).object();
+        const QJsonObject gdal =
+            QJsonDocument::fromJson(runGdal("gdalinfo", {"-json", tif})).object();
         const quortest::ToolResult r =
             quortest::runTool({"tfw", "show", "--json", dir.filePath("img.tfw")});
         ASSERT_EQ(r.code, 0) << r.err;

@@ -208,7 +208,8 @@ TEST_F(WorldFileGdal, GridFunctionsPlaceImagesWhereGdalDoes)
               "P5\n" + size.join(' ').toLatin1() + "\n255\n" + QByteArray(width * height, '\x40'));
         for (const char *old : {"img.tif", "min.tif", "min.tfw", "win.tif", "win.tfw"})
             QDir(dir.path()).remove(QLatin1String(old));
-        quortest::runGdal("gdal_translate", {"-q", "-of", "GTiff", dir.filePath("plain.pgm"), image});
+        quortest::runGdal("gdal_translate",
+                          {"-q", "-of", "GTiff", dir.filePath("plain.pgm"), image});
         ASSERT_TRUE(wf.saveAs(path("img.tfw"), 12, 12)) << row.line;
 
         // gdalinfo names the same six numbers, the origin at the corner.
@@ -223,11 +224,12 @@ TEST_F(WorldFileGdal, GridFunctionsPlaceImagesWhereGdalDoes)
                            QString::number(height / factor), "-co", "TFW=YES", image,
                            dir.filePath("min.tif")});
         quortest::expectNear(fileNumbers(util::minifiedGrid(wf, factor)),
-                             fileNumbers(util::WorldFile(path("min.tfw"))), row.line + ": -outsize");
+                             fileNumbers(util::WorldFile(path("min.tfw"))),
+                             row.line + ": -outsize");
 
         quortest::runGdal("gdal_translate",
-                          {"-q", "-srcwin", window[0], window[1], "2", "2", "-co", "TFW=YES",
-                           image, dir.filePath("win.tif")});
+                          {"-q", "-srcwin", window[0], window[1], "2", "2", "-co", "TFW=YES", image,
+                           dir.filePath("win.tif")});
         quortest::expectNear(
             fileNumbers(util::windowGrid(wf, window[0].toDouble(), window[1].toDouble())),
             fileNumbers(util::WorldFile(path("win.tfw"))), row.line + ": -srcwin");

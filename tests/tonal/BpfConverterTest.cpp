@@ -71,7 +71,7 @@ TEST(BpfConverter, RefusesBadFilesWithTheirMessages)
             continue;
         const QString file = dataPath(QString::fromStdString("tonal/" + row[0]));
         const QString message = QString::fromStdString(row[3]).replace("$F", file);
-        EXPECT_THAT([&] { BpfConverter{file}; },
+        EXPECT_THAT([&] { BpfConverter {file}; },
                     ThrowsMessage<std::runtime_error>(testing::StrEq(message.toStdString())))
             << row.line;
         ++checked;

@@ -63,7 +63,8 @@ TEST(CommandTable, RefusesBadValuesAndArgumentCountsWithTheirOwnWords)
     for (const quortest::TableRow &row : quortest::tableRows("tool/values.txt")) {
         const QStringList args =
             QString::fromStdString(row[0]).replace("{data}", data).split(QLatin1Char(' '));
-        const std::string err = QString::fromStdString(row[1]).replace("{data}", data).toStdString();
+        const std::string err =
+            QString::fromStdString(row[1]).replace("{data}", data).toStdString();
         const auto result = runTool(args);
         EXPECT_EQ(result.code, 2) << row.line << ": " << result.err;
         EXPECT_EQ(result.err.rfind(err, 0), 0u) << row.line << "\n" << result.err;
@@ -74,7 +75,7 @@ TEST(CommandTable, RefusesBadValuesAndArgumentCountsWithTheirOwnWords)
     }
 }
 
-TEST(CommandTable, EveryCommandAnswersHelpAndEveryOptionAppearsInItsUsageAndTheManPage)
+TEST(CommandTable, EveryCommandAnswersHelpAndEveryOptionAppearsInItsUsageTheSynopsisAndTheManPage)
 {
     const std::string man = readText(QUOR_MAN_PAGE);
     const std::string top = runTool({"--help"}).out;
