@@ -43,9 +43,6 @@ TEST(LutApply, UsageErrorsAndFailuresAreOneLine)
          2,
          "quorutil lut apply: --bands applies to break-point files; " + curve.toStdString()
              + " holds one curve for every band"},
-        {{curve, in, "-o", out, "--progress", "udp"},
-         2,
-         "quorutil lut apply: --progress must be none, std or fancy, not 'udp'"},
         {{dir.filePath("none.xml"), in, "-o", out},
          1,
          "quorutil lut apply: " + dir.filePath("none.xml").toStdString()

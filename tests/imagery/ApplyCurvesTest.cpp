@@ -66,9 +66,7 @@ TEST_F(ApplyCurves, ValuesFollowTheTablesLutPrints)
         shape.width = shape.height = int(std::lround(std::sqrt(double(values))));
         if (nbits)
             shape.creationOptions << QStringLiteral("NBITS=%1").arg(nbits);
-        shape.creationOptions << "TILED=YES"
-                              << "BLOCKXSIZE=16"
-                              << "BLOCKYSIZE=16";
+        shape.creationOptions << tiled(16, 16);
         if (f[3] != QLatin1String("-"))
             shape.descriptions << f[3];
         const QString in = path("in-" + f[0] + f[1] + f[2] + ".tif");
@@ -123,15 +121,9 @@ TEST_F(ApplyCurves, OutputDescribesItselfAsTheInputDoes)
     shape.width = 100;
     shape.height = 70;
     shape.bands = 4;
-    shape.creationOptions << "NBITS=12"
-                          << "TILED=YES"
-                          << "BLOCKXSIZE=32"
-                          << "BLOCKYSIZE=32"
+    shape.creationOptions << tiled(32, 32) << "NBITS=12"
                           << "COMPRESS=DEFLATE";
-    shape.descriptions << "RED"
-                       << "GRN"
-                       << "BLU"
-                       << "NIR";
+    shape.descriptions = QStringList {"RED", "GRN", "BLU", "NIR"};
     shape.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_Undefined};
     shape.hasNodata = true;
     shape.nodata = 7;
@@ -232,9 +224,7 @@ TEST_F(ApplyCurves, ThreadsWriteTheSameFile)
     shape.width = 300;
     shape.height = 200;
     shape.bands = 3;
-    shape.creationOptions << "TILED=YES"
-                          << "BLOCKXSIZE=64"
-                          << "BLOCKYSIZE=32";
+    shape.creationOptions = tiled(64, 32);
     shape.interps = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand};
     const QString in = path("in.tif");
     makeRaster(in, shape,
@@ -254,9 +244,7 @@ TEST_F(ApplyCurves, AWideRasterIsWrittenInPiecesOfWholeTiles)
     RasterShape shape;
     shape.width = 16384;
     shape.height = 300;
-    shape.creationOptions << "TILED=YES"
-                          << "BLOCKXSIZE=256"
-                          << "BLOCKYSIZE=256";
+    shape.creationOptions = tiled(256, 256);
     const QString in = path("in.tif");
     makeRaster(in, shape, [](int, int x, int y) { return unsigned(x * 4 + y) % 65536; });
     const std::vector<float> table = lutTable(dataPath("imagery/spline.xml"), 65536);
@@ -281,10 +269,7 @@ QString damagedRaster(const QString &in)
     RasterShape shape;
     shape.width = shape.height = 256;
     shape.bands = 2;
-    shape.creationOptions << "TILED=YES"
-                          << "BLOCKXSIZE=32"
-                          << "BLOCKYSIZE=32"
-                          << "COMPRESS=DEFLATE";
+    shape.creationOptions = tiled(32, 32) << "COMPRESS=DEFLATE";
     makeRaster(in, shape, [](int b, int x, int y) { return unsigned(b + x * y) % 65536; });
     GDALDataset *ds = GDALDataset::Open(QFile::encodeName(in).constData(), GDAL_OF_READONLY);
     const char *offset = ds->GetRasterBand(1)->GetMetadataItem("BLOCK_OFFSET_3_5", "TIFF");
@@ -322,41 +307,33 @@ TEST_F(ApplyCurves, AFailureHalfWayKeepsTheOldOutputAndLeavesNoTemporaryFile)
     }
 }
 
-TEST_F(ApplyCurves, AnOutputWithTwoNamesIsRewrittenInPlace)
+// An output with a second name is rewritten in place, so both names see the new raster; a
+// read-only one is replaced and keeps its mode.
+TEST_F(ApplyCurves, AnOutputKeepsItsOtherNamesAndItsMode)
 {
-    RasterShape shape;
     const QString in = path("in.tif");
-    makeRaster(in, shape, [](int, int x, int y) { return unsigned(x * 1000 + y); });
-    const QString out = path("out.tif"), other = path("other.tif");
-    writeFile(out, "old");
-    ASSERT_EQ(::link(QFile::encodeName(out).constData(), QFile::encodeName(other).constData()), 0);
-    util::Failure failure;
-    ASSERT_TRUE(apply(dataPath("imagery/linear.xml"), in, out, &failure))
-        << failure.text().toStdString();
-    struct stat a, b;
-    ASSERT_EQ(::stat(QFile::encodeName(out).constData(), &a), 0);
+    makeRaster(in, RasterShape(), [](int, int x, int y) { return unsigned(x * 1000 + y); });
+    const QString linked = path("linked.tif"), other = path("other.tif");
+    const QString readOnly = path("read-only.tif");
+    writeFile(linked, "old");
+    ASSERT_EQ(::link(QFile::encodeName(linked).constData(), QFile::encodeName(other).constData()),
+              0);
+    writeFile(readOnly, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+    for (const QString &out : {linked, readOnly}) {
+        util::Failure failure;
+        ASSERT_TRUE(apply(dataPath("imagery/linear.xml"), in, out, &failure))
+            << failure.text().toStdString();
+        EXPECT_NE(readBand(out, 1), readBand(in, 1)) << out.toStdString();
+    }
+    struct stat a, b, r;
+    ASSERT_EQ(::stat(QFile::encodeName(linked).constData(), &a), 0);
     ASSERT_EQ(::stat(QFile::encodeName(other).constData(), &b), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(readOnly).constData(), &r), 0);
     EXPECT_EQ(a.st_ino, b.st_ino);
     EXPECT_EQ(a.st_nlink, 2u);
-    EXPECT_EQ(readBand(other, 1), readBand(out, 1));
-    EXPECT_NE(readBand(out, 1), readBand(in, 1));
-}
-
-TEST_F(ApplyCurves, AReadOnlyOutputIsReplacedAndKeepsItsMode)
-{
-    RasterShape shape;
-    const QString in = path("in.tif");
-    makeRaster(in, shape, [](int, int x, int y) { return unsigned(x * 1000 + y); });
-    const QString out = path("out.tif");
-    writeFile(out, "old");
-    ASSERT_EQ(::chmod(QFile::encodeName(out).constData(), 0444), 0);
-    util::Failure failure;
-    ASSERT_TRUE(apply(dataPath("imagery/linear.xml"), in, out, &failure))
-        << failure.text().toStdString();
-    struct stat st;
-    ASSERT_EQ(::stat(QFile::encodeName(out).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0444u);
-    EXPECT_NE(readBand(out, 1), readBand(in, 1));
+    EXPECT_EQ(readBand(other, 1), readBand(linked, 1));
+    EXPECT_EQ(r.st_mode & 07777, 0444u);
 }
 
 TEST_F(ApplyCurves, RefusesTheInputAsOutputAndDriversThatCannotCreate)

@@ -29,6 +29,13 @@ struct RasterShape
     bool georeferenced = true;
 };
 
+/// The creation options of a tiled GeoTIFF with blocks of x by y pixels.
+inline QStringList tiled(int x, int y)
+{
+    return {"TILED=YES", QStringLiteral("BLOCKXSIZE=%1").arg(x),
+            QStringLiteral("BLOCKYSIZE=%1").arg(y)};
+}
+
 /// Writes a GeoTIFF at path; value(band, x, y) gives each pixel (band from 1).
 void makeRaster(const QString &path, const RasterShape &shape,
                 const std::function<unsigned(int band, int x, int y)> &value);

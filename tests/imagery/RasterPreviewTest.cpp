@@ -28,9 +28,7 @@ TEST(RasterPreview, AStripIsReadAtReducedSizeWithItsNamesAndRange)
     shape.height = 100;
     shape.bands = 3;
     shape.creationOptions << "NBITS=12";
-    shape.descriptions << "RED"
-                      << ""
-                      << "";
+    shape.descriptions = QStringList {"RED", "", ""};
     shape.interps = {GCI_RedBand, GCI_GreenBand, GCI_Undefined};
     const QString in = dir.filePath("strip.tif");
     makeRaster(in, shape, [](int b, int x, int) { return unsigned(x * 2 + b) % 4096; });

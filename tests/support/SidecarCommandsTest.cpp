@@ -60,23 +60,4 @@ TEST(SidecarCommands, MakeAndShowLinkFiles)
     EXPECT_NE(result.out.find("<URI>/elsewhere/b.tif</URI>"), std::string::npos);
 }
 
-TEST(SidecarCommands, BadInputIsOneLineAndExitOne)
-{
-    QTemporaryDir dir;
-    quortest::writeFile(dir.filePath("bad.tfw"), "1 2 3\n");
-    quortest::writeFile(dir.filePath("bad.lik"),
-                        "<reference version=\"2\"><URI>x</URI></reference>");
-    for (const quortest::TableRow &row : quortest::tableRows("support/sidecars/commands.txt")) {
-        const auto inDir = [&](const std::string &text) {
-            return QString::fromStdString(text).replace("{dir}", dir.path());
-        };
-        const auto result = runTool(inDir(row[0]).split(' '));
-        EXPECT_EQ(result.code, std::stoi(row[1])) << row.line;
-        if (!row[2].empty())
-            EXPECT_EQ(result.err, inDir(row[2]).toStdString()) << row.line;
-        else
-            EXPECT_NE(result.err, "") << row.line;
-    }
-}
-
 } // namespace

@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 using quortest::runTool;
 using quortest::ToolResult;
 
@@ -38,37 +41,11 @@ QJsonArray jsonArray(const std::string &text)
     return QJsonDocument::fromJson(QByteArray::fromStdString(text)).array();
 }
 
-// Runs in folder, and comes back.
-class InFolder
-{
-public:
-    explicit InFolder(const QString &folder)
-        : m_before(QDir::currentPath())
-    {
-        QDir::setCurrent(folder);
-    }
-    ~InFolder() { QDir::setCurrent(m_before); }
-
-private:
-    QString m_before;
-};
-
 } // namespace
 
+// The keywords a level-1 file shows with and without --defaults: SupCommandsTest.
 TEST(SupContent, ShowPrintsWhatTheFileHoldsAndNoDefaults)
 {
-    // A level-1 strip at 47.4 N, 8.5 E names no ellipsoid, grid or zone.
-    const ToolResult r = runTool({"sup", "show", sample("SN3001_110115_123458_PANF02A_L1.sup")});
-    ASSERT_EQ(r.code, 0) << r.err;
-    for (const char *absent : {"ELLIPSOID", "NAD_83", "GRID_NAME", "UTM_11N", "ZONE", "LAT_REF"})
-        EXPECT_EQ(r.out.find(absent), std::string::npos) << absent << "\n" << r.out;
-    // The level-0 image the file names, not the path of the file read.
-    EXPECT_NE(r.out.find("    LEVEL_0_NAME            "
-                         "/data/sn3001/110115/SN3001_110115_123458_PANF02A_L0.sup\n"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("    ANCHOR_LATITUDE         47.376887\n"), std::string::npos) << r.out;
-
     QTemporaryDir dir;
     const std::string l2 = quortest::writeText(dir, "ortho.sup", levelTwoWithoutDates);
     const ToolResult two = runTool({"sup", "show", QString::fromStdString(l2)});
@@ -85,12 +62,14 @@ TEST(SupContent, ShowPrintsWhatTheFileHoldsAndNoDefaults)
     EXPECT_NE(all.out.find("    PHOTO_DATE              "), std::string::npos) << all.out;
 }
 
-TEST(SupContent, ShowJsonSaysWhichKeywordsWerePresent)
+// One object a file, with a member for each keyword the file holds, typed, and the list of them
+// ("present"); none for what the reader assumed.
+TEST(SupContent, ShowJsonHoldsWhatEachFileHoldsAndNamesIt)
 {
     QTemporaryDir dir;
     const std::string l2 = quortest::writeText(dir, "ortho.sup", levelTwoWithoutDates);
-    const ToolResult r = runTool({"sup", "show", "--json", QString::fromStdString(l2),
-                                  sample("SN3001_110115_123458_PANF02A_L1.sup")});
+    const QString golden = quortest::dataPath("support/golden_L1.sup");
+    const ToolResult r = runTool({"sup", "show", "--json", QString::fromStdString(l2), golden});
     ASSERT_EQ(r.code, 0) << r.err;
     const QJsonArray files = jsonArray(r.out);
     ASSERT_EQ(files.size(), 2) << r.out;
@@ -104,10 +83,30 @@ TEST(SupContent, ShowJsonSaysWhichKeywordsWerePresent)
     EXPECT_EQ(present.join(','),
               "SUPPORT_FILE,IMAGE_ID,LAT_REF,LON_REF,INTERLINE_DIST,"
               "INTERPIXEL_DIST,PROJECTION_TYPE,ZONE");
-    const QJsonObject strip = files[1].toObject();
-    EXPECT_EQ(strip.value("LEVEL_0_NAME").toString(),
-              "/data/sn3001/110115/SN3001_110115_123458_PANF02A_L0.sup");
-    EXPECT_FALSE(strip.contains("GRID_NAME"));
+
+    const QJsonObject l1 = files[1].toObject();
+    EXPECT_EQ(l1["file"].toString(), golden);
+    EXPECT_EQ(l1["IMAGE_LEVEL"].toInt(), 1);
+    EXPECT_EQ(l1["LINE_STAGGERED"].toBool(), true);
+    EXPECT_EQ(l1["MAX_AND_MIN_ELEVATION"].toArray(), (QJsonArray {120.5, 850}));
+    EXPECT_EQ(l1["IMAGE_FILE_NAME"].toArray()[1].toObject()["lines"].toInt(), 24000);
+    EXPECT_EQ(l1["VIEW_OF_LINE"].toString(), "FORWARD");
+    EXPECT_EQ(l1["LEVEL_0_NAME"].toString(), "/data/sn3001/SN3001_110115_123458_PANF02A_L0.vyn");
+    // Each keyword present is one the level-1 loader reads; the file and that list besides.
+    std::set<std::string> levelOne {"IMAGE_LEVEL"};
+    for (const quortest::KeywordRow &row : quortest::referenceKeywords()) {
+        if (row.levels.find('1') != std::string::npos)
+            levelOne.insert(row.keyword);
+    }
+    QStringList expected {"file", "present"};
+    for (const QJsonValue &keyword : l1["present"].toArray()) {
+        expected << keyword.toString();
+        EXPECT_EQ(levelOne.count(keyword.toString().toStdString()), 1u)
+            << keyword.toString().toStdString();
+    }
+    expected.sort();
+    EXPECT_EQ(l1.keys(), expected);
+    EXPECT_GT(expected.size(), 40);
 }
 
 TEST(SupContent, JsonDatesAreIso8601WithTheirOffset)
@@ -178,6 +177,9 @@ TEST(SupContent, ExportKeepsTheLevelZeroNameAndInventsNoDates)
     }
 }
 
+// sup check: what a support file refers to is looked for beside it, never in the current folder;
+// each reference missing is a line, the name as the file holds it and, when that differs, the
+// path looked at; --quiet says nothing and --json tells file by file.
 TEST(SupContent, CheckFindsReferencedFilesBesideTheSupportFile)
 {
     QTemporaryDir dir;
@@ -188,36 +190,63 @@ TEST(SupContent, CheckFindsReferencedFilesBesideTheSupportFile)
     for (const char *file : {"flight/line1/a.tif", "flight/line1/orientation/a.odf",
                              "flight/calib/c.cal", "flight/raw.vyn"})
         quortest::writeFile(dir.filePath(file), "x");
-    const std::string good = quortest::writeText(
+    const QString good = QString::fromStdString(quortest::writeText(
         dir, "flight/line1/a.sup",
         "SUPPORT_FILE quor\nIMAGE_LEVEL 1\nIMAGE_FILE_NAME 1 \"a.tif\"\nLINES 1\nSAMPLES 1\n"
         "ORIGINAL_ORIENTATION orientation/a.odf\nORIGINAL_CALIBRATION ..\\calib\\c.cal\n"
-        "LEVEL_0_NAME ../raw.vyn\n");
-    const std::string bad = quortest::writeText(
+        "LEVEL_0_NAME ../raw.vyn\n"));
+    const QString gone = dir.filePath("gone.odf");
+    const QString bad = QString::fromStdString(quortest::writeText(
         dir, "flight/line1/sub/b.sup",
-        "SUPPORT_FILE quor\nIMAGE_LEVEL 1\nIMAGE_FILE_NAME 1 \"../folder.tif\"\nLINES 1\nSAMPLES "
-        "1\n"
-        "IMAGE_FILE_NAME 2 \"b_2.tif\"\nLINES 1\nSAMPLES 1\nLEVEL_0_NAME ../../raw0.vyn\n");
-    InFolder elsewhere(dir.filePath("elsewhere"));
+        "SUPPORT_FILE quor\nIMAGE_LEVEL 1\nIMAGE_FILE_NAME 1 \"../folder.tif\"\nLINES 1\n"
+        "SAMPLES 1\nIMAGE_FILE_NAME 2 \"b_2.tif\"\nLINES 1\nSAMPLES 1\nADJUSTED_ORIENTATION "
+            + gone.toStdString()
+            + "\nORIGINAL_CALIBRATION \\no\\such.cal\nLEVEL_0_NAME ../../raw0.vyn\n"));
+    const QString notSup = QString::fromStdString(quortest::writeText(dir, "text.sup", "hello\n"));
+    const quortest::InFolder elsewhere(dir.filePath("elsewhere"));
 
-    const ToolResult ok = runTool({"sup", "check", QString::fromStdString(good)});
+    const ToolResult ok = runTool({"sup", "check", good});
     EXPECT_EQ(ok.code, 0) << ok.err << ok.out;
-    EXPECT_EQ(ok.out, "");
+    EXPECT_EQ(ok.out + ok.err, "");
 
-    const ToolResult r = runTool({"sup", "check", "--json", QString::fromStdString(bad)});
+    // A file that is no support file is the usual one line on standard error; the rest go on.
+    const ToolResult text = runTool({"sup", "check", good, bad, notSup});
+    EXPECT_EQ(text.code, 1);
+    const QString sub = dir.filePath("flight/line1/sub/"), b = bad + ": ";
+    EXPECT_EQ(QString::fromStdString(text.out),
+              b + "Image file: ../folder.tif is a folder (" + sub + "../folder.tif)\n" + b
+                  + "Image file: b_2.tif dosen't exist! (" + sub + "b_2.tif)\n" + b
+                  + "Adjusted orientation: " + gone + " dosen't exist!\n" + b
+                  + "Original calibration: \\no\\such.cal dosen't exist! (/no/such.cal)\n" + b
+                  + "Level 0 name: ../../raw0.vyn dosen't exist! (" + sub + "../../raw0.vyn)\n");
+    EXPECT_EQ(text.err.rfind("quorutil sup check: " + notSup.toStdString() + ": line 1: ", 0), 0u)
+        << text.err;
+    EXPECT_EQ(std::count(text.err.begin(), text.err.end(), '\n'), 1) << text.err;
+    const ToolResult quiet = runTool({"sup", "check", "--quiet", good, bad});
+    EXPECT_EQ(quiet.code, 1);
+    EXPECT_EQ(quiet.out + quiet.err, "");
+
+    const ToolResult r = runTool({"sup", "check", "--json", good, bad});
     EXPECT_EQ(r.code, 1);
-    const QJsonObject o = jsonArray(r.out)[0].toObject();
+    const QJsonArray files = jsonArray(r.out);
+    ASSERT_EQ(files.size(), 2) << r.out;
+    EXPECT_TRUE(files[0].toObject().value("valid").toBool()) << r.out;
+    const QJsonObject o = files[1].toObject();
     EXPECT_FALSE(o.value("valid").toBool());
-    QStringList missing;
+    QStringList missing, messages;
     for (const QJsonValue &v : o.value("missing").toArray())
         missing << v.toString();
-    const QString sub = dir.filePath("flight/line1/sub/");
-    EXPECT_EQ(missing.join(','), sub + "../folder.tif," + sub + "b_2.tif," + sub + "../../raw0.vyn")
+    for (const QJsonValue &v : o.value("messages").toArray())
+        messages << v.toString();
+    EXPECT_EQ(missing.join(','),
+              sub + "../folder.tif," + sub + "b_2.tif," + gone + ",/no/such.cal," + sub
+                  + "../../raw0.vyn")
         << r.out;
-    EXPECT_EQ(o.value("messages").toArray().size(), 3) << r.out;
-    EXPECT_TRUE(o.value("messages").toArray()[0].toString().contains("folder")) << r.out;
+    EXPECT_EQ(messages.size(), 5) << r.out;
+    EXPECT_EQ(messages.value(3), "Original calibration: \\no\\such.cal dosen't exist!") << r.out;
 
     // A folder is checked file by file; --recursive goes below it.
+    QFile::remove(notSup);
     const ToolResult flat = runTool({"sup", "check", dir.filePath("flight/line1")});
     EXPECT_EQ(flat.code, 0) << flat.err << flat.out;
     const ToolResult deep = runTool({"sup", "check", "--recursive", dir.filePath("flight")});

@@ -102,8 +102,7 @@ TEST(SupportFileContent, ResolvesReferencesBesideTheSupportFile)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     // The current folder holds none of them.
-    const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QDir::tempPath()));
+    const quortest::InFolder elsewhere(QDir::tempPath());
     for (const quortest::TableRow &row : quortest::tableRows("support/content.txt", "references")) {
         const std::string path = writeText(dir, "sub/t.sup", row[0]);
         SupportFile record;
@@ -124,5 +123,4 @@ TEST(SupportFileContent, ResolvesReferencesBesideTheSupportFile)
         }
         EXPECT_EQ(text, row[1]) << row.line;
     }
-    QDir::setCurrent(before);
 }

@@ -1,10 +1,9 @@
 // The support file's image list (adding images, with sizes from sensor files) and the check
-// that every file a record refers to exists; quorutil sup check.
+// that every file a record refers to exists (quorutil sup check: SupContentCommandsTest).
 
 #include "util/support/SupportFile.h"
 
 #include "tests/common/TestUtil.h"
-#include "tests/common/ToolRun.h"
 #include "tests/support/SupportTestUtil.h"
 
 #include <QDir>
@@ -151,55 +150,8 @@ TEST(SupportFileImages, ValidWhenEveryReferencedFileExists)
     SupportFile relative;
     relative.addImage("a.vyn", lines, samples, 1, false, "");
     EXPECT_FALSE(relative.isValid(false));
-    const QString old = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const quortest::InFolder inside(dir.path());
     EXPECT_TRUE(relative.isValid(false));
-    QDir::setCurrent(old);
-}
-
-TEST(SupCheck, ReportsEveryMissingFileOfEverySupportFile)
-{
-    QTemporaryDir dir;
-    const QString image = dir.filePath("a.vyn");
-    quortest::writeFile(image, "VYN 1\nlines 3\nsamples 4\n\n");
-    SupportFile good;
-    int lines = 0, samples = 0;
-    good.addImage(image.toStdString(), lines, samples, 1, true, "");
-    const QString goodSup = dir.filePath("good.sup");
-    ASSERT_TRUE(good.exportL1SupportFile(goodSup.toStdString(), false, false));
-
-    SupportFile bad = good;
-    bad.addImage(dir.filePath("b.vyn").toStdString(), lines, samples, 2, false, "");
-    bad.setOriginalCalibration("/no/such.cal");
-    const QString badSup = dir.filePath("bad.sup");
-    ASSERT_TRUE(bad.exportL1SupportFile(badSup.toStdString(), false, false));
-    const QString notSup = dir.filePath("text.sup");
-    quortest::writeFile(notSup, "hello\n");
-
-    auto result = quortest::runTool({"sup", "check", goodSup});
-    EXPECT_EQ(result.code, 0) << result.err;
-    EXPECT_EQ(result.out + result.err, "");
-
-    result = quortest::runTool({"sup", "check", goodSup, badSup, notSup});
-    EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.out,
-              badSup.toStdString() + ": Image file: " + dir.filePath("b.vyn").toStdString()
-                  + " dosen't exist!\n" + badSup.toStdString()
-                  + ": Original calibration: \\no\\such.cal dosen't exist! (/no/such.cal)\n");
-    EXPECT_EQ(result.err.rfind("quorutil sup check: " + notSup.toStdString(), 0), 0u) << result.err;
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
-
-    result = quortest::runTool({"sup", "check", "--quiet", goodSup, badSup});
-    EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.out + result.err, "");
-
-    result = quortest::runTool({"sup", "check", "--json", goodSup, badSup});
-    EXPECT_EQ(result.code, 1);
-    EXPECT_NE(result.out.find("\"valid\": true"), std::string::npos);
-    EXPECT_NE(result.out.find("\"valid\": false"), std::string::npos);
-    EXPECT_NE(result.out.find("Original calibration: \\\\no\\\\such.cal dosen't exist!"),
-              std::string::npos)
-        << result.out;
 }
 
 } // namespace

@@ -42,15 +42,12 @@ TEST(SupportFile, SettersThatFillSeveralOrSharedFields)
     r.setWebMercatorProjectionParams(9);
     r.setOriginalCalibration("a/b/c.cal");
     r.setAdjustedCalibration("/x\\y/z.cal");
-    r.setOriginalOrientation("a/b.odf");
-    r.setAdjustedOrientation("d/e.odf");
     EXPECT_TRUE(
         hasFields(r,
                   "minElevation=50; maxElevation=100; lineRef=5; sampleRef=6; lineScale=7; "
                   "sampleScale=8; standardParallel1=5; standardParallel2=6; originLatitude=7; "
                   "originLongitude=9; originalCalibration=a\\b\\c.cal; "
-                  "adjustedCalibration=\\x\\y\\z.cal; originalOrientation=a/b.odf; "
-                  "adjustedOrientation=d/e.odf"));
+                  "adjustedCalibration=\\x\\y\\z.cal"));
     r.setLCCProjectionParams(1, 2, 3, 4);
     EXPECT_TRUE(hasFields(
         r, "standardParallel1=1; standardParallel2=2; originLatitude=3; originLongitude=4"));

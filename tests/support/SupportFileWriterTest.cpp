@@ -180,11 +180,11 @@ TEST(SupportFile, WritesImageNamesRelativeToTheOutputFolderOnRequest)
     ASSERT_TRUE(QDir(dir.path()).mkpath("out"));
 
     const std::string relative = r.formatL1SupportFile(base + "/out/x_L1.sup", true, true);
-    const QString savedCurrent = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(base)));
-    EXPECT_EQ(r.formatL1SupportFile("out/x_L1.sup", true, true), relative)
-        << "a relative output path starts from the current folder";
-    QDir::setCurrent(savedCurrent);
+    {
+        const quortest::InFolder inBase(QString::fromStdString(base));
+        EXPECT_EQ(r.formatL1SupportFile("out/x_L1.sup", true, true), relative)
+            << "a relative output path starts from the current folder";
+    }
     for (const auto &[name, relativeName] : rows)
         EXPECT_TRUE(hasLine(relative, "IMAGE_FILE_NAME 1 \"" + relativeName + "\"")) << name;
 }

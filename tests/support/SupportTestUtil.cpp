@@ -2,11 +2,15 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QJsonArray>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <type_traits>
 
 namespace quortest {
@@ -161,6 +165,52 @@ std::string writeText(const QTemporaryDir &dir, const std::string &name, const s
     const QString path = dir.filePath(QString::fromStdString(name));
     writeFile(path, QByteArray::fromStdString(text));
     return path.toStdString();
+}
+
+InFolder::InFolder(const QString &folder)
+    : m_before(QDir::currentPath())
+{
+    EXPECT_TRUE(QDir::setCurrent(folder)) << folder.toStdString();
+}
+
+InFolder::~InFolder()
+{
+    QDir::setCurrent(m_before);
+}
+
+void requireGdalPrograms()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("gdal_translate")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("gdalinfo")).isEmpty()) {
+        if (qEnvironmentVariableIsSet("CI"))
+            FAIL() << "GDAL's programs are missing; scripts/setup-deps installs gdal-bin";
+        GTEST_SKIP() << "GDAL's programs are not installed";
+    }
+}
+
+QByteArray runGdal(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(60000);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput();
+}
+
+std::vector<double> jsonNumbers(const QJsonValue &array)
+{
+    std::vector<double> numbers;
+    for (const QJsonValue &v : array.toArray())
+        numbers.push_back(v.toDouble());
+    return numbers;
+}
+
+void expectNear(const std::vector<double> &ours, const std::vector<double> &gdal,
+                const std::string &what)
+{
+    ASSERT_EQ(ours.size(), gdal.size()) << what;
+    for (std::size_t i = 0; i < ours.size(); ++i)
+        EXPECT_NEAR(ours[i], gdal[i], 1e-7 * std::max(1.0, std::fabs(gdal[i]))) << what << " " << i;
 }
 
 // Plain values come from a seed file, values of several parts and dates from the setters.

@@ -5,6 +5,7 @@
 #include "tests/common/TestUtil.h"
 #include "util/support/SupportFile.h"
 
+#include <QJsonValue>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -50,6 +51,31 @@ struct KeywordRow
     std::string expected; ///< the fields afterwards, as hasFields takes them
 };
 std::vector<KeywordRow> referenceKeywords();
+
+/// Makes folder the current one while alive (a failure when it cannot), then goes back.
+class InFolder
+{
+public:
+    explicit InFolder(const QString &folder);
+    ~InFolder();
+    InFolder(const InFolder &) = delete;
+    InFolder &operator=(const InFolder &) = delete;
+
+private:
+    QString m_before;
+};
+
+/// Skips the test when GDAL's programs are missing (fails it on CI, which installs them); call
+/// it from SetUp.
+void requireGdalPrograms();
+
+/// Runs one of GDAL's programs, expecting success, and gives its standard output.
+QByteArray runGdal(const QString &program, const QStringList &args);
+
+/// The numbers of a JSON array, and the check that two lists agree to 1e-7, relative.
+std::vector<double> jsonNumbers(const QJsonValue &array);
+void expectNear(const std::vector<double> &ours, const std::vector<double> &gdal,
+                const std::string &what);
 
 /// The records that tests/data/support/golden_L1.sup and golden_L2.sup describe.
 util::SupportFile goldenL1Record();

@@ -9,11 +9,8 @@
 #include "tests/support/SupportTestUtil.h"
 
 #include <QDir>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
@@ -169,10 +166,10 @@ TEST_F(WorldFileTest, WriterPutsTheFileBesideTheImageUnderItsBaseName)
     EXPECT_EQ(contents(path("img.tfw")), "0.50\n0.000\n0.000\n-0.25\n100.000\n200.000\n");
 
     // A relative image path lands beside the image, not in some other folder.
-    const QString old = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    writer.write(novRaster::ImageWriter("rel.tif"));
-    QDir::setCurrent(old);
+    {
+        const quortest::InFolder inside(dir.path());
+        writer.write(novRaster::ImageWriter("rel.tif"));
+    }
     EXPECT_TRUE(QFile::exists(QString::fromStdString(path("rel.tfw"))));
 }
 
@@ -181,71 +178,19 @@ TEST_F(WorldFileTest, WriterPutsTheFileBesideTheImageUnderItsBaseName)
 class WorldFileGdal : public WorldFileTest
 {
 protected:
-    void SetUp() override
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("gdal_translate")).isEmpty()) {
-            // CI installs GDAL (scripts/setup-deps); a developer machine may not have it.
-            if (qEnvironmentVariableIsSet("CI"))
-                FAIL() << "gdal_translate is missing; scripts/setup-deps installs gdal-bin";
-            GTEST_SKIP() << "gdal_translate not installed";
-        }
-        // A 4 x 3 grey image without any georeferencing of its own.
-        write("plain.pgm", QByteArray("P5\n4 3\n255\n") + QByteArray(12, '\x40'));
-    }
-
-    QByteArray run(const QString &program, const QStringList &args)
-    {
-        QProcess process;
-        process.start(program, args);
-        process.waitForFinished(60000);
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-        return process.readAllStandardOutput();
-    }
+    void SetUp() override { quortest::requireGdalPrograms(); }
 };
 
-TEST_F(WorldFileGdal, GdalPlacesAnImageByOurWorldFile)
-{
-    run("gdal_translate",
-        {"-q", "-of", "GTiff", QString::fromStdString(path("plain.pgm")),
-         QString::fromStdString(path("img.tif"))});
-    const util::WorldFileWriter writer(util::WorldFile(1000.0, 5000.0, 0.5, 0.25), 6, 6);
-    writer.write(novRaster::ImageWriter(path("img.tif")));
-
-    const QJsonObject info =
-        QJsonDocument::fromJson(run("gdalinfo", {"-json", QString::fromStdString(path("img.tif"))}))
-            .object();
-    Numbers gt;
-    for (const QJsonValue &v : info.value(QStringLiteral("geoTransform")).toArray())
-        gt.push_back(v.toDouble());
-    // World files name the centre of the upper-left pixel, GDAL its corner: half a pixel apart.
-    EXPECT_THAT(
-        gt, Pointwise(DoubleEq(), Numbers {1000.0 - 0.5 / 2, 0.5, 0, 5000.0 + 0.25 / 2, 0, -0.25}));
-}
-
-TEST_F(WorldFileGdal, AWorldFileGdalWritesReadsBack)
-{
-    // Corners 100..108 by 194..200 for 4 x 3 pixels: 2 by 2 cells.
-    run("gdal_translate",
-        {"-q", "-a_ullr", "100", "200", "108", "194", "-of", "GTiff", "-co", "TFW=YES",
-         QString::fromStdString(path("plain.pgm")), QString::fromStdString(path("geo.tif"))});
-    const util::WorldFile tfw(path("geo.tfw"));
-    ASSERT_TRUE(tfw.isValid());
-    EXPECT_THAT(numbers(tfw), Pointwise(DoubleEq(), Numbers {2, 0, 0, 2, 101, 199}));
-}
-
-// The tool's grid functions against GDAL, grid by grid: tests/data/support/grids.txt.
+// The grid functions against GDAL, grid by grid (tests/data/support/grids.txt): gdalinfo places
+// an image by the world file we write, and what gdal_translate -outsize and -srcwin write we
+// read as the minified and windowed grids.
 TEST_F(WorldFileGdal, GridFunctionsPlaceImagesWhereGdalDoes)
 {
-    const auto near = [](const Numbers &ours, const std::array<double, 6> &theirs,
-                         const std::string &what) {
-        for (std::size_t i = 0; i < 6; ++i)
-            EXPECT_NEAR(ours[i], theirs[i], 1e-7 * std::max(1.0, std::fabs(theirs[i])))
-                << what << " term " << i;
-    };
     const auto fileNumbers = [](const util::WorldFile &wf) {
         const std::array<double, 6> n = util::worldFileNumbers(wf);
         return Numbers(n.begin(), n.end());
     };
+    const QString image = dir.filePath("img.tif");
     for (const quortest::TableRow &row : quortest::tableRows("support/grids.txt")) {
         const QStringList n = QString::fromStdString(row[1]).split(' ');
         const QStringList size = QString::fromStdString(row[2]).split(' ');
@@ -258,41 +203,36 @@ TEST_F(WorldFileGdal, GridFunctionsPlaceImagesWhereGdalDoes)
         const util::WorldFile wf(numbersOfRow);
         const int width = size[0].toInt(), height = size[1].toInt();
 
+        // A grey image without any georeferencing of its own.
         write("plain.pgm",
               "P5\n" + size.join(' ').toLatin1() + "\n255\n" + QByteArray(width * height, '\x40'));
-        QDir(dir.path()).remove("img.tif");
-        run("gdal_translate",
-            {"-q", "-of", "GTiff", QString::fromStdString(path("plain.pgm")),
-             QString::fromStdString(path("img.tif"))});
+        for (const char *old : {"img.tif", "min.tif", "min.tfw", "win.tif", "win.tfw"})
+            QDir(dir.path()).remove(QLatin1String(old));
+        quortest::runGdal("gdal_translate",
+                          {"-q", "-of", "GTiff", dir.filePath("plain.pgm"), image});
         ASSERT_TRUE(wf.saveAs(path("img.tfw"), 12, 12)) << row.line;
 
         // gdalinfo names the same six numbers, the origin at the corner.
         const QJsonObject info =
-            QJsonDocument::fromJson(
-                run("gdalinfo", {"-json", QString::fromStdString(path("img.tif"))}))
-                .object();
-        Numbers gdal;
-        for (const QJsonValue &v : info.value(QStringLiteral("geoTransform")).toArray())
-            gdal.push_back(v.toDouble());
-        ASSERT_EQ(gdal.size(), 6u) << row.line;
-        near(gdal, util::geoTransform(wf), row.line + ": geoTransform");
+            QJsonDocument::fromJson(quortest::runGdal("gdalinfo", {"-json", image})).object();
+        const std::array<double, 6> ours = util::geoTransform(wf);
+        quortest::expectNear(quortest::jsonNumbers(info.value("geoTransform")),
+                             Numbers(ours.begin(), ours.end()), row.line + ": geoTransform");
 
-        for (const char *out : {"min.tif", "min.tfw", "win.tif", "win.tfw"})
-            QDir(dir.path()).remove(QLatin1String(out));
-        run("gdal_translate",
-            {"-q", "-outsize", QString::number(width / factor), QString::number(height / factor),
-             "-co", "TFW=YES", QString::fromStdString(path("img.tif")),
-             QString::fromStdString(path("min.tif"))});
-        near(fileNumbers(util::WorldFile(path("min.tfw"))),
-             util::worldFileNumbers(util::minifiedGrid(wf, factor)), row.line + ": -outsize");
+        quortest::runGdal("gdal_translate",
+                          {"-q", "-outsize", QString::number(width / factor),
+                           QString::number(height / factor), "-co", "TFW=YES", image,
+                           dir.filePath("min.tif")});
+        quortest::expectNear(fileNumbers(util::minifiedGrid(wf, factor)),
+                             fileNumbers(util::WorldFile(path("min.tfw"))),
+                             row.line + ": -outsize");
 
-        run("gdal_translate",
-            {"-q", "-srcwin", window[0], window[1], "2", "2", "-co", "TFW=YES",
-             QString::fromStdString(path("img.tif")), QString::fromStdString(path("win.tif"))});
-        near(fileNumbers(util::WorldFile(path("win.tfw"))),
-             util::worldFileNumbers(
-                 util::windowGrid(wf, window[0].toDouble(), window[1].toDouble())),
-             row.line + ": -srcwin");
+        quortest::runGdal("gdal_translate",
+                          {"-q", "-srcwin", window[0], window[1], "2", "2", "-co", "TFW=YES", image,
+                           dir.filePath("win.tif")});
+        quortest::expectNear(
+            fileNumbers(util::windowGrid(wf, window[0].toDouble(), window[1].toDouble())),
+            fileNumbers(util::WorldFile(path("win.tfw"))), row.line + ": -srcwin");
     }
 }
 

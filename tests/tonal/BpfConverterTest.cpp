@@ -66,15 +66,14 @@ TEST(BpfConverter, EmptyRootsAndCompositeOnlyFilesHoldNoBands)
 TEST(BpfConverter, RefusesBadFilesWithTheirMessages)
 {
     int checked = 0;
-    for (const QString &row : quortest::tableLines("tonal/bad_files.txt")) {
-        const QStringList f = row.split('|');
-        if (!f[0].startsWith("bad_bpf_"))
+    for (const quortest::TableRow &row : quortest::tableRows("tonal/bad_files.txt")) {
+        if (row[0].rfind("bad_bpf_", 0) != 0)
             continue;
-        const QString file = dataPath("tonal/" + f[0]);
-        const QString message = QString(f[3]).replace("$F", file);
-        EXPECT_THAT([&] { BpfConverter{file}; },
+        const QString file = dataPath(QString::fromStdString("tonal/" + row[0]));
+        const QString message = QString::fromStdString(row[3]).replace("$F", file);
+        EXPECT_THAT([&] { BpfConverter {file}; },
                     ThrowsMessage<std::runtime_error>(testing::StrEq(message.toStdString())))
-            << f[0].toStdString();
+            << row.line;
         ++checked;
     }
     EXPECT_GE(checked, 12);

@@ -59,11 +59,15 @@ QString validValue(const quorutil::OptionSpec &option)
 
 TEST(CommandTable, RefusesBadValuesAndArgumentCountsWithTheirOwnWords)
 {
+    const QString data = QDir::cleanPath(quortest::dataPath("."));
     for (const quortest::TableRow &row : quortest::tableRows("tool/values.txt")) {
-        const QStringList args = QString::fromStdString(row[0]).split(QLatin1Char(' '));
+        const QStringList args =
+            QString::fromStdString(row[0]).replace("{data}", data).split(QLatin1Char(' '));
+        const std::string err =
+            QString::fromStdString(row[1]).replace("{data}", data).toStdString();
         const auto result = runTool(args);
         EXPECT_EQ(result.code, 2) << row.line << ": " << result.err;
-        EXPECT_EQ(result.err.rfind(row[1], 0), 0u) << row.line << "\n" << result.err;
+        EXPECT_EQ(result.err.rfind(err, 0), 0u) << row.line << "\n" << result.err;
         EXPECT_NE(result.err.find("\n\nUsage: quorutil " + args.first().toStdString()),
                   std::string::npos)
             << row.line;
@@ -71,7 +75,7 @@ TEST(CommandTable, RefusesBadValuesAndArgumentCountsWithTheirOwnWords)
     }
 }
 
-TEST(CommandTable, EveryOptionAppearsInItsUsageTheSynopsisAndTheManPage)
+TEST(CommandTable, EveryCommandAnswersHelpAndEveryOptionAppearsInItsUsageTheSynopsisAndTheManPage)
 {
     const std::string man = readText(QUOR_MAN_PAGE);
     const std::string top = runTool({"--help"}).out;
@@ -79,8 +83,14 @@ TEST(CommandTable, EveryOptionAppearsInItsUsageTheSynopsisAndTheManPage)
     for (const CommandSpec &command : commandTable()) {
         const std::string path = command.path;
         EXPECT_NE(man.find(".SS \"" + roffName(path)), std::string::npos) << path;
+        // Every command and group answers --help and -h alike, on standard output.
         const auto help = runTool(words(command.path) << "--help");
-        ASSERT_EQ(help.code, 0) << path;
+        ASSERT_EQ(help.code, 0) << path << ": " << help.err;
+        EXPECT_NE(help.out.find("Usage: quorutil " + path.substr(0, path.find(' '))),
+                  std::string::npos)
+            << path << " --help printed: " << help.out;
+        EXPECT_EQ(help.err, "") << path;
+        EXPECT_EQ(runTool(words(command.path) << "-h").out, help.out) << path;
         if (!command.run)
             continue;
         // The command's lines of the top-level synopsis: its own and those continuing it.

@@ -40,6 +40,7 @@ TEST(Refusals, NoCommandSucceedsOnInputItCouldNotUse)
         // A failure is one line naming the command.
         if (r.code == 1) {
             EXPECT_EQ(r.err.rfind("quorutil " + args[0].toStdString(), 0), 0u) << row.line;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << row.line << "\n" << r.err;
         }
     }
 }
