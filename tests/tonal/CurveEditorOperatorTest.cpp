@@ -4,6 +4,7 @@
 #include "util/tonal/CurveEditor.h"
 #include "util/tonal/CurveEditorWidget.h"
 #include "util/tonal/CurveEditorWindow.h"
+#include "util/tonal/ImagePreviewData.h"
 
 #include "tests/tonal/EditorTestUtil.h"
 #include "tests/tonal/TonalTestUtil.h"
@@ -217,6 +218,18 @@ TEST(CurveEditorWindow, KeepsTheLevelRangeOfBreakPoints)
     // A nudge is 1/256 of that range.
     key(shown.canvas, Qt::Key_Left);
     EXPECT_NEAR(widget->editor().getNodes("Red")->last().x(), 4095 - 4095.0 / 256, 1e-3);
+
+    // An image of another depth, opened next, leaves the opened curves as they are, even with
+    // nothing edited since.
+    ASSERT_TRUE(window.openFile(dataPath("tonal/sample_rgbn.xml")));
+    const QString opened = allNodes(window);
+    util::ImagePreviewData image;
+    image.width = image.height = 2;
+    image.maxValue = 255;
+    image.samples = {{0, 50, 100, 255}};
+    ASSERT_TRUE(window.setImage(image));
+    EXPECT_EQ(widget->editor().getMaxDn(), 4095);
+    EXPECT_EQ(allNodes(window), opened);
 }
 
 TEST(CurveEditorWindow, NudgesOfOneNodeAreOneUndoStep)

@@ -127,6 +127,7 @@ public:
     QUndoStack *stack = nullptr;
     CurveEditor current; // what the widget showed after the last recorded edit
     QString fileName;
+    bool fromFile = false; // the curves were opened or imported: an image never replaces them
     SavePrompt prompt;
     ImageLoader loader;
     std::function<void()> saveAs;
@@ -342,6 +343,7 @@ bool CurveEditorWindow::openFile(const QString &fileName, Failure *failure)
                 d->stack->clear();
                 d->current = d->widget->editor();
                 d->fileName.clear();
+                d->fromFile = true;
                 setWindowFilePath(QString());
                 d->updateTitle(this);
                 return true;
@@ -356,6 +358,7 @@ bool CurveEditorWindow::openFile(const QString &fileName, Failure *failure)
     d->stack->clear();
     d->current = d->widget->editor();
     d->fileName = fileName;
+    d->fromFile = true;
     setWindowFilePath(fileName);
     d->updateTitle(this);
     return true;
@@ -395,6 +398,7 @@ bool CurveEditorWindow::importCurves(const QDomDocument &document, const QString
     }
     d->widget->setEditor(editor);
     d->record(tr("Import break points"));
+    d->fromFile = true;
     return true;
 }
 
@@ -519,7 +523,7 @@ bool CurveEditorWindow::setImage(const ImagePreviewData &image, QString *reason)
         return false;
     // New curves take the level range of the image they are made for (12-bit data: 0..4095);
     // curves that were opened or edited keep theirs.
-    if (d->fileName.isEmpty() && d->stack->count() == 0 && image.maxValue >= 64
+    if (!d->fromFile && d->fileName.isEmpty() && d->stack->count() == 0 && image.maxValue >= 64
         && image.maxValue < 65535 && image.maxValue != d->widget->editor().getMaxDn()) {
         CurveEditor editor;
         editor.setMaxDn(image.maxValue);

@@ -106,9 +106,10 @@ public:
     bool openImage(const QString &fileName, Failure *failure = nullptr);
     /// Shows an image read elsewhere; false with a reason when isValidPreviewData refuses it.
     ///
-    /// While the window has no file name and an empty undo history (new curves), an image whose
-    /// maxValue lies from 64 to 65534 and differs from the editor's maxDn replaces the curves by
-    /// the default ones over 0 to maxValue.
+    /// While the window holds new curves (none opened, imported or saved, and an empty undo
+    /// history), an image whose maxValue lies from 64 to 65534 and differs from the editor's
+    /// maxDn replaces them by the default ones over 0 to maxValue. Curves from a file, a
+    /// break-point file included, keep their range.
     /// \param image the image shown.
     /// \param[out] reason receives why the image is refused, when given; may be null.
     /// \return true when the image is shown; false when it is refused.
