@@ -140,7 +140,8 @@ private:
 ///
 /// progress (may be null) gets starting("Apply tonal curves to <output>"), totalAmount(rows,
 /// "rows"), amountDone(rows written) and finished(). False with *failure: its path names the
-/// file concerned and its reason says why, in one line. A reporter cancels the call by throwing
+/// file concerned (none for curves that hold no curve: "no tonal curve to apply") and its
+/// reason says why, in one line. A reporter cancels the call by throwing
 /// from amountDone(): the exception passes through (after finished()), the reader threads are
 /// joined, and output keeps its old content.
 /// \param input the raster read.
