@@ -97,6 +97,15 @@ for f in quor.ini etc/products.xml; do
     [ "$(dpkg -S "$rootdir/$f" | cut -d: -f1)" = libquorutil6 ] ||
         fail "$rootdir/$f does not belong to libquorutil6"
 done
+# quor.ini is a conffile in /etc, which the installation root links to: an administrator's edit
+# reaches the tool (and dpkg keeps it across upgrades).
+dpkg-query -W -f='${Conffiles}\n' libquorutil6 | grep -q '^ /etc/quor/quor.ini ' ||
+    fail "/etc/quor/quor.ini is not a conffile of libquorutil6"
+[ "$(readlink -f "$rootdir/quor.ini")" = /etc/quor/quor.ini ] ||
+    fail "$rootdir/quor.ini does not lead to /etc/quor/quor.ini"
+sed -i 's|^;ZeduvidoFileNaming=|ZeduvidoFileNaming=|' /etc/quor/quor.ini
+quorutil env | grep -qx 'Naming configuration ZeduvidoFileNaming: /data/config/MyFileNaming.xml' ||
+    fail "quorutil env does not read /etc/quor/quor.ini"
 [ -x "$rootdir/gdaladdo-pyramid" ] || fail "$rootdir/gdaladdo-pyramid is not executable"
 grep -q '^complete .* quorutil$' /usr/share/bash-completion/completions/quorutil ||
     fail "the bash completion of quorutil is missing"
