@@ -121,9 +121,10 @@ def installation_root():
 
 
 # The library finds its configuration (quor.ini, etc/) under QUOR_DEVELOP or else beside the
-# running executable, which here is the interpreter: point it at the suite's root instead.
+# running executable, which here is the interpreter: name the suite's root instead, for this
+# process alone (programs it starts find their own).
 if not _os.environ.get("QUOR_DEVELOP"):
-    _os.environ["QUOR_DEVELOP"] = installation_root()
+    _quorutil._set_installation_root(installation_root())
 
 
 def products(bands, selected=None, config=None):

@@ -3,6 +3,8 @@
 
 #include "Common.h"
 
+#include "util/config/QuorEnvironment.h"
+
 #include <QCoreApplication>
 
 PYBIND11_MODULE(_quorutil, m)
@@ -26,6 +28,11 @@ PYBIND11_MODULE(_quorutil, m)
             PyErr_SetString(PyExc_TypeError, e.what());
         }
     });
+    // The interpreter does not lie in the installation root; __init__.py names it.
+    m.def(
+        "_set_installation_root",
+        [](const py::handle &root) { util::setQuorRoot(pyquor::fsPath(root)); }, py::arg("root"),
+        "Names the installation root the library reads its settings from.");
     pyquor::bindSupport(m);
     pyquor::bindTonal(m);
     pyquor::bindFiles(m);

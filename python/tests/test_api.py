@@ -2,7 +2,10 @@
 
 import ast
 import inspect
+import os
 import pathlib
+import subprocess
+import sys
 
 import quorutil
 
@@ -54,3 +57,13 @@ def test_stubs_name_only_what_exists():
             continue
         obj = getattr(quorutil, owner)
         assert not member or hasattr(obj, member), name
+
+
+def test_import_names_the_root_for_this_process_alone():
+    """The library finds the suite's root; programs this process starts do not inherit it."""
+    env = {k: v for k, v in os.environ.items() if k != "QUOR_DEVELOP"}
+    code = ("import os, quorutil; assert 'QUOR_DEVELOP' not in os.environ; "
+            "print(quorutil.products(['REDN00A', 'GRNN00A', 'BLUN00A']))")
+    out = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True,
+                         check=True).stdout
+    assert "RGBN00A" in out

@@ -39,8 +39,12 @@ TEST(QuorEnvironment, FollowsTheExecutableAndTheVariables)
     EXPECT_EQ(util::modulepath(), qApp->applicationDirPath().toStdString());
     EXPECT_THAT(util::getUnitTestDir,
                 testing::ThrowsMessage<std::runtime_error>("QUOR_UTEST_BASEDIR is not set."));
+    // A root named by the program stands in for the executable's folder, not for the variable.
+    util::setQuorRoot("D:\\suite\\root");
+    EXPECT_EQ(util::getQuorRoot(), "D:/suite/root");
     ScopedEnv set("QUOR_DEVELOP", "C:\\quor\\dev tree\\"), setBase("QUOR_UTEST_BASEDIR", "D:\\u");
     EXPECT_EQ(util::getQuorRoot(), "C:/quor/dev tree/");
+    util::setQuorRoot("");
     EXPECT_EQ(util::getUnitTestDir(), "D:/u");
     QTemporaryDir root; // the manual's name matches ignoring case
     quortest::writeFile(root.filePath("quor 6.2 manual.PDF"), "%PDF");

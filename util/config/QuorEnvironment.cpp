@@ -74,10 +74,27 @@ float vectorOpLevel()
     return testseam::vectorOpLevelFromEcx(detail::cpuidLeaf1Ecx());
 }
 
+namespace {
+
+std::string &namedRoot()
+{
+    static std::string root;
+    return root;
+}
+
+} // namespace
+
+void setQuorRoot(const std::string &root)
+{
+    namedRoot() = forwardSlashes(root);
+}
+
 std::string const getQuorRoot()
 {
     if (qEnvironmentVariableIsSet("QUOR_DEVELOP"))
         return forwardSlashes(qgetenv("QUOR_DEVELOP").toStdString());
+    if (!namedRoot().empty())
+        return namedRoot();
     std::string root = modulepath();
     if (root.size() > 1 && root.back() == '/')
         root.pop_back();

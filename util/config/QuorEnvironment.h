@@ -30,9 +30,19 @@ UTIL_EXPORT std::string modulepath();
 UTIL_EXPORT float vectorOpLevel();
 
 /// The installation root: "QUOR_DEVELOP" with '\' turned into '/' when set, otherwise the
-/// executable's directory. The executables, quor.ini and etc/ lie side by side there.
+/// root named by setQuorRoot() (as given, with '/' separators), otherwise the executable's
+/// directory. The executables,
+/// quor.ini and etc/ lie side by side there.
 /// \return the root directory
 UTIL_EXPORT std::string const getQuorRoot();
+/// Names the installation root of a program that does not run from it.
+///
+/// An interpreter that loads the library (the Python module) lies elsewhere; it names the root
+/// here rather than in "QUOR_DEVELOP", which the programs it starts would inherit. The
+/// environment variable still wins. Call it before anything reads the settings (getQuorIni()
+/// keeps the file it opened first), from one thread.
+/// \param root the root directory; empty goes back to the executable's directory
+UTIL_EXPORT void setQuorRoot(const std::string &root);
 
 /// The process-wide settings object on `<root>/quor.ini` (or the file named by "QUOR_INI").
 /// Created by the first call that finds the file and kept for the life of the process; later
