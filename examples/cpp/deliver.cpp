@@ -1,6 +1,6 @@
 // Delivers a level-1 product: reads its support file, copies each image file it names into a
-// delivery folder with progress on the console, and writes the support file there last, so a
-// delivery folder with a support file is complete.
+// delivery folder (in the same layout) with progress on the console, and writes the support
+// file there last, so a delivery folder with a support file is complete.
 //
 //     deliver LEVEL1.sup FOLDER
 #include "util/files/Failure.h"
@@ -49,19 +49,27 @@ int main(int argc, char **argv)
     //! [name]
 
     //! [copy]
+    // The delivery keeps the product's layout, so the names in its support file stay true.
     util::ProgressInterfaceStd console;
     for (const auto &image : record.getImageMinifications()) {
-        const QString name = QString::fromStdString(image.fileName);
-        const QString source = input.dir().filePath(name); // absolute names stay as they are
-        const QString target = folder.filePath(QFileInfo(name).fileName());
-        if (!util::copyFile(source.toStdString(), target.toStdString(), &console, &failure))
+        const QString name = QDir::cleanPath(QString::fromStdString(image.fileName));
+        if (QDir::isAbsolutePath(name) || name == QLatin1String("..")
+            || name.startsWith(QLatin1String("../")))
+            return refuse(util::Failure::other(
+                input.filePath(), QStringLiteral("an image outside its folder: ") + name));
+        const QString target = folder.filePath(name);
+        if (!QDir().mkpath(QFileInfo(target).path()))
+            return refuse(util::Failure::other(QFileInfo(target).path(),
+                                               QStringLiteral("cannot make the folder")));
+        if (!util::copyFile(input.dir().filePath(name).toStdString(), target.toStdString(),
+                            &console, &failure))
             return refuse(failure);
     }
     //! [copy]
 
     //! [write]
     const QString output = folder.filePath(input.fileName());
-    if (!record.exportL1SupportFile(output.toStdString(), true, true, &failure))
+    if (!record.exportL1SupportFile(output.toStdString(), true, false, &failure))
         return refuse(failure);
     //! [write]
     return 0;

@@ -20,6 +20,22 @@ for f in "$name.sup" "$name.tif" "${name}_2.tif" "${name}_4.tif"; do
 done
 grep -q "IMAGE_FILE_NAME 1 \"$name.tif\"" "$work/out/$name.sup" || fail "names not relative"
 
+# An image in a folder of the product keeps its place; one outside the product is refused.
+mkdir -p "$work/nested/sub" "$work/nested-out" "$work/outside"
+sed "s|\"$name.tif\"|\"sub/$name.tif\"|" "$work/in/$name.sup" >"$work/nested/$name.sup"
+cp "$work/in/$name.tif" "$work/nested/sub/"
+cp "$work/in/${name}_2.tif" "$work/in/${name}_4.tif" "$work/nested/"
+"$deliver" "$work/nested/$name.sup" "$work/nested-out" >/dev/null 2>&1 || fail "deliver nested"
+[ -f "$work/nested-out/sub/$name.tif" ] || fail "deliver did not keep sub/$name.tif"
+grep -q "IMAGE_FILE_NAME 1 \"sub/$name.tif\"" "$work/nested-out/$name.sup" || fail "nested name"
+sed "s|\"$name.tif\"|\"../$name.tif\"|" "$work/in/$name.sup" >"$work/nested/$name.sup"
+if out=$("$deliver" "$work/nested/$name.sup" "$work/outside" 2>&1 >/dev/null); then
+    fail "deliver of an image outside the product"
+fi
+[ "$out" = "deliver: $work/nested/$name.sup: an image outside its folder: ../$name.tif" ] ||
+    fail "deliver: $out"
+[ -z "$(ls -A "$work/outside")" ] || fail "deliver wrote into $work/outside"
+
 rm "$work/in/${name}_4.tif" "$work/out/$name.sup"
 if out=$("$deliver" "$work/in/$name.sup" "$work/out" 2>&1 >/dev/null); then
     fail "deliver without an image"
