@@ -127,7 +127,8 @@ public:
     QUndoStack *stack = nullptr;
     CurveEditor current; // what the widget showed after the last recorded edit
     QString fileName;
-    bool fromFile = false; // the curves were opened or imported: an image never replaces them
+    bool fresh = true; // new curves, never opened, imported, edited or saved: an image may
+                       // replace them by curves over its own range
     SavePrompt prompt;
     ImageLoader loader;
     std::function<void()> saveAs;
@@ -137,6 +138,7 @@ public:
         const CurveEditor after = widget->editor();
         stack->push(new EditCommand(widget, current, after, text, group));
         current = after;
+        fresh = false;
     }
 
     void updateTitle(CurveEditorWindow *window)
@@ -343,7 +345,7 @@ bool CurveEditorWindow::openFile(const QString &fileName, Failure *failure)
                 d->stack->clear();
                 d->current = d->widget->editor();
                 d->fileName.clear();
-                d->fromFile = true;
+                d->fresh = false;
                 setWindowFilePath(QString());
                 d->updateTitle(this);
                 return true;
@@ -358,7 +360,7 @@ bool CurveEditorWindow::openFile(const QString &fileName, Failure *failure)
     d->stack->clear();
     d->current = d->widget->editor();
     d->fileName = fileName;
-    d->fromFile = true;
+    d->fresh = false;
     setWindowFilePath(fileName);
     d->updateTitle(this);
     return true;
@@ -398,7 +400,6 @@ bool CurveEditorWindow::importCurves(const QDomDocument &document, const QString
     }
     d->widget->setEditor(editor);
     d->record(tr("Import break points"));
-    d->fromFile = true;
     return true;
 }
 
@@ -428,6 +429,7 @@ bool CurveEditorWindow::saveFile(const QString &fileName, Failure *failure)
     if (!writeFileAtomically(fileName, bytes.constData(), std::size_t(bytes.size()), failure))
         return false;
     d->fileName = fileName;
+    d->fresh = false;
     setWindowFilePath(fileName);
     d->stack->setClean();
     d->updateTitle(this);
@@ -523,8 +525,8 @@ bool CurveEditorWindow::setImage(const ImagePreviewData &image, QString *reason)
         return false;
     // New curves take the level range of the image they are made for (12-bit data: 0..4095);
     // curves that were opened or edited keep theirs.
-    if (!d->fromFile && d->fileName.isEmpty() && d->stack->count() == 0 && image.maxValue >= 64
-        && image.maxValue < 65535 && image.maxValue != d->widget->editor().getMaxDn()) {
+    if (d->fresh && image.maxValue >= 64 && image.maxValue < 65535
+        && image.maxValue != d->widget->editor().getMaxDn()) {
         CurveEditor editor;
         editor.setMaxDn(image.maxValue);
         editor.clearCurves();
