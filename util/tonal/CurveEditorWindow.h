@@ -106,11 +106,13 @@ public:
     bool openImage(const QString &fileName, Failure *failure = nullptr);
     /// Shows an image read elsewhere; false with a reason when isValidPreviewData refuses it.
     ///
-    /// While the window holds new curves (never opened, imported, edited or saved), an image whose
-    /// maxValue lies from 64 to 65534 and differs from the editor's maxDn replaces them by the
-    /// default ones over 0 to maxValue. Curves from a file, a break-point file included, keep their
-    /// range. \param image the image shown. \param[out] reason receives why the image is refused,
-    /// when given; may be null. \return true when the image is shown; false when it is refused.
+    /// While the window holds new curves (never opened, imported, edited or saved), an image
+    /// whose maxValue lies from 64 to 65534 and differs from the editor's maxDn replaces them by
+    /// the default ones over 0 to maxValue. Curves from a file, a break-point file included, keep
+    /// their range.
+    /// \param image the image shown.
+    /// \param[out] reason receives why the image is refused, when given; may be null.
+    /// \return true when the image is shown; false when it is refused.
     bool setImage(const ImagePreviewData &image, QString *reason = nullptr);
     /// Removes the image: the preview hides and the histograms go.
     void clearImage();
