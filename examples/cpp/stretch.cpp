@@ -43,6 +43,8 @@ int main(int argc, char **argv)
     //! [tables]
 
     //! [apply]
+    // RasterCurves reads the file again for itself: it keeps each break-point band's level
+    // range (max_value), which a NamedTonalCurve does not carry.
     util::RasterCurves rasterCurves;
     util::ApplyCurvesOptions options;
     options.setThreads(QThread::idealThreadCount());
